@@ -1,0 +1,28 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace vezedo {
+
+// A step that fails throws an Error; the callback boundary catches it and writes the
+// message to the console. The message says what was being done and what was expected.
+class Error : public std::runtime_error {
+public:
+    explicit Error(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A problem with the contents of a file, located by file name and (when known) line.
+class FileFormatError : public Error {
+public:
+    FileFormatError(std::string file, int line, const std::string& problem);
+
+    const std::string& file() const { return m_file; }
+    int line() const { return m_line; }
+
+private:
+    std::string m_file;
+    int m_line;
+};
+
+}  // namespace vezedo

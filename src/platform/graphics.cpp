@@ -1,0 +1,637 @@
+#include "platform/graphics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "platform/error.h"
+#include "platform/numtext.h"
+
+namespace vezedo::platform {
+
+namespace {
+
+constexpr double kMaxFigureNumber = 2147483646.0;
+
+bool isWholeFigureNumber(double h)
+{
+    return std::isfinite(h) && h >= 1.0 && h <= kMaxFigureNumber && std::floor(h) == h;
+}
+
+std::string handleText(double h)
+{
+    return numberToText(h);
+}
+
+}  // namespace
+
+std::string_view typeName(ObjectType type)
+{
+    switch (type) {
+    case ObjectType::Root: return "root";
+    case ObjectType::Figure: return "figure";
+    case ObjectType::Axes: return "axes";
+    case ObjectType::Line: return "line";
+    case ObjectType::Text: return "text";
+    case ObjectType::UiControl: return "uicontrol";
+    }
+    return "unknown";
+}
+
+// --- Subscription ---
+
+Subscription::Subscription(Subscription&& other) noexcept
+    : m_model(other.m_model), m_id(other.m_id), m_alive(std::move(other.m_alive))
+{
+    other.m_model = nullptr;
+}
+
+Subscription& Subscription::operator=(Subscription&& other) noexcept
+{
+    if (this != &other) {
+        reset();
+        m_model = other.m_model;
+        m_id = other.m_id;
+        m_alive = std::move(other.m_alive);
+        other.m_model = nullptr;
+    }
+    return *this;
+}
+
+Subscription::~Subscription()
+{
+    reset();
+}
+
+void Subscription::reset()
+{
+    if (m_model && !m_alive.expired())
+        m_model->unsubscribe(m_id);
+    m_model = nullptr;
+}
+
+// --- GraphicsModel ---
+
+GraphicsModel::GraphicsModel()
+{
+    auto root = std::make_unique<GraphicsObject>();
+    root->type = ObjectType::Root;
+    root->data = RootData{};
+    m_slots.push_back(std::move(root));
+}
+
+GraphicsModel::~GraphicsModel() = default;
+
+GraphicsObject* GraphicsModel::lookup(Handle h)
+{
+    return const_cast<GraphicsObject*>(std::as_const(*this).lookup(h));
+}
+
+const GraphicsObject* GraphicsModel::lookup(Handle h) const
+{
+    if (h == kRootHandle)
+        return m_slots[0].get();
+    if (!std::isfinite(h) || h < 0)
+        return nullptr;
+    const double whole = std::floor(h);
+    if (whole == h) {
+        if (h > kMaxFigureNumber)
+            return nullptr;
+        auto it = m_figureSlots.find(static_cast<int>(h));
+        return it == m_figureSlots.end() ? nullptr : m_slots[it->second].get();
+    }
+    if (h - whole != 0.5 || whole >= static_cast<double>(m_slots.size()))
+        return nullptr;
+    // Slots of windows and of the root are reached by their own handles only.
+    const GraphicsObject* obj = m_slots[static_cast<std::size_t>(whole)].get();
+    return obj && obj->handle == h ? obj : nullptr;
+}
+
+bool GraphicsModel::isValid(Handle h) const
+{
+    return lookup(h) != nullptr;
+}
+
+const GraphicsObject* GraphicsModel::find(Handle h) const
+{
+    return lookup(h);
+}
+
+GraphicsObject& GraphicsModel::object(Handle h)
+{
+    return const_cast<GraphicsObject&>(std::as_const(*this).object(h));
+}
+
+const GraphicsObject& GraphicsModel::object(Handle h) const
+{
+    if (const GraphicsObject* obj = lookup(h))
+        return *obj;
+    throw Error("Invalid or deleted object: no graphics object has the handle " + handleText(h));
+}
+
+std::optional<Handle> GraphicsModel::figureOf(Handle h) const
+{
+    const GraphicsObject* obj = lookup(h);
+    while (obj && obj->type != ObjectType::Figure) {
+        if (obj->type == ObjectType::Root)
+            return std::nullopt;
+        obj = lookup(obj->parent);
+    }
+    if (!obj)
+        return std::nullopt;
+    return obj->handle;
+}
+
+Handle GraphicsModel::insert(std::unique_ptr<GraphicsObject> obj, Handle parent)
+{
+    GraphicsObject& owner = object(parent);
+    obj->parent = parent;
+    const std::size_t slot = m_slots.size();
+    if (obj->type == ObjectType::Figure) {
+        m_figureSlots[static_cast<int>(obj->handle)] = slot;
+    } else {
+        obj->handle = static_cast<double>(slot) + 0.5;
+    }
+    const Handle h = obj->handle;
+    owner.children.push_back(h);
+    m_slots.push_back(std::move(obj));
+    emit(ModelEventKind::Created, *m_slots.back());
+    return h;
+}
+
+void GraphicsModel::emit(ModelEventKind kind, const GraphicsObject& obj, std::string_view property)
+{
+    if (m_observers.empty())
+        return;
+    const ModelEvent event{kind, obj.handle, obj.type, obj.parent, property};
+    // Observers may subscribe or unsubscribe while being told: those added now hear from the
+    // next event on, those leaving are only blanked here and removed once all are told.
+    ++m_emitting;
+    const std::size_t n = m_observers.size();
+    for (std::size_t i = 0; i < n; ++i)
+        if (m_observers[i].first != 0)
+            m_observers[i].second(event);
+    if (--m_emitting == 0 && m_blanked) {
+        std::erase_if(m_observers, [](const auto& entry) { return entry.first == 0; });
+        m_blanked = false;
+    }
+}
+
+void GraphicsModel::notifyChanged(const GraphicsObject& obj, std::string_view property)
+{
+    emit(ModelEventKind::Changed, obj, property);
+}
+
+Subscription GraphicsModel::subscribe(Observer observer)
+{
+    const int id = m_nextObserverId++;
+    m_observers.emplace_back(id, std::move(observer));
+    return Subscription(this, id, m_alive);
+}
+
+void GraphicsModel::unsubscribe(int id)
+{
+    auto it = std::find_if(m_observers.begin(), m_observers.end(),
+                           [id](const auto& entry) { return entry.first == id; });
+    if (it == m_observers.end())
+        return;
+    if (m_emitting > 0) {
+        // The observer may be the one running: keep its function alive until all are told.
+        it->first = 0;
+        m_blanked = true;
+    } else {
+        m_observers.erase(it);
+    }
+}
+
+std::vector<Handle> GraphicsModel::figures() const
+{
+    std::vector<Handle> out;
+    out.reserve(m_figureSlots.size());
+    for (const auto& [number, slot] : m_figureSlots)
+        out.push_back(static_cast<Handle>(number));
+    return out;
+}
+
+std::vector<Handle> GraphicsModel::listObjects(Handle figure) const
+{
+    std::vector<Handle> out;
+    std::vector<Handle> stack{figure};
+    object(figure);  // throws for an invalid handle
+    while (!stack.empty()) {
+        const Handle h = stack.back();
+        stack.pop_back();
+        out.push_back(h);
+        const auto& kids = object(h).children;
+        for (auto it = kids.rbegin(); it != kids.rend(); ++it)
+            stack.push_back(*it);
+    }
+    return out;
+}
+
+std::vector<Handle> GraphicsModel::findByTag(std::string_view tag) const
+{
+    std::vector<Handle> out;
+    std::vector<Handle> stack;
+    for (const auto& [number, slot] : m_figureSlots) {
+        stack.push_back(static_cast<Handle>(number));
+        while (!stack.empty()) {
+            const GraphicsObject& obj = *lookup(stack.back());
+            stack.pop_back();
+            if (obj.tag.size() == tag.size() && obj.tag == tag)
+                out.push_back(obj.handle);
+            for (auto it = obj.children.rbegin(); it != obj.children.rend(); ++it)
+                stack.push_back(*it);
+        }
+    }
+    return out;
+}
+
+// --- windows ---
+
+Handle GraphicsModel::createFigure()
+{
+    int number = 1;
+    for (const auto& entry : m_figureSlots) {
+        if (entry.first != number)
+            break;
+        ++number;
+    }
+    return makeFigureCurrent(number);
+}
+
+Handle GraphicsModel::makeFigureCurrent(double h)
+{
+    if (!isWholeFigureNumber(h)) {
+        if (const GraphicsObject* obj = lookup(h); obj && obj->type != ObjectType::Figure)
+            throw Error("Cannot make object " + handleText(h) + " the current window: it is a " +
+                        std::string(typeName(obj->type)) + ", not a window");
+        throw Error("Cannot make " + handleText(h) +
+                    " the current window: a window handle is a whole number from 1 to 2147483646");
+    }
+    if (!isValid(h)) {
+        auto fig = std::make_unique<GraphicsObject>();
+        fig->type = ObjectType::Figure;
+        fig->handle = h;
+        FigureData data;
+        data.name = "";
+        fig->data = data;
+        insert(std::move(fig), kRootHandle);
+    }
+    auto& order = m_figureOrder;
+    order.erase(std::remove(order.begin(), order.end(), h), order.end());
+    order.push_back(h);
+    RootData& root = m_slots[0]->as<RootData>();
+    if (root.currentFigure != h) {
+        root.currentFigure = h;
+        emit(ModelEventKind::Changed, *m_slots[0], "CurrentFigure");
+    }
+    return h;
+}
+
+std::optional<Handle> GraphicsModel::currentFigure() const
+{
+    const Handle h = m_slots[0]->as<RootData>().currentFigure;
+    if (h == kRootHandle)
+        return std::nullopt;
+    return h;
+}
+
+void GraphicsModel::bringToFront(Handle figure)
+{
+    makeFigureCurrent(figure);
+    emit(ModelEventKind::Changed, object(figure), "Front");
+}
+
+Handle GraphicsModel::currentFigureOrNew()
+{
+    if (auto h = currentFigure())
+        return *h;
+    return createFigure();
+}
+
+// --- axes ---
+
+Handle GraphicsModel::createAxes(Handle figure)
+{
+    GraphicsObject& fig = object(figure);
+    if (fig.type != ObjectType::Figure)
+        throw Error("Axes belong to a window; object " + handleText(figure) + " is a " +
+                    std::string(typeName(fig.type)));
+    auto axes = std::make_unique<GraphicsObject>();
+    axes->type = ObjectType::Axes;
+    axes->data = AxesData{};
+    const Handle h = insert(std::move(axes), figure);
+    createYLabel(h);
+
+    FigureData& fd = object(figure).as<FigureData>();
+    fd.currentAxes = h;
+    emit(ModelEventKind::Changed, object(figure), "CurrentAxes");
+    return h;
+}
+
+Handle GraphicsModel::currentAxes(Handle figure)
+{
+    GraphicsObject& fig = object(figure);
+    if (fig.type != ObjectType::Figure)
+        throw Error("Object " + handleText(figure) + " is not a window");
+    const Handle current = fig.as<FigureData>().currentAxes;
+    if (current != kRootHandle && isValid(current))
+        return current;
+    return createAxes(figure);
+}
+
+Handle GraphicsModel::currentAxesOrNew()
+{
+    return currentAxes(currentFigureOrNew());
+}
+
+namespace {
+AxesData& axesData(GraphicsModel& model, Handle axes)
+{
+    GraphicsObject& obj = model.object(axes);
+    if (obj.type != ObjectType::Axes)
+        throw Error("Object is a " + std::string(typeName(obj.type)) + ", not an axes");
+    return obj.as<AxesData>();
+}
+}  // namespace
+
+void GraphicsModel::setHold(Handle axes, bool on)
+{
+    AxesData& ad = axesData(*this, axes);
+    if (ad.hold == on)
+        return;
+    ad.hold = on;
+    emit(ModelEventKind::Changed, object(axes), "NextPlot");
+}
+
+void GraphicsModel::setAxisAuto(Handle axes)
+{
+    AxesData& ad = axesData(*this, axes);
+    if (ad.limitsAuto)
+        return;
+    ad.limitsAuto = true;
+    emit(ModelEventKind::Changed, object(axes), "XLimMode");
+}
+
+void GraphicsModel::setAxisEqual(Handle axes)
+{
+    AxesData& ad = axesData(*this, axes);
+    if (ad.equal)
+        return;
+    ad.equal = true;
+    emit(ModelEventKind::Changed, object(axes), "DataAspectRatioMode");
+}
+
+void GraphicsModel::setCamera(Handle axes, const Camera& camera)
+{
+    AxesData& ad = axesData(*this, axes);
+    if (ad.camera == camera)
+        return;
+    ad.camera = camera;
+    emit(ModelEventKind::Changed, object(axes), "View");
+}
+
+void GraphicsModel::clearAxes(Handle axes)
+{
+    GraphicsObject& obj = object(axes);
+    if (obj.type != ObjectType::Axes)
+        throw Error("Only an axes can be cleared; object " + handleText(axes) + " is a " +
+                    std::string(typeName(obj.type)));
+    std::vector<Handle> kept;
+    std::vector<Handle> doomed;
+    for (Handle child : obj.children) {
+        if (object(child).handleVisibility == HandleVisibility::On)
+            doomed.push_back(child);
+        else
+            kept.push_back(child);
+    }
+    if (doomed.empty())
+        return;
+    obj.children = std::move(kept);
+    for (Handle child : doomed)
+        destroyTree(child, false);
+}
+
+Handle GraphicsModel::yLabel(Handle axes)
+{
+    const Handle label = axesData(*this, axes).yLabel;
+    if (isValid(label))
+        return label;
+    return createYLabel(axes);  // the old one was deleted by hand
+}
+
+Handle GraphicsModel::createYLabel(Handle axes)
+{
+    auto label = std::make_unique<GraphicsObject>();
+    label->type = ObjectType::Text;
+    label->handleVisibility = HandleVisibility::Off;
+    label->data = TextData{};
+    const Handle h = insert(std::move(label), axes);
+    object(axes).as<AxesData>().yLabel = h;
+    return h;
+}
+
+// --- drawing ---
+
+Handle GraphicsModel::plot3(Handle axes, std::vector<Point3> points, const LineSpec& style)
+{
+    AxesData& ad = axesData(*this, axes);
+    if (!ad.hold) {
+        clearAxes(axes);
+        setAxisAuto(axes);
+        if (ad.equal) {
+            ad.equal = false;
+            emit(ModelEventKind::Changed, object(axes), "DataAspectRatioMode");
+        }
+    }
+    auto line = std::make_unique<GraphicsObject>();
+    line->type = ObjectType::Line;
+    LineData data;
+    data.points = std::move(points);
+    if (style.color)
+        data.color = *style.color;
+    if (style.marker) {
+        data.marker = *style.marker;
+        data.style = style.style.value_or(LineStyle::None);
+    } else {
+        data.style = style.style.value_or(LineStyle::Solid);
+    }
+    line->data = std::move(data);
+    return insert(std::move(line), axes);
+}
+
+Handle GraphicsModel::text3(Handle axes, const Point3& at, std::string string)
+{
+    axesData(*this, axes);
+    auto text = std::make_unique<GraphicsObject>();
+    text->type = ObjectType::Text;
+    TextData data;
+    data.position = at;
+    data.string = std::move(string);
+    text->data = std::move(data);
+    return insert(std::move(text), axes);
+}
+
+// --- controls ---
+
+Handle GraphicsModel::createUiControl(Handle figure, UiControlData data, std::string tag)
+{
+    GraphicsObject& fig = object(figure);
+    if (fig.type != ObjectType::Figure)
+        throw Error("Controls belong to a window; object " + handleText(figure) + " is a " +
+                    std::string(typeName(fig.type)));
+    auto control = std::make_unique<GraphicsObject>();
+    control->type = ObjectType::UiControl;
+    control->tag = std::move(tag);
+    control->data = std::move(data);
+    return insert(std::move(control), figure);
+}
+
+// --- deleting ---
+
+void GraphicsModel::deleteObject(Handle h)
+{
+    const GraphicsObject& obj = object(h);
+    if (obj.type == ObjectType::Root)
+        throw Error("The root object cannot be deleted");
+    destroyTree(h, true);
+}
+
+void GraphicsModel::destroyTree(Handle h, bool detachFromParent)
+{
+    GraphicsObject* obj = lookup(h);
+    if (!obj)
+        return;
+    if (detachFromParent) {
+        if (GraphicsObject* parentObj = lookup(obj->parent)) {
+            auto& kids = parentObj->children;
+            kids.erase(std::remove(kids.begin(), kids.end(), h), kids.end());
+        }
+    }
+    // Children first, so observers see a window go last.
+    for (Handle child : obj->children)
+        destroyTree(child, false);
+    obj->children.clear();
+    emit(ModelEventKind::Destroyed, *obj);
+
+    const Handle parentHandle = obj->parent;
+    const ObjectType type = obj->type;
+    if (type == ObjectType::Figure) {
+        auto it = m_figureSlots.find(static_cast<int>(h));
+        m_slots[it->second].reset();
+        m_figureSlots.erase(it);
+        m_figureOrder.erase(std::remove(m_figureOrder.begin(), m_figureOrder.end(), h), m_figureOrder.end());
+        RootData& root = m_slots[0]->as<RootData>();
+        if (root.currentFigure == h) {
+            root.currentFigure = m_figureOrder.empty() ? kRootHandle : m_figureOrder.back();
+            emit(ModelEventKind::Changed, *m_slots[0], "CurrentFigure");
+        }
+        return;
+    }
+    m_slots[static_cast<std::size_t>(h)].reset();
+    if (type == ObjectType::Axes) {
+        if (GraphicsObject* fig = lookup(parentHandle)) {
+            FigureData& fd = fig->as<FigureData>();
+            if (fd.currentAxes == h)
+                fd.currentAxes = kRootHandle;
+        }
+    }
+}
+
+// --- simple typed setters ---
+
+void GraphicsModel::setTag(Handle h, std::string tag)
+{
+    GraphicsObject& obj = object(h);
+    if (obj.tag == tag)
+        return;
+    obj.tag = std::move(tag);
+    emit(ModelEventKind::Changed, obj, "Tag");
+}
+
+void GraphicsModel::setVisible(Handle h, bool on)
+{
+    GraphicsObject& obj = object(h);
+    if (obj.visible == on)
+        return;
+    obj.visible = on;
+    emit(ModelEventKind::Changed, obj, "Visible");
+}
+
+void GraphicsModel::setHandleVisibility(Handle h, HandleVisibility v)
+{
+    GraphicsObject& obj = object(h);
+    if (obj.handleVisibility == v)
+        return;
+    obj.handleVisibility = v;
+    emit(ModelEventKind::Changed, obj, "HandleVisibility");
+}
+
+namespace {
+UiControlData& controlData(GraphicsModel& model, Handle h)
+{
+    GraphicsObject& obj = model.object(h);
+    if (obj.type != ObjectType::UiControl)
+        throw Error("Object is a " + std::string(typeName(obj.type)) + ", not a control");
+    return obj.as<UiControlData>();
+}
+}  // namespace
+
+void GraphicsModel::setUiString(Handle h, std::string text)
+{
+    UiControlData& d = controlData(*this, h);
+    if (d.string == text)
+        return;
+    d.string = std::move(text);
+    emit(ModelEventKind::Changed, object(h), "String");
+}
+
+void GraphicsModel::setUiValue(Handle h, double value)
+{
+    UiControlData& d = controlData(*this, h);
+    if (d.value == value)
+        return;
+    d.value = value;
+    emit(ModelEventKind::Changed, object(h), "Value");
+}
+
+// --- application data ---
+
+void GraphicsModel::setAppData(Handle h, const std::string& key, Value value)
+{
+    object(h).appData[key] = std::move(value);
+}
+
+const Value* GraphicsModel::appData(Handle h, std::string_view key) const
+{
+    const auto& data = object(h).appData;
+    auto it = data.find(key);
+    return it == data.end() ? nullptr : &it->second;
+}
+
+void GraphicsModel::removeAppData(Handle h, std::string_view key)
+{
+    auto& data = object(h).appData;
+    if (auto it = data.find(key); it != data.end())
+        data.erase(it);
+}
+
+// --- root ---
+
+void GraphicsModel::setScreenSize(double width, double height)
+{
+    RootData& root = m_slots[0]->as<RootData>();
+    if (root.screenSize[0] == width && root.screenSize[1] == height)
+        return;
+    root.screenSize = {width, height};
+    emit(ModelEventKind::Changed, *m_slots[0], "ScreenSize");
+}
+
+const RootData& GraphicsModel::root() const
+{
+    return m_slots[0]->as<RootData>();
+}
+
+}  // namespace vezedo::platform

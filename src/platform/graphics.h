@@ -1,0 +1,282 @@
+#pragma once
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <variant>
+#include <vector>
+
+#include "platform/style.h"
+#include "platform/value.h"
+
+namespace vezedo::platform {
+
+// A number naming a graphics object: 0 is the root, whole numbers 1, 2, ... are figures,
+// every other object has a handle that is never a whole number and never reused.
+using Handle = double;
+inline constexpr Handle kRootHandle = 0.0;
+
+enum class ObjectType { Root, Figure, Axes, Line, Text, UiControl };
+std::string_view typeName(ObjectType type);  // "root", "figure", "axes", "line", "text", "uicontrol"
+
+enum class HandleVisibility { On, Callback, Off };
+
+// [x y width height]
+using Rect = std::array<double, 4>;
+using Point3 = std::array<double, 3>;
+
+// What a control's callback calls: a registered function by name with these arguments.
+// Placeholders stand for values known only when the callback runs.
+enum class CallbackRef { Self, EventData, Handles };
+using CallbackArg = std::variant<Value, CallbackRef>;
+struct Callback {
+    std::string function;
+    std::vector<CallbackArg> args;
+    bool empty() const { return function.empty(); }
+};
+
+// Orthographic view of an axes: angles in degrees, zoom 1 shows the whole box, pan moves the
+// view centre in units of the box's half diagonal on screen.
+struct Camera {
+    static constexpr double kDefaultAzimuth = -37.5;
+    static constexpr double kDefaultElevation = 30.0;
+    double azimuth = kDefaultAzimuth;
+    double elevation = kDefaultElevation;
+    double zoom = 1.0;
+    std::array<double, 2> pan{0.0, 0.0};
+    bool operator==(const Camera&) const = default;
+};
+
+struct FontSpec {
+    std::string name = "Helvetica";
+    double size = 10.0;
+    std::string angle = "normal";
+    std::string weight = "normal";
+    bool operator==(const FontSpec&) const = default;
+};
+
+struct RootData {
+    std::array<double, 2> screenSize{1920, 1080};  // pixels; a fixed screen when headless
+    std::string units = "pixels";
+    Handle currentFigure = kRootHandle;  // 0: none
+    Rgb defaultUicontrolBackground{0.94, 0.94, 0.94};
+};
+
+struct FigureData {
+    Rect position{100, 100, 560, 420};      // inner, pixels from the screen's lower-left corner
+    std::array<double, 4> frame{0, 0, 0, 0};  // window frame: left, bottom, right, top, pixels
+    std::string units = "pixels";
+    std::string activePositionProperty = "outerposition";
+    std::string name;
+    Rgb color{0.8, 0.8, 0.8};
+    Handle currentAxes = kRootHandle;  // 0: none yet
+};
+
+struct AxesData {
+    bool hold = false;
+    bool limitsAuto = true;
+    bool equal = false;
+    Handle yLabel = kRootHandle;
+    FontSpec font;
+    Camera camera;
+};
+
+struct LineData {
+    std::vector<Point3> points;
+    Rgb color{0, 0.447, 0.741};
+    LineStyle style = LineStyle::Solid;
+    Marker marker = Marker::None;
+    double width = 0.5;
+    double markerSize = 6.0;
+};
+
+struct TextData {
+    Point3 position{0, 0, 0};
+    std::string string;
+    Rgb color{0, 0, 0};
+    FontSpec font;
+};
+
+struct UiControlData {
+    std::string style = "pushbutton";
+    std::string string;
+    double value = 0.0;
+    double min = 0.0;
+    double max = 1.0;
+    std::string enable = "on";
+    Rect position{20, 20, 60, 20};  // pixels inside the window, from its lower-left corner
+    Callback callback;
+    std::optional<Rgb> background;
+    std::string tooltip;
+};
+
+// One object of the store. The typed payload is the truth for its properties.
+struct GraphicsObject {
+    ObjectType type = ObjectType::Root;
+    Handle handle = kRootHandle;
+    Handle parent = kRootHandle;
+    std::vector<Handle> children;  // in creation order
+    std::string tag;
+    bool visible = true;
+    HandleVisibility handleVisibility = HandleVisibility::On;
+    std::map<std::string, Value, std::less<>> appData;
+    std::variant<RootData, FigureData, AxesData, LineData, TextData, UiControlData> data;
+
+    template <typename T> T& as() { return std::get<T>(data); }
+    template <typename T> const T& as() const { return std::get<T>(data); }
+};
+
+enum class ModelEventKind { Created, Changed, Destroyed };
+
+// `property` is the display name of the changed property ("String", "Position", ...), or
+// empty for creation and destruction.
+struct ModelEvent {
+    ModelEventKind kind;
+    Handle handle;
+    ObjectType type;
+    Handle parent;
+    std::string_view property;
+};
+
+class GraphicsModel;
+
+// Unsubscribes itself when destroyed.
+class Subscription {
+public:
+    Subscription() = default;
+    Subscription(GraphicsModel* model, int id, std::weak_ptr<int> alive)
+        : m_model(model), m_id(id), m_alive(std::move(alive))
+    {
+    }
+    Subscription(Subscription&& other) noexcept;
+    Subscription& operator=(Subscription&& other) noexcept;
+    Subscription(const Subscription&) = delete;
+    Subscription& operator=(const Subscription&) = delete;
+    ~Subscription();
+    void reset();
+
+private:
+    GraphicsModel* m_model = nullptr;
+    int m_id = 0;
+    std::weak_ptr<int> m_alive;  // expires with the model
+};
+
+// The store of every graphics object (handle -> object): windows, axes, lines, texts and
+// controls, their properties and application data, the current figure and axes, and the
+// observers that follow every change.
+class GraphicsModel {
+public:
+    using Observer = std::function<void(const ModelEvent&)>;
+
+    GraphicsModel();
+    ~GraphicsModel();
+    GraphicsModel(const GraphicsModel&) = delete;
+    GraphicsModel& operator=(const GraphicsModel&) = delete;
+
+    // --- objects ---
+    bool isValid(Handle h) const;
+    // Throws an Error when h names no object.
+    GraphicsObject& object(Handle h);
+    const GraphicsObject& object(Handle h) const;
+    const GraphicsObject* find(Handle h) const;
+    ObjectType type(Handle h) const { return object(h).type; }
+    Handle parent(Handle h) const { return object(h).parent; }
+    // The window that holds h (h itself for a window); nullopt for the root.
+    std::optional<Handle> figureOf(Handle h) const;
+
+    // Every object of a window, the window first, then depth first in creation order,
+    // hidden handles included.
+    std::vector<Handle> listObjects(Handle figure) const;
+    // All objects of all open windows whose tag equals `tag` exactly, windows in
+    // ascending handle order.
+    std::vector<Handle> findByTag(std::string_view tag) const;
+    std::vector<Handle> figures() const;  // ascending
+
+    // --- windows ---
+    Handle createFigure();  // the lowest free positive whole number
+    // Makes the window current. A whole number naming no open window creates a new empty
+    // window under that number; any other value is an error.
+    Handle makeFigureCurrent(double h);
+    std::optional<Handle> currentFigure() const;
+    Handle currentFigureOrNew();  // gcf: creates a window when none is open
+    // Makes the window current and asks the front end to raise it (a "Front" change).
+    void bringToFront(Handle figure);
+
+    // --- axes ---
+    // The window's current axes, created on first use.
+    Handle currentAxes(Handle figure);
+    Handle currentAxesOrNew();  // of the current window (created when needed)
+    Handle createAxes(Handle figure);
+    void setHold(Handle axes, bool on);
+    void setAxisAuto(Handle axes);
+    void setAxisEqual(Handle axes);
+    // Deletes the objects drawn in the axes whose handles are not hidden; the axes, its
+    // settings, hold state and labels stay.
+    void clearAxes(Handle axes);
+    Handle yLabel(Handle axes);
+    void setCamera(Handle axes, const Camera& camera);
+
+    // --- drawing ---
+    // One line object through the points; with hold off the axes is cleared first.
+    Handle plot3(Handle axes, std::vector<Point3> points, const LineSpec& style);
+    Handle text3(Handle axes, const Point3& at, std::string string);
+
+    // --- controls ---
+    Handle createUiControl(Handle figure, UiControlData data, std::string tag = {});
+
+    // --- deleting ---
+    void deleteObject(Handle h);  // with its descendants
+
+    // --- properties by name (names compare case-insensitively) ---
+    Value get(Handle h, std::string_view property) const;
+    void set(Handle h, std::string_view property, const Value& value);
+    void setTag(Handle h, std::string tag);
+    void setVisible(Handle h, bool on);
+    void setHandleVisibility(Handle h, HandleVisibility v);
+    void setUiString(Handle h, std::string text);
+    void setUiValue(Handle h, double value);
+
+    // --- application data (the root's too) ---
+    void setAppData(Handle h, const std::string& key, Value value);
+    const Value* appData(Handle h, std::string_view key) const;
+    void removeAppData(Handle h, std::string_view key);
+
+    // --- root ---
+    void setScreenSize(double width, double height);
+    const RootData& root() const;
+
+    // --- observers ---
+    Subscription subscribe(Observer observer);
+
+    // Called by the property table after a typed member really changed.
+    void notifyChanged(const GraphicsObject& obj, std::string_view property);
+    void unsubscribe(int id);
+
+private:
+    Handle insert(std::unique_ptr<GraphicsObject> obj, Handle parent);
+    Handle createYLabel(Handle axes);
+    void destroyTree(Handle h, bool detachFromParent);
+    void emit(ModelEventKind kind, const GraphicsObject& obj, std::string_view property = {});
+    GraphicsObject* lookup(Handle h);
+    const GraphicsObject* lookup(Handle h) const;
+
+    // Slot i holds the object whose non-window handle is i + 0.5; windows and the root
+    // sit in slots too, reached through m_figureSlots.
+    std::vector<std::unique_ptr<GraphicsObject>> m_slots;
+    std::map<int, std::size_t> m_figureSlots;  // window number -> slot
+    std::vector<Handle> m_figureOrder;          // open windows, most recently current last
+    // A deque: an observer subscribing during notification must not move the one being called.
+    std::deque<std::pair<int, Observer>> m_observers;
+    int m_nextObserverId = 1;
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+    int m_emitting = 0;     // depth of observer notification under way
+    bool m_blanked = false;  // an observer left during notification
+};
+
+}  // namespace vezedo::platform

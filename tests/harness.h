@@ -1,0 +1,59 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+#include <string>
+
+#include "platform/runtime.h"
+#include "shell/program.h"
+
+namespace vezedo::test {
+
+// A headless program with scripted dialogs, recorded message boxes and a captured console,
+// finding its layout in the source tree.
+struct Harness {
+    platform::ScriptedDialogs dialogs;
+    platform::RecordingMessages messages;
+    platform::CapturingConsole console;
+    platform::Runtime rt{dialogs, messages, console};
+    shell::Program program{withLayoutFolder(rt)};
+
+    static platform::Runtime& withLayoutFolder(platform::Runtime& r)
+    {
+        r.layoutFolders = {VEZEDO_LAYOUT_DIR};
+        return r;
+    }
+};
+
+// A folder of its own under the system's temporary folder, removed afterwards.
+class TempDir {
+public:
+    TempDir()
+    {
+        static int counter = 0;
+        m_path = std::filesystem::temp_directory_path() /
+                 ("vezedo6-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::create_directories(m_path);
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(m_path, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return m_path; }
+    std::string write(const std::string& name, const std::string& content) const
+    {
+        const auto p = m_path / name;
+        std::ofstream(p, std::ios::binary) << content;
+        return p.string();
+    }
+
+private:
+    std::filesystem::path m_path;
+};
+
+}  // namespace vezedo::test
