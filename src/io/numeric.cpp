@@ -1,0 +1,238 @@
+#include "io/numeric.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "io/files.h"
+#include "platform/error.h"
+
+namespace vezedo::io {
+
+using platform::Matrix;
+using platform::Value;
+
+namespace {
+
+bool isDigit(char ch)
+{
+    return ch >= '0' && ch <= '9';
+}
+
+// Blanks within a line; the line feed ends the line instead.
+bool isBlank(char ch)
+{
+    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\v' || ch == '\f';
+}
+
+// Whether a decimal number beyond the range of doubles is too large (else it is too
+// small): its decimal magnitude is the position of its first significant digit plus its
+// exponent.
+bool overflows(const char* first, const char* last)
+{
+    const char* e = std::find_if(first, last, [](char ch) { return ch == 'e' || ch == 'E'; });
+    const char* point = std::find(first, e, '.');
+    const char* digit = std::find_if(first, e, [](char ch) { return ch >= '1' && ch <= '9'; });
+    if (digit == e)
+        return false;
+    long long magnitude = digit < point ? (point - digit) - 1 : -(digit - point);
+    if (e != last) {
+        const char* p = e + 1;
+        const bool negative = *p == '-';
+        if (*p == '+' || *p == '-')
+            ++p;
+        long long exponent = 0;
+        for (; p != last && isDigit(*p); ++p)
+            exponent = std::min(exponent * 10 + (*p - '0'), 1000000LL);
+        magnitude += negative ? -exponent : exponent;
+    }
+    return magnitude > 0;
+}
+
+// The text of the entry starting at `p`, up to the next separator, for error messages.
+std::string entryAt(const char* p, const char* end)
+{
+    const char* stop = std::find_if(p, end, [](char ch) { return isBlank(ch) || ch == ','; });
+    std::string text(p, std::min(stop, p + 40));
+    return stop - p > 40 ? text + "..." : text;
+}
+
+// Appends the numbers of one line (without its line feed) to `out` and returns how many.
+std::size_t parseLine(const char* p, const char* end, std::vector<double>& out, std::string_view fileName, int line)
+{
+    std::size_t count = 0;
+    bool entrySinceComma = false;
+    for (;;) {
+        while (p != end && isBlank(*p))
+            ++p;
+        if (p == end)
+            return count;
+        if (*p == ',') {
+            if (!entrySinceComma)
+                throw FileFormatError(std::string(fileName), line,
+                                      "a comma without a number before it; expected numbers separated by blanks, "
+                                      "tabs or commas");
+            entrySinceComma = false;
+            ++p;
+            continue;
+        }
+        double value = 0.0;
+        const char* next = scanNumber(p, end, value);
+        if (next == p || (next != end && !isBlank(*next) && *next != ','))
+            throw FileFormatError(std::string(fileName), line,
+                                  "\"" + entryAt(p, end) +
+                                      "\" is not a number; expected numbers separated by "
+                                      "blanks, tabs or commas");
+        out.push_back(value);
+        ++count;
+        entrySinceComma = true;
+        p = next;
+    }
+}
+
+// The end of the line starting at `p`, line feed included.
+const char* lineAfter(const char* p, const char* end)
+{
+    const void* feed = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+    return feed ? static_cast<const char*>(feed) + 1 : end;
+}
+
+const char* contentEnd(const char* p, const char* next)
+{
+    return next != p && next[-1] == '\n' ? next - 1 : next;
+}
+
+MatrixLoad loadChosen(platform::Runtime& rt, std::string_view filter)
+{
+    const auto choice = rt.dialogs.openFile(filter, "Enter file to Load?");
+    MatrixLoad out;
+    if (!choice) {
+        out.fn = Value(0.0);
+        return out;
+    }
+    out.y = dload(joinPath(choice->folder, choice->name));
+    out.fn = Value(choice->name);
+    changeDirectory(choice->folder);
+    return out;
+}
+
+}  // namespace
+
+const char* scanNumber(const char* first, const char* last, double& value)
+{
+    const char* p = first;
+    const bool negative = p != last && *p == '-';
+    if (p != last && (*p == '+' || *p == '-'))
+        ++p;
+    if (p == last || *p == '+' || *p == '-')
+        return first;
+
+    // Plain decimals without exponent, the bulk of landmark files: an integer of at most
+    // 2^53 divided by a power of ten of at most 10^22 is two exact doubles, and one IEEE
+    // division of them is correctly rounded.
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::uint64_t digits = 0;
+    std::ptrdiff_t count = 0;
+    std::ptrdiff_t decimals = 0;
+    const char* q = p;
+    for (; q != last && isDigit(*q); ++q, ++count)
+        digits = digits * 10 + static_cast<std::uint64_t>(*q - '0');
+    if (q != last && *q == '.') {
+        const char* afterPoint = ++q;
+        for (; q != last && isDigit(*q); ++q, ++count)
+            digits = digits * 10 + static_cast<std::uint64_t>(*q - '0');
+        decimals = q - afterPoint;
+    }
+    if (count > 0 && count <= 19 && decimals <= 22 && digits <= (std::uint64_t{1} << 53) &&
+        (q == last || (*q != 'e' && *q != 'E'))) {
+        const double magnitude = static_cast<double>(digits) / kPowersOfTen[decimals];
+        value = negative ? -magnitude : magnitude;
+        return q;
+    }
+
+    double magnitude = 0.0;
+    const auto [end, ec] = std::from_chars(p, last, magnitude);
+    if (ec == std::errc::invalid_argument)
+        return first;
+    if (ec == std::errc::result_out_of_range)
+        magnitude = overflows(p, end) ? std::numeric_limits<double>::infinity() : 0.0;
+    value = negative ? -magnitude : magnitude;
+    return end;
+}
+
+Matrix fromRowMajor(const std::vector<double>& values, std::size_t rows, std::size_t cols)
+{
+    Matrix m(rows, cols);
+    if (m.empty())
+        return m;
+    // In bands of rows, so that the rows being read stay in cache while their columns
+    // are written.
+    constexpr std::size_t kBand = 32;
+    double* out = m.data();
+    for (std::size_t r0 = 0; r0 < rows; r0 += kBand) {
+        const std::size_t r1 = std::min(rows, r0 + kBand);
+        for (std::size_t c = 0; c < cols; ++c)
+            for (std::size_t r = r0; r < r1; ++r)
+                out[c * rows + r] = values[r * cols + c];
+    }
+    return m;
+}
+
+Matrix parseNumericTable(std::string_view bytes, std::string_view fileName)
+{
+    const char* p = bytes.data();
+    const char* const end = p + bytes.size();
+    if (bytes.starts_with("\xEF\xBB\xBF"))  // a byte-order mark some editors write
+        p += 3;
+    if (p == end)
+        return Matrix();
+
+    // The first line is always stored and fixes the column count.
+    std::vector<double> values;
+    const char* next = lineAfter(p, end);
+    const std::size_t cols = parseLine(p, contentEnd(p, next), values, fileName, 1);
+    const auto firstLength = static_cast<std::size_t>(next - p);
+    values.reserve(std::min(bytes.size() / 2, (bytes.size() / firstLength + 2) * cols));
+
+    std::size_t rows = 1;
+    int line = 1;
+    for (p = next; p != end; p = next) {
+        next = lineAfter(p, end);
+        if (next - p == 1)  // a line of one character, line end included, ends the table
+            break;
+        ++line;
+        const std::size_t found = parseLine(p, contentEnd(p, next), values, fileName, line);
+        if (found != cols)
+            throw FileFormatError(std::string(fileName), line,
+                                  "found " + std::to_string(found) + " numbers, but line 1 holds " +
+                                      std::to_string(cols) + "; every line must hold as many numbers as line 1");
+        ++rows;
+    }
+    return fromRowMajor(values, rows, cols);
+}
+
+Value dload(const std::string& path)
+{
+    std::string bytes;
+    try {
+        bytes = readFile(path);
+    } catch (const Error&) {
+        return Value(-1.0);
+    }
+    return Value(parseNumericTable(bytes, path));
+}
+
+MatrixLoad mfload(platform::Runtime& rt)
+{
+    return loadChosen(rt, "*.*");
+}
+
+MatrixLoad mfloadtxt(platform::Runtime& rt)
+{
+    return loadChosen(rt, "*.txt");
+}
+
+}  // namespace vezedo::io

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/runtime.h"
+#include "platform/value.h"
+
+namespace vezedo::io {
+
+// Reads the number that starts at `first` as the "%f" conversion of formatted input does:
+// an optional sign, digits with an optional decimal point and exponent, or inf, infinity or
+// nan in any letter case. Returns the end of the number, or `first` when none starts there.
+// The value is the correctly rounded double; beyond the range of doubles it is +-Inf or +-0.
+const char* scanNumber(const char* first, const char* last, double& value);
+
+// The rows x cols matrix of numbers given row after row.
+platform::Matrix fromRowMajor(const std::vector<double>& values, std::size_t rows, std::size_t cols);
+
+// Reads a numeric table held in memory: one row per line, numbers separated by blanks, tabs
+// or commas; reading ends at the first line after the first that is exactly one character
+// long, line end included. Throws a FileFormatError naming the file and line for a line
+// that holds something other than numbers or a different count of numbers than the first.
+platform::Matrix parseNumericTable(std::string_view bytes, std::string_view fileName);
+
+// Reads the named file; the number -1 when it cannot be opened.
+platform::Value dload(const std::string& path);
+
+// The dialog-driven loaders ("*.*" and "*.txt" filters).
+struct MatrixLoad {
+    platform::Value y;  // the table; empty when cancelled
+    platform::Value fn;  // the chosen name without folder; the number 0 when cancelled
+};
+MatrixLoad mfload(platform::Runtime& rt);
+MatrixLoad mfloadtxt(platform::Runtime& rt);
+
+}  // namespace vezedo::io
