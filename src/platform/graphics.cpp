@@ -156,11 +156,11 @@ Handle GraphicsModel::insert(std::unique_ptr<GraphicsObject> obj, Handle parent)
     const Handle h = obj->handle;
     owner.children.push_back(h);
     m_slots.push_back(std::move(obj));
-    emit(ModelEventKind::Created, *m_slots.back());
+    notify(ModelEventKind::Created, *m_slots.back());
     return h;
 }
 
-void GraphicsModel::emit(ModelEventKind kind, const GraphicsObject& obj, std::string_view property)
+void GraphicsModel::notify(ModelEventKind kind, const GraphicsObject& obj, std::string_view property)
 {
     if (m_observers.empty())
         return;
@@ -180,7 +180,7 @@ void GraphicsModel::emit(ModelEventKind kind, const GraphicsObject& obj, std::st
 
 void GraphicsModel::notifyChanged(const GraphicsObject& obj, std::string_view property)
 {
-    emit(ModelEventKind::Changed, obj, property);
+    notify(ModelEventKind::Changed, obj, property);
 }
 
 Subscription GraphicsModel::subscribe(Observer observer)
@@ -285,7 +285,7 @@ Handle GraphicsModel::makeFigureCurrent(double h)
     RootData& root = m_slots[0]->as<RootData>();
     if (root.currentFigure != h) {
         root.currentFigure = h;
-        emit(ModelEventKind::Changed, *m_slots[0], "CurrentFigure");
+        notify(ModelEventKind::Changed, *m_slots[0], "CurrentFigure");
     }
     return h;
 }
@@ -301,7 +301,7 @@ std::optional<Handle> GraphicsModel::currentFigure() const
 void GraphicsModel::bringToFront(Handle figure)
 {
     makeFigureCurrent(figure);
-    emit(ModelEventKind::Changed, object(figure), "Front");
+    notify(ModelEventKind::Changed, object(figure), "Front");
 }
 
 Handle GraphicsModel::currentFigureOrNew()
@@ -327,7 +327,7 @@ Handle GraphicsModel::createAxes(Handle figure)
 
     FigureData& fd = object(figure).as<FigureData>();
     fd.currentAxes = h;
-    emit(ModelEventKind::Changed, object(figure), "CurrentAxes");
+    notify(ModelEventKind::Changed, object(figure), "CurrentAxes");
     return h;
 }
 
@@ -363,7 +363,7 @@ void GraphicsModel::setHold(Handle axes, bool on)
     if (ad.hold == on)
         return;
     ad.hold = on;
-    emit(ModelEventKind::Changed, object(axes), "NextPlot");
+    notify(ModelEventKind::Changed, object(axes), "NextPlot");
 }
 
 void GraphicsModel::setAxisAuto(Handle axes)
@@ -372,7 +372,7 @@ void GraphicsModel::setAxisAuto(Handle axes)
     if (ad.limitsAuto)
         return;
     ad.limitsAuto = true;
-    emit(ModelEventKind::Changed, object(axes), "XLimMode");
+    notify(ModelEventKind::Changed, object(axes), "XLimMode");
 }
 
 void GraphicsModel::setAxisEqual(Handle axes)
@@ -381,7 +381,7 @@ void GraphicsModel::setAxisEqual(Handle axes)
     if (ad.equal)
         return;
     ad.equal = true;
-    emit(ModelEventKind::Changed, object(axes), "DataAspectRatioMode");
+    notify(ModelEventKind::Changed, object(axes), "DataAspectRatioMode");
 }
 
 void GraphicsModel::setCamera(Handle axes, const Camera& camera)
@@ -390,7 +390,7 @@ void GraphicsModel::setCamera(Handle axes, const Camera& camera)
     if (ad.camera == camera)
         return;
     ad.camera = camera;
-    emit(ModelEventKind::Changed, object(axes), "View");
+    notify(ModelEventKind::Changed, object(axes), "View");
 }
 
 void GraphicsModel::clearAxes(Handle axes)
@@ -443,7 +443,7 @@ Handle GraphicsModel::plot3(Handle axes, std::vector<Point3> points, const LineS
         setAxisAuto(axes);
         if (ad.equal) {
             ad.equal = false;
-            emit(ModelEventKind::Changed, object(axes), "DataAspectRatioMode");
+            notify(ModelEventKind::Changed, object(axes), "DataAspectRatioMode");
         }
     }
     auto line = std::make_unique<GraphicsObject>();
@@ -514,7 +514,7 @@ void GraphicsModel::destroyTree(Handle h, bool detachFromParent)
     for (Handle child : obj->children)
         destroyTree(child, false);
     obj->children.clear();
-    emit(ModelEventKind::Destroyed, *obj);
+    notify(ModelEventKind::Destroyed, *obj);
 
     const Handle parentHandle = obj->parent;
     const ObjectType type = obj->type;
@@ -526,7 +526,7 @@ void GraphicsModel::destroyTree(Handle h, bool detachFromParent)
         RootData& root = m_slots[0]->as<RootData>();
         if (root.currentFigure == h) {
             root.currentFigure = m_figureOrder.empty() ? kRootHandle : m_figureOrder.back();
-            emit(ModelEventKind::Changed, *m_slots[0], "CurrentFigure");
+            notify(ModelEventKind::Changed, *m_slots[0], "CurrentFigure");
         }
         return;
     }
@@ -548,7 +548,7 @@ void GraphicsModel::setTag(Handle h, std::string tag)
     if (obj.tag == tag)
         return;
     obj.tag = std::move(tag);
-    emit(ModelEventKind::Changed, obj, "Tag");
+    notify(ModelEventKind::Changed, obj, "Tag");
 }
 
 void GraphicsModel::setVisible(Handle h, bool on)
@@ -557,7 +557,7 @@ void GraphicsModel::setVisible(Handle h, bool on)
     if (obj.visible == on)
         return;
     obj.visible = on;
-    emit(ModelEventKind::Changed, obj, "Visible");
+    notify(ModelEventKind::Changed, obj, "Visible");
 }
 
 void GraphicsModel::setHandleVisibility(Handle h, HandleVisibility v)
@@ -566,7 +566,7 @@ void GraphicsModel::setHandleVisibility(Handle h, HandleVisibility v)
     if (obj.handleVisibility == v)
         return;
     obj.handleVisibility = v;
-    emit(ModelEventKind::Changed, obj, "HandleVisibility");
+    notify(ModelEventKind::Changed, obj, "HandleVisibility");
 }
 
 namespace {
@@ -585,7 +585,7 @@ void GraphicsModel::setUiString(Handle h, std::string text)
     if (d.string == text)
         return;
     d.string = std::move(text);
-    emit(ModelEventKind::Changed, object(h), "String");
+    notify(ModelEventKind::Changed, object(h), "String");
 }
 
 void GraphicsModel::setUiValue(Handle h, double value)
@@ -594,7 +594,7 @@ void GraphicsModel::setUiValue(Handle h, double value)
     if (d.value == value)
         return;
     d.value = value;
-    emit(ModelEventKind::Changed, object(h), "Value");
+    notify(ModelEventKind::Changed, object(h), "Value");
 }
 
 // --- application data ---
@@ -626,7 +626,7 @@ void GraphicsModel::setScreenSize(double width, double height)
     if (root.screenSize[0] == width && root.screenSize[1] == height)
         return;
     root.screenSize = {width, height};
-    emit(ModelEventKind::Changed, *m_slots[0], "ScreenSize");
+    notify(ModelEventKind::Changed, *m_slots[0], "ScreenSize");
 }
 
 const RootData& GraphicsModel::root() const

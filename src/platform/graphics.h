@@ -262,7 +262,7 @@ private:
     Handle insert(std::unique_ptr<GraphicsObject> obj, Handle parent);
     Handle createYLabel(Handle axes);
     void destroyTree(Handle h, bool detachFromParent);
-    void emit(ModelEventKind kind, const GraphicsObject& obj, std::string_view property = {});
+    void notify(ModelEventKind kind, const GraphicsObject& obj, std::string_view property = {});
     GraphicsObject* lookup(Handle h);
     const GraphicsObject* lookup(Handle h) const;
 

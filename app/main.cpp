@@ -1,0 +1,35 @@
+// vezedo6: the desktop program.
+#include <QApplication>
+#include <QMessageBox>
+#include <iostream>
+
+#include "platform/error.h"
+#include "qt/frontend.h"
+#include "qt/qtservices.h"
+#include "script/recorder.h"
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Vezedo6");
+
+    vezedo::qt::QtDialogs desktopDialogs;
+    vezedo::script::RecordingDialogs dialogs(desktopDialogs);
+    vezedo::qt::QtMessages messages;
+    vezedo::qt::QtConsole console;
+    vezedo::platform::Runtime runtime(dialogs, messages, console);
+    vezedo::shell::Program program(runtime);
+    vezedo::qt::FrontEnd frontEnd(program);
+    frontEnd.setConsolePane(console.pane());
+    frontEnd.setRecordingDialogs(&dialogs);
+
+    try {
+        program.start();
+    } catch (const std::exception& e) {
+        // Without its main window the program has nothing to show: say why and stop.
+        std::cerr << e.what() << '\n';
+        QMessageBox::critical(nullptr, "Vezedo6", QString::fromStdString(e.what()));
+        return 1;
+    }
+    return QApplication::exec();
+}

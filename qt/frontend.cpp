@@ -1,0 +1,303 @@
+#include "qt/frontend.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QToolBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
+
+#include "qt/controlbinding.h"
+#include "qt/figurewindow.h"
+#include "qt/painterrenderer.h"
+#include "qt/plotcanvas.h"
+
+namespace vezedo::qt {
+
+using platform::Handle;
+using platform::ModelEvent;
+using platform::ModelEventKind;
+using platform::ObjectType;
+
+FrontEnd::FrontEnd(shell::Program& program) : m_program(program)
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect geometry = screen->geometry();
+        model().setScreenSize(geometry.width(), geometry.height());
+    }
+    m_subscription = model().subscribe([this](const ModelEvent& event) { onEvent(event); });
+}
+
+FrontEnd::~FrontEnd()
+{
+    m_subscription.reset();
+    for (auto& [handle, window] : m_windows)
+        delete window;
+}
+
+FigureWindow* FrontEnd::window(Handle figure) const
+{
+    auto it = m_windows.find(figure);
+    return it == m_windows.end() ? nullptr : it->second;
+}
+
+PlotCanvas* FrontEnd::plotOf(Handle axes) const
+{
+    auto it = m_axesFigure.find(axes);
+    if (it == m_axesFigure.end())
+        return nullptr;
+    FigureWindow* w = window(it->second);
+    return w && w->plot() && w->plot()->axes() == axes ? w->plot() : nullptr;
+}
+
+int FrontEnd::screenHeight() const
+{
+    return static_cast<int>(m_program.runtime().graphics.root().screenSize[1]);
+}
+
+// The one place where model positions meet Qt's: the model counts y up from the screen's
+// bottom edge, Qt counts it down from the top.
+QRect FrontEnd::toScreen(const platform::Rect& p) const
+{
+    const int w = static_cast<int>(p[2] + 0.5);
+    const int h = static_cast<int>(p[3] + 0.5);
+    return {static_cast<int>(p[0] + 0.5), screenHeight() - static_cast<int>(p[1] + 0.5) - h, w, h};
+}
+
+platform::Rect FrontEnd::fromScreen(const QRect& r) const
+{
+    return {static_cast<double>(r.x()), static_cast<double>(screenHeight() - r.y() - r.height()),
+            static_cast<double>(r.width()), static_cast<double>(r.height())};
+}
+
+void FrontEnd::runCallback(Handle control)
+{
+    if (!m_recorder) {
+        m_program.runCallback(control);
+        return;
+    }
+    flushEdits();
+    std::optional<std::string> action;
+    if (const auto* obj = model().find(control); obj && obj->type == ObjectType::UiControl) {
+        const platform::Callback& cb = obj->as<platform::UiControlData>().callback;
+        if (cb.function == "vezedosw" && cb.args.size() == 1)
+            if (const auto* v = std::get_if<platform::Value>(&cb.args[0]); v && v->isString())
+                action = v->string();
+    }
+    if (action)
+        m_recorder->beginPress(*action);
+    m_program.runCallback(control);
+    if (action && m_recorder)
+        m_recorder->endPress();
+}
+
+void FrontEnd::edited(Handle control)
+{
+    if (m_recorder && std::find(m_dirtyEdits.begin(), m_dirtyEdits.end(), control) == m_dirtyEdits.end())
+        m_dirtyEdits.push_back(control);
+}
+
+void FrontEnd::committed(Handle control)
+{
+    if (!m_recorder)
+        return;
+    m_dirtyEdits.erase(std::remove(m_dirtyEdits.begin(), m_dirtyEdits.end(), control), m_dirtyEdits.end());
+    const auto* obj = model().find(control);
+    if (obj && !obj->tag.empty())
+        m_recorder->set(obj->tag, obj->as<platform::UiControlData>().string);
+}
+
+void FrontEnd::toggled(Handle control)
+{
+    if (!m_recorder)
+        return;
+    const auto* obj = model().find(control);
+    if (obj && !obj->tag.empty())
+        m_recorder->value(obj->tag, obj->as<platform::UiControlData>().value);
+}
+
+// Text typed into boxes and not yet committed is what a button pressed now will read: it
+// goes into the script first.
+void FrontEnd::flushEdits()
+{
+    const std::vector<Handle> dirty = std::exchange(m_dirtyEdits, {});
+    for (Handle h : dirty)
+        committed(h);
+}
+
+void FrontEnd::startRecording(const std::string& path)
+{
+    auto recorder = std::make_unique<script::SessionRecorder>(path);
+    m_dirtyEdits.clear();
+    m_recorder = std::move(recorder);
+    if (m_recordingDialogs)
+        m_recordingDialogs->setRecorder(m_recorder.get());
+    m_program.runtime().console.write("Recording the session to " + m_recorder->path().string() + "\n");
+    updateSessionActions();
+}
+
+void FrontEnd::stopRecording()
+{
+    if (!m_recorder)
+        return;
+    flushEdits();
+    if (m_recordingDialogs)
+        m_recordingDialogs->setRecorder(nullptr);
+    m_program.runtime().console.write("Session recorded in " + m_recorder->path().string() + "\n");
+    m_recorder.reset();
+    updateSessionActions();
+}
+
+void FrontEnd::updateSessionActions()
+{
+    if (m_recordAction)
+        m_recordAction->setEnabled(!m_recorder);
+    if (m_stopAction)
+        m_stopAction->setEnabled(m_recorder != nullptr);
+}
+
+void FrontEnd::addSessionBar(FigureWindow* window)
+{
+    auto* bar = new QToolBar("Session");
+    bar->setObjectName("sessionBar");
+    bar->setMovable(false);
+    m_recordAction = bar->addAction("Record session...");
+    m_recordAction->setToolTip("Write what you do from now on to a script that vezedo6-run can replay");
+    m_stopAction = bar->addAction("Stop recording");
+    connect(m_recordAction, &QAction::triggered, this, [this, window] {
+        const QString path = QFileDialog::getSaveFileName(window, "Record session", QDir::currentPath() + "/session.vzs",
+                                                          "Vezedo6 session scripts (*.vzs);;All files (*)");
+        if (path.isEmpty())
+            return;
+        try {
+            startRecording(path.toStdString());
+        } catch (const std::exception& e) {
+            m_program.runtime().messages.showMessage(e.what());
+        }
+    });
+    connect(m_stopAction, &QAction::triggered, this, [this] { stopRecording(); });
+    updateSessionActions();
+    window->addSessionBar(bar);
+}
+
+void FrontEnd::onEvent(const ModelEvent& event)
+{
+    switch (event.type) {
+    case ObjectType::Figure: onFigureEvent(event); break;
+    case ObjectType::UiControl: onControlEvent(event); break;
+    case ObjectType::Axes:
+        if (event.kind == ModelEventKind::Created) {
+            m_axesFigure[event.handle] = event.parent;
+            if (FigureWindow* w = window(event.parent))
+                w->attachAxes(event.handle);
+        } else if (event.kind == ModelEventKind::Destroyed) {
+            if (FigureWindow* w = window(event.parent))
+                w->detachAxes(event.handle);
+            m_axesFigure.erase(event.handle);
+        } else {
+            repaintAxes(event.handle);
+        }
+        break;
+    case ObjectType::Line:
+    case ObjectType::Text: repaintAxes(event.parent); break;
+    case ObjectType::Root: break;
+    }
+}
+
+void FrontEnd::repaintAxes(Handle axes)
+{
+    if (PlotCanvas* plot = plotOf(axes))
+        plot->update();
+}
+
+void FrontEnd::showLater(Handle figure)
+{
+    // The model sets a new window's properties right after creating it; show it once they are in.
+    QTimer::singleShot(0, this, [this, figure] {
+        FigureWindow* w = window(figure);
+        if (!w || !model().isValid(figure))
+            return;
+        w->applyModelGeometry();
+        if (model().object(figure).visible) {
+            w->show();
+            w->raise();
+            keepOnScreen(w);
+        }
+    });
+}
+
+void FrontEnd::keepOnScreen(FigureWindow* w)
+{
+    // The model learns the size of the window's frame (decorations, toolbar, console) only
+    // once it is shown; a frame that then hangs off the screen is pulled back onto it.
+    const QScreen* screen = w->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QRect frame = w->frameGeometry();
+    const int dx = std::max(0, available.left() - frame.left()) - std::max(0, frame.right() - available.right());
+    const int dy = std::max(0, available.top() - frame.top()) - std::max(0, frame.bottom() - available.bottom());
+    if (dx != 0 || dy != 0)
+        w->move(w->pos() + QPoint(dx, dy));
+}
+
+void FrontEnd::onFigureEvent(const ModelEvent& event)
+{
+    const Handle fig = event.handle;
+    if (event.kind == ModelEventKind::Created) {
+        auto* w = new FigureWindow(*this, fig);
+        m_windows[fig] = w;
+        showLater(fig);
+        return;
+    }
+    FigureWindow* w = window(fig);
+    if (!w)
+        return;
+    if (event.kind == ModelEventKind::Destroyed) {
+        m_windows.erase(fig);
+        w->closeFromModel();
+        return;
+    }
+    const std::string_view p = event.property;
+    if (p == "Position" || p == "OuterPosition" || p == "Name") {
+        w->applyModelGeometry();
+    } else if (p == "Visible") {
+        w->setVisible(model().object(fig).visible);
+    } else if (p == "Front") {
+        if (model().object(fig).visible) {
+            w->show();
+            w->raise();
+            w->activateWindow();
+        }
+    } else if (p == "Color") {
+        QPalette palette = w->palette();
+        palette.setColor(QPalette::Window,
+                         PainterRenderer::toQColor(model().object(fig).as<platform::FigureData>().color));
+        w->setPalette(palette);
+    }
+}
+
+void FrontEnd::onControlEvent(const ModelEvent& event)
+{
+    FigureWindow* w = window(event.parent);
+    if (!w)
+        return;
+    if (event.kind == ModelEventKind::Created) {
+        w->addControl(event.handle);
+        if (!m_mainWindow) {
+            // The first window with controls is the main window: it gets the console pane
+            // and the session bar.
+            m_mainWindow = event.parent;
+            if (m_consolePane)
+                w->attachConsole(m_consolePane);
+            addSessionBar(w);
+        }
+    } else if (event.kind == ModelEventKind::Destroyed) {
+        w->removeControl(event.handle);
+    } else if (ControlBinding* binding = w->control(event.handle)) {
+        binding->sync(event.property);
+    }
+}
+
+}  // namespace vezedo::qt

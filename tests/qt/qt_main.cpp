@@ -1,0 +1,25 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+// The offscreen platform says for every window that it cannot raise it; that is expected here.
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith("This plugin does not support"))
+        return;
+    qt_message_output(type, context, message);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qInstallMessageHandler(quietHandler);
+    // The tests draw into images and hidden windows: no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
