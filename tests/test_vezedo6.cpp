@@ -105,9 +105,9 @@ TEST(CallbackBoundary, AnErrorInACallbackGoesToTheConsoleAndTheProgramGoesOn)
     h.program.runCallback(button);
     EXPECT_EQ(h.console.take(), "unrecognized position\n");
 
-    // Buttons of actions that are not there yet report it the same way.
+    // An action that stops with an error reports it the same way.
     h.program.runCallback(h.rt.graphics.findByTag("SetBlocks").at(0));
-    EXPECT_NE(h.console.take().find("\"vezedosw\" is not available"), std::string::npos);
+    EXPECT_NE(h.console.take().find("There is no plot window yet"), std::string::npos);
     EXPECT_FALSE(h.rt.callbackObject.has_value());
 }
 

@@ -4,12 +4,18 @@
 
 namespace vezedo::shell {
 
-Program::Program(platform::Runtime& rt) : m_rt(rt)
+Program::Program(platform::Runtime& rt) : m_rt(rt), m_controller(std::make_unique<controller::Controller>(rt))
 {
     if (m_rt.layoutFolders.empty())
         m_rt.layoutFolders = gui::defaultLayoutFolders();
     defineVezedo6(m_registry, m_rt);
     defineGuiFunctions(m_registry, m_rt);
+    defineIoFunctions(m_registry, m_rt);
+    defineShapeFunctions(m_registry, m_rt);
+    m_registry.define("vezedosw", [this](Inputs inputs, int) -> Outputs {
+        m_controller->vezedosw(inputs);
+        return {};
+    });
 }
 
 Handle Program::start()
@@ -36,6 +42,15 @@ private:
 };
 
 }  // namespace
+
+void Program::runAction(const std::string& action)
+{
+    try {
+        m_registry.call("vezedosw", {Value(action)}, 0);
+    } catch (const std::exception& e) {
+        m_rt.console.write(std::string(e.what()) + "\n");
+    }
+}
 
 void Program::runCallback(Handle control)
 {

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+
+#include "controller/controller.h"
 #include "platform/runtime.h"
 #include "shell/registry.h"
 
@@ -15,6 +18,7 @@ public:
 
     platform::Runtime& runtime() { return m_rt; }
     Registry& registry() { return m_registry; }
+    controller::Controller& controller() { return *m_controller; }
     const Registry& registry() const { return m_registry; }
 
     // Start-up: calls Vezedo6 with no input, which opens (or reuses) the main window.
@@ -24,15 +28,24 @@ public:
     // The callback boundary: runs the callback of a control as a press, edit or toggle of
     // it would. Any error goes to the console; nothing escapes.
     void runCallback(Handle control);
+    // Runs an action exactly as its button does: `vezedosw` through the registry, any error
+    // to the console.
+    void runAction(const std::string& action);
 
 private:
     platform::Runtime& m_rt;
     Registry m_registry;
+    std::unique_ptr<controller::Controller> m_controller;
 };
 
 // The rows of the GUI support functions (openfig, guihandles, guidata, movegui,
 // isvarname, iskeyword) and their local functions.
 void defineGuiFunctions(Registry& registry, platform::Runtime& rt);
+// The rows of the landmark readers: gettpsfile3D, mfload, mfloadtxt, dload.
+void defineIoFunctions(Registry& registry, platform::Runtime& rt);
+// The rows of the shape analysis and drawing functions: centsize3D, centsize3Da, getpproc3,
+// partialprocrustes3a, svdrot2, showshape3D, wire3d, vertxy3D, cla, ylabel.
+void defineShapeFunctions(Registry& registry, platform::Runtime& rt);
 // Vezedo6 and its 32 default callbacks.
 void defineVezedo6(Registry& registry, platform::Runtime& rt);
 // The names of the 32 controls that have a default callback, in the order of the table.

@@ -1,0 +1,142 @@
+// Actions end to end, headless, on big data: "LoadFile1" of 10,000 specimens x 100
+// landmarks, "SaveLengths" of 10,000 specimens x 200 lines, "ShowProto" of 2,000 lines, and
+// a session script doing all three.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "script/runner.h"
+#include "shell/program.h"
+
+using namespace vezedo;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kFolder = fs::temp_directory_path() / "vezedo6-bench-controller";
+
+std::string makeTps(std::size_t k, std::size_t p)
+{
+    std::mt19937 rng(3);
+    std::normal_distribution<double> noise(0, 0.5);
+    std::vector<double> base(3 * p);
+    for (double& v : base)
+        v = std::uniform_real_distribution<double>(-50, 50)(rng);
+    std::string out;
+    out.reserve(k * p * 30);
+    char buf[96];
+    for (std::size_t j = 0; j < k; ++j) {
+        out += "LM=" + std::to_string(p) + "\n";
+        for (std::size_t i = 0; i < p; ++i) {
+            std::snprintf(buf, sizeof buf, "%.4f %.4f %.4f\n", base[3 * i] + noise(rng), base[3 * i + 1] + noise(rng),
+                          base[3 * i + 2] + noise(rng));
+            out += buf;
+        }
+        out += "ID=s" + std::to_string(j + 1) + "\n";
+    }
+    return out;
+}
+
+std::string makeProtocol(std::size_t lines, std::size_t p)
+{
+    std::string out;
+    for (std::size_t i = 0; i < lines; ++i)
+        out += std::to_string(i + 1) + " " + std::to_string(i % p + 1) + " " + std::to_string((i * 7 + 3) % p + 1) + " \n";
+    return out;
+}
+
+void write(const std::string& name, const std::string& content)
+{
+    fs::create_directories(kFolder);
+    std::ofstream(kFolder / name, std::ios::binary) << content;
+}
+
+struct Headless {
+    platform::ScriptedDialogs dialogs;
+    platform::RecordingMessages messages;
+    platform::CapturingConsole console;
+    platform::Runtime rt{dialogs, messages, console};
+    shell::Program program{rt};
+    Headless() { program.start(); }
+    void open(const std::string& name) { dialogs.queuePath((kFolder / name).string()); }
+};
+
+void setUp()
+{
+    static bool done = false;
+    if (done)
+        return;
+    write("big.tps", makeTps(10000, 100));
+    write("proto200.txt", makeProtocol(200, 100));
+    write("proto2000.txt", makeProtocol(2000, 100));
+    write("replay.vzs", "answer open big.tps\npress LoadFile1\nanswer open proto200.txt\npress LoadProto\n"
+                        "value ShowLineButton 0\nanswer save replay_lengths.txt\npress SaveLengths\n");
+    done = true;
+}
+
+void BM_LoadFile1(benchmark::State& state)
+{
+    setUp();
+    for (auto _ : state) {
+        state.PauseTiming();
+        Headless h;
+        h.open("big.tps");
+        state.ResumeTiming();
+        h.program.runAction("LoadFile1");
+        benchmark::DoNotOptimize(h.program.controller().state().mean1.data());
+    }
+}
+BENCHMARK(BM_LoadFile1)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SaveLengths(benchmark::State& state)
+{
+    setUp();
+    Headless h;
+    h.open("big.tps");
+    h.program.runAction("LoadFile1");
+    h.rt.graphics.set(h.rt.graphics.findByTag("ShowLineButton").at(0), "Value", platform::Value(0.0));
+    write("proto200.txt", makeProtocol(200, 100));
+    h.open("proto200.txt");
+    h.program.runAction("LoadProto");
+    for (auto _ : state) {
+        h.dialogs.queuePath((kFolder / "lengths.txt").string());
+        h.program.runAction("SaveLengths");
+    }
+    if (!h.messages.shown().empty())
+        state.SkipWithError(h.messages.shown().front().text.c_str());
+}
+BENCHMARK(BM_SaveLengths)->Unit(benchmark::kMillisecond);
+
+void BM_ShowProto2000(benchmark::State& state)
+{
+    setUp();
+    Headless h;
+    h.open("big.tps");
+    h.program.runAction("LoadFile1");
+    h.open("proto2000.txt");
+    h.program.runAction("LoadProto");
+    for (auto _ : state)
+        h.program.runAction("ShowProto");
+    if (!h.messages.shown().empty())
+        state.SkipWithError(h.messages.shown().front().text.c_str());
+}
+BENCHMARK(BM_ShowProto2000)->Unit(benchmark::kMillisecond);
+
+void BM_ReplayScript(benchmark::State& state)
+{
+    setUp();
+    for (auto _ : state) {
+        std::ostringstream out;
+        script::ScriptRunner runner(out);
+        if (!runner.runFile(kFolder / "replay.vzs"))
+            state.SkipWithError("the replay failed");
+    }
+}
+BENCHMARK(BM_ReplayScript)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
