@@ -1,0 +1,77 @@
+#include "script/recorder.h"
+
+#include <cstring>
+
+#include "platform/error.h"
+#include "platform/numtext.h"
+#include "script/script.h"
+
+namespace vezedo::script {
+
+namespace fs = std::filesystem;
+
+SessionRecorder::SessionRecorder(const fs::path& path)
+    : m_path(fs::absolute(path)), m_folder(m_path.parent_path()), m_out(m_path, std::ios::binary | std::ios::trunc)
+{
+    if (!m_out)
+        throw Error("Cannot write the session script " + m_path.string() + ": " + std::strerror(errno));
+    line("# Vezedo6 session script: replay it with vezedo6-run " + m_path.filename().string());
+}
+
+void SessionRecorder::line(const std::string& text)
+{
+    m_out << text << '\n';
+    m_out.flush();  // a session cut short keeps what was done so far
+}
+
+void SessionRecorder::set(const std::string& tag, const std::string& text)
+{
+    line("set " + tag + " " + (text.empty() ? std::string("\"\"") : quoteText(text)));
+}
+
+void SessionRecorder::value(const std::string& tag, double number)
+{
+    line("value " + tag + " " + platform::numberToText(number));
+}
+
+void SessionRecorder::beginPress(const std::string& action)
+{
+    m_pendingPress = action;
+}
+
+void SessionRecorder::endPress()
+{
+    if (m_pendingPress)
+        line("press " + quoteText(*m_pendingPress));
+    m_pendingPress.reset();
+}
+
+void SessionRecorder::answer(platform::FileDialogKind kind, const std::optional<platform::FileChoice>& choice)
+{
+    if (!choice) {
+        line("answer cancel");
+        return;
+    }
+    const fs::path full = fs::absolute(fs::path(choice->folder) / choice->name);
+    fs::path relative = full.lexically_relative(m_folder);
+    const std::string written = relative.empty() ? full.string() : relative.string();
+    line(std::string("answer ") + (kind == platform::FileDialogKind::Open ? "open " : "save ") + quoteText(written));
+}
+
+std::optional<platform::FileChoice> RecordingDialogs::openFile(std::string_view filter, std::string_view title)
+{
+    auto choice = m_inner.openFile(filter, title);
+    if (m_recorder)
+        m_recorder->answer(platform::FileDialogKind::Open, choice);
+    return choice;
+}
+
+std::optional<platform::FileChoice> RecordingDialogs::saveFile(std::string_view filter, std::string_view title)
+{
+    auto choice = m_inner.saveFile(filter, title);
+    if (m_recorder)
+        m_recorder->answer(platform::FileDialogKind::Save, choice);
+    return choice;
+}
+
+}  // namespace vezedo::script

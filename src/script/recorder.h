@@ -1,0 +1,51 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "platform/services.h"
+
+namespace vezedo::script {
+
+// Writes what the user does as a session script, line by line as it happens, so that
+// replaying it does the same. File paths are written relative to the script's folder.
+class SessionRecorder {
+public:
+    // Creates (or replaces) the script; an Error names the file when it cannot be written.
+    explicit SessionRecorder(const std::filesystem::path& path);
+
+    const std::filesystem::path& path() const { return m_path; }
+    void set(const std::string& tag, const std::string& text);
+    void value(const std::string& tag, double number);
+    // An action runs between begin and end; the dialogs it asks go before its press line, as
+    // a replay needs its answers queued first.
+    void beginPress(const std::string& action);
+    void endPress();
+    void answer(platform::FileDialogKind kind, const std::optional<platform::FileChoice>& choice);
+
+private:
+    void line(const std::string& text);
+
+    std::filesystem::path m_path;
+    std::filesystem::path m_folder;
+    std::ofstream m_out;
+    std::optional<std::string> m_pendingPress;
+};
+
+// Dialogs that tell a recorder (when one is set) what the user answered.
+class RecordingDialogs : public platform::DialogService {
+public:
+    explicit RecordingDialogs(platform::DialogService& inner) : m_inner(inner) {}
+    void setRecorder(SessionRecorder* recorder) { m_recorder = recorder; }
+
+    std::optional<platform::FileChoice> openFile(std::string_view filter, std::string_view title) override;
+    std::optional<platform::FileChoice> saveFile(std::string_view filter, std::string_view title) override;
+
+private:
+    platform::DialogService& m_inner;
+    SessionRecorder* m_recorder = nullptr;
+};
+
+}  // namespace vezedo::script

@@ -1,0 +1,267 @@
+#include "script/runner.h"
+
+#include <deque>
+#include <fstream>
+#include <optional>
+
+#include "io/files.h"
+#include "platform/error.h"
+#include "script/script.h"
+#include "shell/program.h"
+
+namespace vezedo::script {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string oneLine(std::string_view text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// A check or command that failed; the runner adds the file and line.
+struct ScriptFailure {
+    std::string problem;
+};
+
+// File dialogs answered from the script's queue, each request written to the output.
+class ReplayDialogs : public platform::DialogService {
+public:
+    explicit ReplayDialogs(std::ostream& out) : m_out(out) {}
+
+    struct Answer {
+        platform::FileDialogKind kind;
+        std::optional<fs::path> path;  // nullopt: cancel
+        int line;
+    };
+    void queue(Answer answer) { m_answers.push_back(std::move(answer)); }
+    // Set when a dialog found no fitting answer; the runner fails the script with it.
+    std::optional<std::string> problem;
+
+    std::optional<platform::FileChoice> openFile(std::string_view filter, std::string_view title) override
+    {
+        return answer(platform::FileDialogKind::Open, filter, title);
+    }
+    std::optional<platform::FileChoice> saveFile(std::string_view filter, std::string_view title) override
+    {
+        return answer(platform::FileDialogKind::Save, filter, title);
+    }
+
+private:
+    std::optional<platform::FileChoice> answer(platform::FileDialogKind kind, std::string_view filter,
+                                               std::string_view title)
+    {
+        const char* what = kind == platform::FileDialogKind::Open ? "open" : "save";
+        m_out << "dialog: " << what << " \"" << title << "\" (" << filter << ")";
+        if (m_answers.empty()) {
+            m_out << " -> no answer\n";
+            problem = std::string("the program asked for a file to ") + what + " (\"" + std::string(title) +
+                      "\") but no answer was queued";
+            throw Error("No answer was given for the file " + std::string(what) + " dialog \"" + std::string(title) +
+                        "\"");
+        }
+        Answer a = std::move(m_answers.front());
+        m_answers.pop_front();
+        if (a.path && a.kind != kind) {
+            m_out << " -> wrong answer\n";
+            problem = std::string("the program asked for a file to ") + what + " (\"" + std::string(title) +
+                      "\") but the answer queued on line " + std::to_string(a.line) + " is for a file to " +
+                      (a.kind == platform::FileDialogKind::Open ? "open" : "save");
+            throw Error("The queued answer does not fit the file " + std::string(what) + " dialog");
+        }
+        if (!a.path) {
+            m_out << " -> cancel\n";
+            return std::nullopt;
+        }
+        m_out << " -> " << a.path->string() << "\n";
+        return platform::FileChoice{a.path->filename().string(), a.path->parent_path().string()};
+    }
+
+    std::ostream& m_out;
+    std::deque<Answer> m_answers;
+};
+
+class ReplayMessages : public platform::MessageService {
+public:
+    explicit ReplayMessages(std::ostream& out) : m_out(out) {}
+    void showMessage(std::string_view text, std::string_view) override
+    {
+        m_out << "message: " << oneLine(text) << "\n";
+        m_since.emplace_back(text);
+    }
+    // True when a box with exactly this text was shown since the last check; starts afresh.
+    bool takeShown(const std::string& text)
+    {
+        const bool found = std::find(m_since.begin(), m_since.end(), text) != m_since.end();
+        m_since.clear();
+        return found;
+    }
+
+private:
+    std::ostream& m_out;
+    std::vector<std::string> m_since;
+};
+
+class ReplayConsole : public platform::ConsoleService {
+public:
+    explicit ReplayConsole(std::ostream& out) : m_out(out) {}
+    void write(std::string_view text) override { m_out << text; }
+
+private:
+    std::ostream& m_out;
+};
+
+fs::path resolve(const fs::path& folder, const std::string& path)
+{
+    const fs::path p(path);
+    return p.is_absolute() ? p : (folder / p).lexically_normal();
+}
+
+// The first line where two texts differ, for a readable failure.
+std::string firstDifference(const std::string& a, const std::string& b)
+{
+    std::size_t line = 1, i = 0;
+    for (; i < a.size() && i < b.size() && a[i] == b[i]; ++i)
+        if (a[i] == '\n')
+            ++line;
+    return "they differ from line " + std::to_string(line) + " on (" + std::to_string(a.size()) + " and " +
+           std::to_string(b.size()) + " bytes)";
+}
+
+}  // namespace
+
+ScriptRunner::ScriptRunner(std::ostream& out, SnapshotWriter snapshot) : m_out(out), m_snapshot(std::move(snapshot))
+{
+}
+
+bool ScriptRunner::runFile(const fs::path& path)
+{
+    std::string text;
+    try {
+        text = io::readFile(path.string());
+    } catch (const Error& e) {
+        m_out << path.string() << ": " << e.what() << "\n";
+        return false;
+    }
+    const fs::path folder = fs::absolute(path).parent_path();
+    return runText(text, folder, path.string());
+}
+
+bool ScriptRunner::runText(std::string_view text, const fs::path& folder, const std::string& name)
+{
+    std::vector<Command> commands;
+    try {
+        commands = parseScript(text);
+    } catch (const Error& e) {
+        m_out << name << ":" << e.what() << "\n";
+        return false;
+    }
+
+    ReplayDialogs dialogs(m_out);
+    ReplayMessages messages(m_out);
+    ReplayConsole console(m_out);
+    platform::Runtime rt(dialogs, messages, console);
+    shell::Program program(rt);
+    const fs::path savedCwd = fs::current_path();
+    struct Restore {
+        fs::path cwd;
+        ~Restore()
+        {
+            std::error_code ec;
+            fs::current_path(cwd, ec);
+        }
+    } restore{savedCwd};
+
+    int line = 0;
+    try {
+        program.start();
+        for (const Command& cmd : commands) {
+            line = cmd.line;
+            switch (cmd.verb) {
+            case Verb::AnswerOpen:
+            case Verb::AnswerSave:
+                dialogs.queue({cmd.verb == Verb::AnswerOpen ? platform::FileDialogKind::Open
+                                                            : platform::FileDialogKind::Save,
+                               resolve(folder, cmd.first), cmd.line});
+                break;
+            case Verb::AnswerCancel: dialogs.queue({platform::FileDialogKind::Open, std::nullopt, cmd.line}); break;
+            case Verb::Set:
+            case Verb::Value: {
+                const auto found = rt.graphics.findByTag(cmd.first);
+                if (found.empty())
+                    throw ScriptFailure{"no control of the main window is tagged \"" + cmd.first + "\""};
+                for (platform::Handle h : found) {
+                    if (cmd.verb == Verb::Set)
+                        rt.graphics.set(h, "String", platform::Value(cmd.second));
+                    else
+                        rt.graphics.set(h, "Value", platform::Value(cmd.number));
+                }
+                break;
+            }
+            case Verb::Press:
+                program.runAction(cmd.first);
+                if (dialogs.problem)
+                    throw ScriptFailure{*dialogs.problem};
+                break;
+            case Verb::ExpectString: {
+                const auto found = rt.graphics.findByTag(cmd.first);
+                if (found.empty())
+                    throw ScriptFailure{"no control of the main window is tagged \"" + cmd.first + "\""};
+                const std::string actual = rt.graphics.get(found.front(), "String").string();
+                if (actual != cmd.second)
+                    throw ScriptFailure{"expected " + cmd.first + " to read \"" + oneLine(cmd.second) +
+                                        "\", but it reads \"" + oneLine(actual) + "\""};
+                break;
+            }
+            case Verb::ExpectMsgbox:
+                if (!messages.takeShown(cmd.first))
+                    throw ScriptFailure{"no message box reading \"" + oneLine(cmd.first) +
+                                        "\" was shown since the last check"};
+                break;
+            case Verb::ExpectFile: {
+                const fs::path a = resolve(folder, cmd.first), b = resolve(folder, cmd.second);
+                std::string ta, tb;
+                try {
+                    ta = io::readFile(a.string());
+                    tb = io::readFile(b.string());
+                } catch (const Error& e) {
+                    throw ScriptFailure{e.what()};
+                }
+                if (ta != tb)
+                    throw ScriptFailure{a.string() + " is not the same as " + b.string() + ": " +
+                                        firstDifference(ta, tb)};
+                break;
+            }
+            case Verb::Snapshot: {
+                const auto& state = program.controller().state();
+                std::optional<platform::Handle> fig = state.fighand1;
+                if (!fig || !rt.graphics.isValid(*fig))
+                    fig = rt.graphics.currentFigure();
+                if (!fig)
+                    throw ScriptFailure{"there is no plot window to take a snapshot of"};
+                if (!m_snapshot)
+                    throw ScriptFailure{"snapshots cannot be taken in this program"};
+                m_snapshot(rt.graphics, rt.graphics.currentAxes(*fig), resolve(folder, cmd.first).string());
+                break;
+            }
+            }
+        }
+    } catch (const ScriptFailure& f) {
+        m_out << name << ":" << line << ": " << f.problem << "\n";
+        return false;
+    } catch (const std::exception& e) {
+        m_out << name << ":" << line << ": " << e.what() << "\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace vezedo::script
