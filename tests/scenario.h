@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "harness.h"
 #include "platform/error.h"
@@ -68,8 +70,7 @@ struct Scenario {
         press("LoadFile1");
     }
 
-    // The plot window's axes and the objects drawn in them, as recorded primitives of
-    // their kind: lines (with colour, style and width) and texts (with colour).
+    // The plot window's axes and the objects drawn in them, in drawing order.
     platform::Handle plotAxes() { return g().currentAxes(*state().fighand1); }
     std::vector<platform::Handle> drawn(platform::ObjectType type)
     {
@@ -79,17 +80,36 @@ struct Scenario {
                 out.push_back(c);
         return out;
     }
-    std::vector<std::string> texts()
-    {
-        std::vector<std::string> out;
-        for (platform::Handle t : drawn(platform::ObjectType::Text))
-            out.push_back(g().object(t).as<platform::TextData>().string);
-        return out;
-    }
 };
+
+using Strings = std::vector<std::string>;
+using Pairs = std::vector<std::pair<int, int>>;  // protocol lines as landmark numbers
+
+Strings operator+(Strings a, const Strings& b);
+
+// The plot window as text: its visible lines in drawing order, then its texts. The reference
+// shape is its colour and marker ("b*"); another line "<colour><':' if dotted> <width> <where>"
+// ("r: 1.5 2-3"); a text "<string> <colour> <where>". Where: "a-b" for the segment from
+// landmark a to landmark b or, for one point, its middle (a <= b); "@i" for 0.02 off landmark
+// i on every axis; "?" for anywhere else.
+Strings drawing(Scenario& s);
+// The landmark numbers: "1 k @1" to "p k @p".
+Strings marks(std::size_t p);
+// Protocol lines `lines` (numbers into `pairs`, all of them when none are given) drawn in
+// `style` ("k 0.5"), or their numbers at their middles in `colour`.
+Strings styled(const std::string& style, const Pairs& pairs, const std::vector<int>& lines = {});
+Strings labelled(const std::string& colour, const Pairs& pairs, const std::vector<int>& lines = {});
+
+// A protocol file of the pairs, lines numbered from 1.
+std::string protocolText(const Pairs& pairs);
+// A numeric table as text, one row a line, every number exact.
+std::string tableText(const std::vector<std::vector<double>>& rows);
 
 // A TPS file of `k` specimens of `p` landmarks: specimen j is a fixed shape scaled by
 // (1 + j / 10), turned by j * 0.3 radians about z and moved by (j, 2j, -j).
 std::string makeTps(std::size_t k, std::size_t p);
 
 }  // namespace vezedo::test
+
+// Test files join expected drawings with "+".
+using vezedo::test::operator+;

@@ -17,14 +17,9 @@ namespace {
 
 // Puts the process back in the folder it was in, however the test ends.
 struct RestoreCurrentFolder {
-    std::filesystem::path before = std::filesystem::current_path();
-    ~RestoreCurrentFolder() { std::filesystem::current_path(before); }
+    fs::path before = fs::current_path();
+    ~RestoreCurrentFolder() { fs::current_path(before); }
 };
-
-Matrix rowsOf(std::initializer_list<std::initializer_list<double>> rows)
-{
-    return Matrix::fromRows(rows);
-}
 
 // Two specimens of two landmarks as the digitiser writes them, with the extra lines real
 // 3D files carry: image, scale, comments and a curve of points after the landmarks.
@@ -44,136 +39,87 @@ const std::string kRealistic = "# skulls digitised 2023-04-02\n"
                                "-0.5 .25 6\r\n"
                                "IMAGE=skull_02.ply\r\n";
 
-TEST(TpsReader, RealisticFilePassesOverEverythingButTheLandmarks)
+TEST(TpsReader, ReadsTheLandmarksAndPassesOverEverythingElse)
 {
     const io::TpsData d = io::parseTps(kRealistic, "skulls.tps");
-    EXPECT_EQ(d.table, rowsOf({{10.5, 20.25, -3, 11.5, 21.25, -4}, {10, 2.5, 3, -0.5, 0.25, 6}}));
+    EXPECT_EQ(d.table, Matrix::fromRows({{10.5, 20.25, -3, 11.5, 21.25, -4}, {10, 2.5, 3, -0.5, 0.25, 6}}));
     EXPECT_EQ(d.namelist, (CellList{Value("\n"), Value("\r\n"), Value(-1.0)}));
     EXPECT_EQ(d.ids, (std::vector<std::string>{"MNHN 1882-17", "skull_02.ply"}));
+
+    // The namelist holds the rest of each header line; a specimen without ID or IMAGE is known by its number.
+    const io::TpsData named = io::parseTps("LM=1 left side\n1 2 3\nlm=1.0\t# again\n4 5 6\nID=b", "t.tps");
+    EXPECT_EQ(named.namelist, (CellList{Value(" left side\n"), Value("\t# again\n"), Value(-1.0)}));
+    EXPECT_EQ(named.ids, (std::vector<std::string>{"1", "b"}));
 }
 
-TEST(TpsReader, SpecimenWithoutIdOrImageIsKnownByItsNumber)
+TEST(TpsReader, HeadersAreFoundByTheCharacterRules)
 {
-    const io::TpsData d = io::parseTps("LM=1\n1 2 3\nLM=1\n4 5 6\nID=b\n", "t.tps");
-    EXPECT_EQ(d.ids, (std::vector<std::string>{"1", "b"}));
+    const Matrix one = Matrix::fromRows({{1, 2, 3}});
+    const Matrix two = Matrix::fromRows({{1, 2, 3}, {4, 5, 6}});
+    const std::pair<std::string, Matrix> cases[] = {
+        {"lm=1\n1 2 3\nLm=1\n4 5 6\nlM=1\n7 8 9\n", Matrix::fromRows({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}})},
+        {"LM3=1\n1 2 3\nlm3=1\n4 5 6\n", two},
+        {"model=1\n1 2 3\n", one},                           // "l=" ending a word, before the first specimen
+        {"LM=1\n1 2 3\nl=1\n4 5 6\n", one},                  // "l=" after the first specimen is passed over
+        {"LM=1\n1 2 3\nLLM=1\nLML=1\nlmm=1\n4 5 6\n", one},  // the scan resumes past the letters it looked at
+        {"LM=1\n1 2 3\nLM = 1\n4 5 6\n", one},               // spaced: no header
+        {"LM=\n1\n1 2 3\n", one},                            // the count on the next line
+        {"LM=1\n1 2 3 99 98\n97\nLM=1\n4 5 6 7\n", two},     // surplus numbers are passed over
+        {"LM=1\n0.1 2.2250738585072011e-308 1e400\n", Matrix::rowVector({0.1, 2.2250738585072011e-308, INFINITY})}};
+    for (const auto& [text, table] : cases)
+        EXPECT_EQ(io::parseTps(text, "t.tps").table, table) << text;
 }
 
-TEST(TpsReader, NamelistHoldsTheRestOfEachHeaderLine)
+TEST(TpsReader, RefusesNamingFileLineSpecimenAndWhatWasExpected)
 {
-    const io::TpsData d = io::parseTps("LM=1 left side\n1 2 3\nlm=1.0\t# again\n4 5 6", "t.tps");
-    EXPECT_EQ(d.namelist, (CellList{Value(" left side\n"), Value("\t# again\n"), Value(-1.0)}));
-}
-
-TEST(TpsReader, SurplusNumbersArePassedOver)
-{
-    const io::TpsData d = io::parseTps("LM=1\n1 2 3 99 98\n97\nLM=1\n4 5 6 7\n", "t.tps");
-    EXPECT_EQ(d.table, rowsOf({{1, 2, 3}, {4, 5, 6}}));
-}
-
-TEST(TpsReader, NumbersReadToTheCorrectlyRoundedDouble)
-{
-    const io::TpsData d = io::parseTps("LM=1\n0.1 2.2250738585072011e-308 1e400\n", "t.tps");
-    EXPECT_EQ(d.table, rowsOf({{0.1, 2.2250738585072011e-308, INFINITY}}));
-}
-
-struct HeaderCase {
-    const char* name;
-    std::string text;
-    Matrix expected;
-};
-
-class TpsHeaders : public testing::TestWithParam<HeaderCase> {};
-
-TEST_P(TpsHeaders, AreFoundByTheCharacterRules)
-{
-    EXPECT_EQ(io::parseTps(GetParam().text, "t.tps").table, GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    TpsReader, TpsHeaders,
-    testing::Values(
-        HeaderCase{"LowerAndMixedCase", "lm=1\n1 2 3\nLm=1\n4 5 6\nlM=1\n7 8 9\n",
-                   rowsOf({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}})},
-        HeaderCase{"ThreeDimensionalFormAnyCase", "LM3=1\n1 2 3\nlm3=1\n4 5 6\n", rowsOf({{1, 2, 3}, {4, 5, 6}})},
-        HeaderCase{"LEqualsEndingAWordBeforeTheFirstSpecimen", "model=1\n1 2 3\n", rowsOf({{1, 2, 3}})},
-        HeaderCase{"LEqualsAfterTheFirstSpecimenIsPassedOver", "LM=1\n1 2 3\nl=1\n4 5 6\n", rowsOf({{1, 2, 3}})},
-        // After a failed attempt the scan resumes past the letters it looked at.
-        HeaderCase{"RepeatedLettersHoldNoHeader", "LM=1\n1 2 3\nLLM=1\nLML=1\nlmm=1\n4 5 6\n", rowsOf({{1, 2, 3}})},
-        HeaderCase{"SpacedHeaderIsNoHeader", "LM=1\n1 2 3\nLM = 1\n4 5 6\n", rowsOf({{1, 2, 3}})},
-        HeaderCase{"CountOnTheNextLine", "LM=\n1\n1 2 3\n", rowsOf({{1, 2, 3}})}),
-    [](const auto& row) { return std::string(row.param.name); });
-
-struct BadCase {
-    const char* name;
-    std::string text;
-    std::string message;
-};
-
-class TpsRefuses : public testing::TestWithParam<BadCase> {};
-
-TEST_P(TpsRefuses, NamingFileSpecimenAndWhatWasExpected)
-{
-    try {
-        io::parseTps(GetParam().text, "mice.tps");
-        FAIL() << "no error";
-    } catch (const FileFormatError& e) {
-        EXPECT_EQ(std::string(e.what()), GetParam().message);
-        EXPECT_EQ(e.file(), "mice.tps");
+    const std::string count = "the landmark count after \"LM=\" must be a positive whole number; found ";
+    const std::pair<std::string, std::string> cases[] = {
+        {"1 2 3\n4 5 6\nID=a\n", "File mice.tps: no landmark header was found; each specimen of a TPS file begins "
+                                 "with a line such as \"LM=10\" or \"LM3=10\""},
+        {"LM=1\n1 2 3\nID=a\nLM2=1\n4 5\nID=b\n",
+         "File mice.tps, line 4: specimen 2 (ID=b): \"LM2=\" heads landmarks with 2 coordinates each; only 3D "
+         "landmarks (\"LM=\" or \"LM3=\") can be read"},
+        {"LM=ten\n1 2 3\n", "File mice.tps, line 1: specimen 1: " + count + "\"ten\""},
+        {"IMAGE=a.ply\nlm=0\n", "File mice.tps, line 2: specimen 1: the landmark count after \"lm=\" must be a "
+                                "positive whole number; found \"0\""},
+        {"LM=2.5\n1 2 3\n", "File mice.tps, line 1: specimen 1: " + count + "\"2.5\""},
+        {"LM=1\n1 2 3\nLM=inf\n", "File mice.tps, line 3: specimen 2: " + count + "\"inf\""},
+        {"LM=1\n1 2 3\nLM=", "File mice.tps, line 3: specimen 2: " + count + "the end of the file"},
+        {"LM=999999999999\n1 2 3\n", "File mice.tps, line 1: specimen 1: the header announces 999999999999 "
+                                     "landmarks, but the rest of the file (7 bytes) is too short for their x, y and z"},
+        {"LM=2\n1 2 3\n4 5 6\nID=a\nLM=2\n1 2 3\n4 5\nID=b b\r\n",
+         "File mice.tps, line 8: specimen 2 (ID=b b): expected 6 numbers (x, y and z of 2 landmarks) after the "
+         "header on line 5, found 5 before \"ID=b b\""},
+        {"LM=2\nID=a\nSCALE=0.5\n", "File mice.tps, line 2: specimen 1 (ID=a): expected 6 numbers (x, y and z of 2 "
+                                    "landmarks) after the header on line 1, found 0 before \"ID=a\""},
+        // Stopping here would silently drop every specimen after it.
+        {"LM=1\n1 2 3\nLM=1\nIMAGE=b.ply\nLM=1\n7 8 9\n",
+         "File mice.tps, line 4: specimen 2 (IMAGE=b.ply): expected 3 numbers (x, y and z of 1 landmark) after the "
+         "header on line 3, found 0 before \"IMAGE=b.ply\""},
+        {"LM=2\n1.5 2.5 3.5\n4.5\n", "File mice.tps, line 3: specimen 1: expected 6 numbers (x, y and z of 2 "
+                                     "landmarks) after the header on line 1, found 4 before the end of the file"},
+        {"LM=1\n1 2 3\nLM=2\n1 2 3\n4 5 6\nID=c\n",
+         "File mice.tps, line 3: specimen 2 (ID=c): the header announces 2 landmarks, but the first specimen has 1; "
+         "every specimen must have the same landmarks"}};
+    for (const auto& [text, message] : cases) {
+        try {
+            io::parseTps(text, "mice.tps");
+            ADD_FAILURE() << "no error for " << text;
+        } catch (const FileFormatError& e) {
+            EXPECT_EQ(std::string(e.what()), message);
+            EXPECT_EQ(e.file(), "mice.tps");
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    TpsReader, TpsRefuses,
-    testing::Values(
-        BadCase{"NoHeader", "1 2 3\n4 5 6\nID=a\n",
-                "File mice.tps: no landmark header was found; each specimen of a TPS file begins with a line such "
-                "as \"LM=10\" or \"LM3=10\""},
-        BadCase{"TwoDimensionalHeader", "LM=1\n1 2 3\nID=a\nLM2=1\n4 5\nID=b\n",
-                "File mice.tps, line 4: specimen 2 (ID=b): \"LM2=\" heads landmarks with 2 coordinates each; only "
-                "3D landmarks (\"LM=\" or \"LM3=\") can be read"},
-        BadCase{"CountNotANumber", "LM=ten\n1 2 3\n",
-                "File mice.tps, line 1: specimen 1: the landmark count after \"LM=\" must be a positive whole "
-                "number; found \"ten\""},
-        BadCase{"CountZero", "IMAGE=a.ply\nlm=0\n",
-                "File mice.tps, line 2: specimen 1: the landmark count after \"lm=\" must be a positive whole number; "
-                "found \"0\""},
-        BadCase{"CountFractional", "LM=2.5\n1 2 3\n",
-                "File mice.tps, line 1: specimen 1: the landmark count after \"LM=\" must be a positive whole "
-                "number; found \"2.5\""},
-        BadCase{"CountInfinite", "LM=1\n1 2 3\nLM=inf\n",
-                "File mice.tps, line 3: specimen 2: the landmark count after \"LM=\" must be a positive whole "
-                "number; found \"inf\""},
-        BadCase{"CountMissingAtTheEnd", "LM=1\n1 2 3\nLM=",
-                "File mice.tps, line 3: specimen 2: the landmark count after \"LM=\" must be a positive whole "
-                "number; found the end of the file"},
-        BadCase{"HugeCount", "LM=999999999999\n1 2 3\n",
-                "File mice.tps, line 1: specimen 1: the header announces 999999999999 landmarks, but the rest of "
-                "the file (7 bytes) is too short for their x, y and z"},
-        BadCase{"ShortBlock", "LM=2\n1 2 3\n4 5 6\nID=a\nLM=2\n1 2 3\n4 5\nID=b b\r\n",
-                "File mice.tps, line 8: specimen 2 (ID=b b): expected 6 numbers (x, y and z of 2 landmarks) after "
-                "the header on line 5, found 5 before \"ID=b b\""},
-        BadCase{"FirstBlockEmpty", "LM=2\nID=a\nSCALE=0.5\n",
-                "File mice.tps, line 2: specimen 1 (ID=a): expected 6 numbers (x, y and z of 2 landmarks) after "
-                "the header on line 1, found 0 before \"ID=a\""},
-        // The scan would stop here and silently drop every specimen after it.
-        BadCase{"LaterHeaderWithoutNumbers", "LM=1\n1 2 3\nLM=1\nIMAGE=b.ply\nLM=1\n7 8 9\n",
-                "File mice.tps, line 4: specimen 2 (IMAGE=b.ply): expected 3 numbers (x, y and z of 1 landmark) "
-                "after the header on line 3, found 0 before \"IMAGE=b.ply\""},
-        BadCase{"BlockCutByTheEndOfTheFile", "LM=2\n1.5 2.5 3.5\n4.5\n",
-                "File mice.tps, line 3: specimen 1: expected 6 numbers (x, y and z of 2 landmarks) after the "
-                "header on line 1, found 4 before the end of the file"},
-        BadCase{"LaterHeaderWithAnotherCount", "LM=1\n1 2 3\nLM=2\n1 2 3\n4 5 6\nID=c\n",
-                "File mice.tps, line 3: specimen 2 (ID=c): the header announces 2 landmarks, but the first "
-                "specimen has 1; every specimen must have the same landmarks"}),
-    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(IoRows, Gettpsfile3DReadsTheChosenFileAndMakesItsFolderCurrent)
 {
     const RestoreCurrentFolder restore;
     test::TempDir dir;
     test::Harness h;
+    const auto call = [&] { return h.program.registry().call("gettpsfile3D", {Value(0.0)}, 3); };
     h.dialogs.queuePath(dir.write("skulls.txt", kRealistic));
-    const auto out = h.program.registry().call("gettpsfile3D", {Value(0.0)}, 3);
+    const auto out = call();
     ASSERT_EQ(out.size(), 3u);
     EXPECT_EQ(out[0].matrix().rows(), 2u);
     EXPECT_EQ(out[1], Value("skulls.txt"));
@@ -183,31 +129,21 @@ TEST(IoRows, Gettpsfile3DReadsTheChosenFileAndMakesItsFolderCurrent)
     EXPECT_EQ(h.dialogs.requests()[0].filter, "*.txt");
     EXPECT_EQ(h.dialogs.requests()[0].title, "Specify 3D input file to load");
     EXPECT_EQ(h.console.text(), "");
-}
 
-TEST(IoRows, Gettpsfile3DCancelledGivesNoTableAndTheNameZero)
-{
-    const RestoreCurrentFolder restore;
-    const fs::path& before = restore.before;
-    test::Harness h;
+    // Cancelled: no table, the name 0, the folder unchanged.
+    fs::current_path(restore.before);
     h.dialogs.queueCancel();
-    const auto out = h.program.registry().call("gettpsfile3D", {Value(0.0)}, 3);
-    EXPECT_TRUE(out[0].isEmptyMatrix());
-    EXPECT_EQ(out[1], Value(0.0));
-    EXPECT_TRUE(out[2].cell().empty());
-    EXPECT_EQ(fs::current_path(), before);
-}
+    const auto cancelled = call();
+    EXPECT_TRUE(cancelled[0].isEmptyMatrix());
+    EXPECT_EQ(cancelled[1], Value(0.0));
+    EXPECT_TRUE(cancelled[2].cell().empty());
+    EXPECT_EQ(fs::current_path(), restore.before);
 
-TEST(IoRows, Gettpsfile3DUnreadableFileWritesTheOpenErrorAndKeepsTheName)
-{
-    const RestoreCurrentFolder restore;
-    test::TempDir dir;
-    test::Harness h;
+    // Unreadable: the open error on the console, the name kept, the folder made current.
     h.dialogs.queuePath((dir.path() / "gone.txt").string());
-    const auto out = h.program.registry().call("gettpsfile3D", {Value(0.0)}, 3);
-    EXPECT_TRUE(out[0].isEmptyMatrix());
-    EXPECT_EQ(out[1], Value("gone.txt"));
-    EXPECT_TRUE(out[2].cell().empty());
+    const auto gone = call();
+    EXPECT_TRUE(gone[0].isEmptyMatrix());
+    EXPECT_EQ(gone[1], Value("gone.txt"));
     EXPECT_EQ(h.console.text(), "Error on file open");
     EXPECT_EQ(fs::current_path(), fs::canonical(dir.path()));
 }

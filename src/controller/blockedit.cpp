@@ -24,10 +24,7 @@ std::optional<double> singleNumber(const std::string& text)
 
 void Controller::blockUp()
 {
-    std::vector<double> handles;
-    for (Handle h : controls("CurrentBlockBox"))
-        handles.push_back(h);
-    m_rt.console.display("nh", Value(Matrix::rowVector(handles)));
+    displayHandles("nh", "CurrentBlockBox");
     const auto cblock = singleNumber(boxText("CurrentBlockBox"));
     if (!cblock || !m_state.nblocks || !(*cblock < *m_state.nblocks))
         return;  // at the last block, or no block to move to
@@ -40,10 +37,7 @@ void Controller::blockUp()
 
 void Controller::blockDown()
 {
-    std::vector<double> handles;
-    for (Handle h : controls("CurrentBlockBox"))
-        handles.push_back(h);
-    m_rt.console.display("nh", Value(Matrix::rowVector(handles)));
+    displayHandles("nh", "CurrentBlockBox");
     const auto cblock = singleNumber(boxText("CurrentBlockBox"));
     if (!cblock || !(*cblock > 1))
         return;  // at the first block
@@ -58,10 +52,7 @@ void Controller::blockDown()
 
 void Controller::blockEnter()
 {
-    std::vector<double> handles;
-    for (Handle h : controls("CurrentBlockBox"))
-        handles.push_back(h);
-    m_rt.console.display("nh", Value(Matrix::rowVector(handles)));
+    displayHandles("nh", "CurrentBlockBox");
     const double cblock = boxWholeNumber("CurrentBlockBox", "the number of the current block");
     storeBlock(cblock, blockListFromBox(), "the current block in CurrentBlockBox");
 }

@@ -85,10 +85,7 @@ void Controller::loadBlock()
     setString("BlockBox", "  ");
     if (count > 0)
         setString("BlockBox", blockText(1));
-    std::vector<double> handles;
-    for (Handle h : controls("CurrentBlockBox"))
-        handles.push_back(h);
-    m_rt.console.display("nh", Value(Matrix::rowVector(handles)));
+    displayHandles("nh", "CurrentBlockBox");
     setString("CurrentBlockBox", " 1 ");
     setString("MaxBlockBox", platform::numberToText(static_cast<double>(count)));
     run("ShowBlockStructure");

@@ -98,10 +98,7 @@ void Controller::setBlocks()
     else
         m_state.nblocks.reset();
     setEnable("SetBlocks", "off");
-    std::vector<double> buttons;
-    for (Handle h : controls("LoadProtoButton"))
-        buttons.push_back(h);
-    m_rt.console.display("nh", Value(Matrix::rowVector(buttons)));
+    displayHandles("nh", "LoadProtoButton");
     setEnable("LoadProtoButton", "on");
     if (!m_state.nblocks)
         throw Error("Cannot set up the blocks: the box MaxBlockBox holds \"" + typed +

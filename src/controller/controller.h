@@ -116,6 +116,8 @@ private:
     // A whole number typed into a box; an Error naming the box and its text otherwise.
     double boxWholeNumber(std::string_view tag, std::string_view what) const;
     void setEnable(std::string_view tag, std::string_view on);
+    // Shows the handles of the controls with a tag on the console under `name`.
+    void displayHandles(std::string_view name, std::string_view tag);
 
     // Checks on numbers used as indices, with messages naming the number and the range.
     std::size_t landmarkIndex(double landmark) const;

@@ -98,6 +98,12 @@ void Controller::setEnable(std::string_view tag, std::string_view on)
         m_rt.graphics.set(h, "Enable", Value(std::string(on)));
 }
 
+void Controller::displayHandles(std::string_view name, std::string_view tag)
+{
+    const std::vector<Handle> found = controls(tag);
+    m_rt.console.display(name, Value(Matrix::rowVector(found)));
+}
+
 std::string Controller::boxText(std::string_view tag) const
 {
     const auto found = controls(tag);

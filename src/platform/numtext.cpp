@@ -203,18 +203,23 @@ Matrix parseNumericText(std::string_view text)
 // matrix gets clamp(floor(log10(largest magnitude)) + 5, 5, 16) significant digits. When
 // the matrix has several rows, the blanks leading every line are removed so the columns
 // stay aligned.
+NumberRange numberRange(const Matrix& m)
+{
+    NumberRange range;
+    for (double v : m.values()) {
+        if (!std::isfinite(v))
+            continue;
+        range.whole = range.whole && v == std::trunc(v) && std::abs(v) < 1e15;
+        range.largest = std::max(range.largest, std::abs(v));
+    }
+    return range;
+}
+
 std::string numberToText(const Matrix& m)
 {
     if (m.empty())
         return {};
-    bool whole = true;
-    double largest = 0.0;
-    for (double v : m.values()) {
-        if (!std::isfinite(v))
-            continue;
-        whole = whole && v == std::trunc(v) && std::abs(v) < 1e15;
-        largest = std::max(largest, std::abs(v));
-    }
+    const auto [whole, largest] = numberRange(m);
     const int digits = whole ? 0 : std::clamp(static_cast<int>(std::floor(std::log10(largest))) + 5, 5, 16);
     std::vector<std::string> cells;
     std::size_t width = 0;

@@ -15,6 +15,14 @@ namespace vezedo::platform {
 // parser: the text is never evaluated as code.
 Matrix parseNumericText(std::string_view text);
 
+// Whether every finite number of a matrix is whole (and below 1e15, where doubles still
+// hold every whole number exactly enough to print), and the largest finite magnitude.
+struct NumberRange {
+    bool whole = true;
+    double largest = 0.0;
+};
+NumberRange numberRange(const Matrix& m);
+
 // Number-to-text conversion for box texts. Whole numbers are written as plain digits
 // (minus sign when negative); the numbers of a row are written in order, right-aligned
 // in columns two blanks wider than the widest number, with the leading blanks of each

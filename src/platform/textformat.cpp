@@ -1,5 +1,7 @@
 #include "platform/textformat.h"
 
+#include "platform/numtext.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -248,14 +250,7 @@ std::string convert(const Conversion& c, ItemQueue& items)
 // largest magnitude is at least 1e5 or below 1e-3. NaN and Inf show as "NaN", "Inf", "-Inf".
 std::vector<std::string> matrixLines(const Matrix& m)
 {
-    bool whole = true;
-    double largest = 0.0;
-    for (double v : m.values()) {
-        if (!std::isfinite(v))
-            continue;
-        whole = whole && v == std::trunc(v) && std::abs(v) < 1e15;
-        largest = std::max(largest, std::abs(v));
-    }
+    const auto [whole, largest] = numberRange(m);
     Conversion conv;
     conv.type = 'd';
     if (!whole) {

@@ -1,0 +1,179 @@
+// The block-structure file: "SaveMatrix" writes it, "LoadBlock" reads it back and shows it.
+#include "platform/numtext.h"
+#include "scenario_checks.h"
+
+using namespace vezedo;
+using namespace vezedo::test;
+using platform::Matrix;
+namespace fs = std::filesystem;
+
+namespace {
+
+// "SetBlocks" with one block per text, each entered through "BlockEnter".
+void defineBlocks(Scenario& s, const std::vector<std::string>& texts)
+{
+    s.type("MaxBlockBox", std::to_string(texts.size()));
+    s.press("SetBlocks");
+    for (std::size_t k = 0; k < texts.size(); ++k)
+        enterBlock(s, std::to_string(k + 1), texts[k]);
+    s.h.console.take();
+}
+
+std::string save(Scenario& s, const std::string& name)
+{
+    s.answer(name);
+    s.press("SaveMatrix");
+    return s.read(name);
+}
+void load(Scenario& s, const std::string& name, const std::string& content)
+{
+    s.file(name, content);
+    s.answer(name);
+    s.press("LoadBlock");
+}
+
+}  // namespace
+
+TEST(SaveMatrix, WritesTheHeaderAndOneLinePerCountedBlock)
+{
+    Scenario s;
+    setUpBlocks(s);
+    defineBlocks(s, {"3 5 9", "2", ""});
+    enterBlock(s, "5", "4");  // an entry beyond the count is not written
+    s.h.console.take();
+    const Snapshot before = snapshot(s);
+    fs::create_directory(s.dir.path() / "out");
+    s.file("out/blocks.txt", "an older, longer file that must go away completely\n");
+    EXPECT_EQ(save(s, "out/blocks.txt"), "arm.txt \n 3  5  9 \n 2 \n\n");
+    const auto& request = s.h.dialogs.requests().back();
+    EXPECT_TRUE(request.kind == platform::FileDialogKind::Save && request.filter == "*.txt");
+    EXPECT_EQ(request.title, "Enter Name for Block Structure File");
+    EXPECT_EQ(fs::current_path(), fs::canonical(s.dir.path() / "out"));
+    EXPECT_TRUE(snapshot(s) == before);
+    EXPECT_TRUE(s.h.messages.shown().empty());
+    EXPECT_EQ(s.h.console.text(), "");
+
+    // A header line always, with or without a protocol name and blocks.
+    Scenario fresh;
+    EXPECT_EQ(save(fresh, "none.txt"), " \n");
+    s.press("ClearTarget");  // the protocol name stays
+    EXPECT_EQ(save(s, "cleared.txt"), "arm.txt \n");
+}
+
+TEST(LoadBlock, ReadsOneBlockPerLineSetsTheControlsAndShowsTheStructure)
+{
+    Scenario s;
+    setUpBlocks(s);
+    defineBlocks(s, {"6", "6", "6", "6"});
+    typeEnds(s, "1", "2");
+    s.press("ShowLine");
+    s.h.console.take();
+    fs::create_directory(s.dir.path() / "in");
+    load(s, "in/b.txt", "other.txt \n 3  5  2 \n 2 \n\n");  // the header need not name the protocol
+    EXPECT_EQ(s.state().block, (Blocks{{3, 5, 2}, {2}, {}, {6}}));
+    EXPECT_EQ(s.state().nblocks, 3.0);
+    EXPECT_EQ(s.state().lineh, controller::kNoLine);
+    EXPECT_TRUE(platform::parseNumericText(s.box("BlockBox")) == Matrix::rowVector({3, 5, 2})) << s.box("BlockBox");
+    EXPECT_EQ(s.box("CurrentBlockBox"), " 1 ");
+    EXPECT_EQ(s.box("MaxBlockBox"), "3");
+    EXPECT_EQ(s.h.console.text(), nhTrace(s, "CurrentBlockBox"));
+    const auto& request = s.h.dialogs.requests().back();
+    EXPECT_TRUE(request.kind == platform::FileDialogKind::Open && request.filter == "*.txt");
+    EXPECT_EQ(request.title, "Enter Name of Block Structure File");
+    EXPECT_EQ(fs::current_path(), fs::canonical(s.dir.path() / "in"));
+    EXPECT_EQ(drawing(s), blockStructure(6, {{"r", {3, 5, 2}}, {"g", {2}}}));
+    EXPECT_EQ(s.g().currentFigure(), s.state().mf);
+    EXPECT_TRUE(s.h.messages.shown().empty());
+}
+
+TEST(LoadBlock, CancelledOrUnreadableFileChangesNothing)
+{
+    Scenario s;
+    setUpBlocks(s);
+    defineBlocks(s, {"3", "1 2"});
+    s.press("ShowBlockStructure");
+    const Snapshot before = snapshot(s);
+    s.cancel();
+    s.press("LoadBlock");
+    EXPECT_TRUE(snapshot(s) == before);
+    EXPECT_TRUE(s.h.messages.shown().empty());
+    fs::create_directory(s.dir.path() / "folder.txt");
+    for (const std::string name : {"missing.txt", "folder.txt"}) {
+        SCOPED_TRACE(name);
+        s.answer(name);
+        s.press("LoadBlock");
+        EXPECT_TRUE(snapshot(s) == before);
+        EXPECT_TRUE(containsEach(s.h.messages.texts().at(0), "Could not load the block structure|" + name));
+        s.h.messages.clear();
+    }
+    EXPECT_EQ(s.h.console.text(), "");
+}
+
+TEST(BlockFile, RoundTripKeepsEmptyBlocksDuplicatesAndZeros)
+{
+    Scenario s;
+    setUpBlocks(s);
+    defineBlocks(s, {"3 5 3", "", "6", ""});
+    const std::string first = save(s, "first.txt");
+    EXPECT_EQ(first, "arm.txt \n 3  5  3 \n\n 6 \n\n");
+    // Fewer blocks than defined: the count follows the file, the later blocks stay unsaved.
+    defineBlocks(s, {"1", "1", "1", "1", "1", "1"});
+    s.answer("first.txt");
+    s.press("LoadBlock");
+    EXPECT_EQ(s.state().nblocks, 4.0);
+    EXPECT_EQ(s.box("MaxBlockBox"), "4");
+    EXPECT_EQ(s.state().block, (Blocks{{3, 5, 3}, {}, {6}, {}, {1}, {1}}));
+    EXPECT_EQ(save(s, "second.txt"), first);
+    // Zeros stay as written and a line without a number list is an empty block; the
+    // structure is drawn up to the zero, which names its block.
+    load(s, "z.txt", "arm.txt \n 4  0  2 \nabc\n1,2\n\n 6");
+    EXPECT_EQ(s.state().block, (Blocks{{4, 0, 2}, {}, {1, 2}, {}, {6}, {1}}));
+    EXPECT_EQ(s.box("MaxBlockBox"), "5");
+    EXPECT_EQ(drawing(s), blockStructure(6, {{"r", {4}}}));
+    EXPECT_TRUE(containsEach(s.h.console.text(), "Block 1|line 0")) << s.h.console.text();
+    EXPECT_EQ(save(s, "z-again.txt"), "arm.txt \n 4  0  2 \n\n 1  2 \n\n 6 \n");
+    // A header alone holds no block.
+    for (const std::string header : {"arm.txt \n", "arm.txt", ""}) {
+        SCOPED_TRACE("file \"" + header + "\"");
+        load(s, "head.txt", header);
+        EXPECT_EQ(s.state().nblocks, 0.0);
+        EXPECT_TRUE(s.box("MaxBlockBox") == "0" && s.box("CurrentBlockBox") == " 1 ");
+        EXPECT_EQ(drawing(s), blockStructure(6, {}));
+        EXPECT_EQ(save(s, "head-again.txt"), "arm.txt \n");
+    }
+}
+
+// Blocks built with the editing actions come back, drawn the same, after the protocol and
+// blocks were cleared and loaded again.
+TEST(BlockFile, WholeSessionComesBackWithTheSameStructureAndDrawing)
+{
+    Scenario s;
+    setUpBlocks(s, 6, 3);
+    enterBlock(s, "1", "1 2");
+    s.type("TargetLineBox", "3");
+    s.press("AddLinetoBlock");
+    s.press("BlockUp");  // block 1 holds 1 2 3
+    s.type("BlockBox", "4");
+    s.press("BlockUp");
+    s.type("BlockBox", "5 6");
+    s.press("BlockEnter");
+    s.press("BlockDown");  // back on block 2, which shows 4
+    s.type("TargetLineBox", "6");
+    s.press("AddLinetoBlock");
+    s.press("BlockEnter");
+    s.press("ShowBlockStructure");
+    const Blocks blocks{{1, 2, 3}, {4, 6}, {5, 6}};
+    ASSERT_EQ(s.state().block, blocks);
+    const Strings shown = drawing(s);
+    EXPECT_EQ(shown, blockStructure(6, {{"r", {1, 2, 3}}, {"g", {4, 6}}, {"b", {5, 6}}}));
+    save(s, "session.txt");
+    s.press("ClearTarget");
+    s.answer("arm.txt");
+    s.press("LoadProto");
+    s.answer("session.txt");
+    s.press("LoadBlock");
+    EXPECT_EQ(s.state().block, blocks);
+    EXPECT_EQ(s.state().nblocks, 3.0);
+    EXPECT_EQ(drawing(s), shown);
+    EXPECT_TRUE(s.h.messages.shown().empty());
+}

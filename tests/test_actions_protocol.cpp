@@ -1,0 +1,209 @@
+// Protocols and wireframes as a whole: "LoadWire", "LoadProto", "SaveProtocol", "ShowProto"
+// and "NewProto".
+#include <array>
+
+#include "scenario_checks.h"
+
+using namespace vezedo;
+using namespace vezedo::test;
+using platform::Matrix;
+
+namespace {
+
+const Pairs kThree{{3, 7}, {7, 9}, {9, 2}};
+
+void loadShape(Scenario& s, const std::string& protocol = "", const std::string& action = "LoadProto")
+{
+    s.loadTps("shape.txt", makeTps(4, 10));
+    if (!protocol.empty())
+        loadProtocol(s, "p.txt", protocol, action);
+}
+
+}  // namespace
+
+TEST(LoadWire, DrawsTheWireframeAndMakesItTheProtocol)
+{
+    Scenario s;
+    loadShape(s);
+    typeEnds(s, "1", "2");
+    s.press("ShowLine");
+    // Column 1 is kept but takes no part in drawing or labelling.
+    loadProtocol(s, "wire.txt", "5 1 2\n0 2 3\n4 3 4\n4 4 1\n-3 9 10\n", "LoadWire");
+    const Pairs pairs{{1, 2}, {2, 3}, {3, 4}, {4, 1}, {9, 10}};
+    EXPECT_EQ(s.h.dialogs.requests().back().filter, "*.txt");
+    EXPECT_EQ(s.state().proto, Matrix::fromRows({{5, 1, 2}, {0, 2, 3}, {4, 3, 4}, {4, 4, 1}, {-3, 9, 10}}));
+    EXPECT_EQ(s.state().wirelist, s.state().proto);
+    EXPECT_EQ(s.state().protoname, "wire.txt");
+    EXPECT_EQ(s.state().lineh, controller::kNoLine);
+    EXPECT_EQ(s.box("WireBox"), "Loaded Protocol is : wire.txt");
+    EXPECT_EQ(s.box("ProtoPointBox"), "5");
+    // The wireframe, then the overlay over it; the earlier highlight is forgotten, not hidden.
+    const Strings wire = styled("k 0.5", pairs), labels = marks(10) + labelled("r", pairs);
+    EXPECT_EQ(drawing(s), (Strings{"b*", "m 1.5 1-2"} + wire + wire + labels));
+    EXPECT_EQ(yLabelText(s), "");
+
+    // After "NewProto", a file cut short by an empty line, with the overlay switched off.
+    s.press("NewProto");
+    showLines(s, false);
+    loadProtocol(s, "short.txt", "1 1 2\n2 2 3\n\n4 4 5\n", "LoadWire");
+    EXPECT_EQ(s.state().proto, Matrix::fromRows({{1, 1, 2}, {2, 2, 3}}));
+    EXPECT_EQ(s.box("ProtoPointBox"), "2");
+    EXPECT_EQ(drawing(s), (Strings{"b*", "m 1.5 1-2"} + wire + wire + Strings{"k 0.5 1-2", "k 0.5 2-3"} + labels));
+    EXPECT_TRUE(s.h.messages.shown().empty());
+}
+
+TEST(LoadProto, EndsInTheStateOfLoadWireAndAPlaceholderOnlyFileHasNoLines)
+{
+    Scenario wire, s;
+    loadShape(wire, "5 3 7\n9 7 9\n", "LoadWire");
+    loadShape(s, "5 3 7\n9 7 9\n");
+    EXPECT_EQ(s.h.dialogs.requests().back().filter, "*.*");
+    EXPECT_EQ(s.state().proto, Matrix::fromRows({{5, 3, 7}, {9, 7, 9}}));
+    EXPECT_TRUE(snapshot(s) == snapshot(wire));
+
+    const Strings shown = drawing(s);
+    loadProtocol(s, "new.txt", "-1 -1 -1 \n");
+    EXPECT_EQ(s.state().proto, Matrix::rowVector({-1, -1, -1}));
+    EXPECT_TRUE(s.state().wirelist.empty());
+    EXPECT_EQ(s.state().protoname, "new.txt");
+    EXPECT_EQ(s.box("WireBox"), "Loaded Protocol is : new.txt");
+    EXPECT_EQ(s.box("ProtoPointBox"), "0");
+    EXPECT_EQ(drawing(s), shown);  // nothing drawn
+    s.press("ShowProto");
+    EXPECT_EQ(drawing(s), Strings{"b*"} + marks(10));
+    EXPECT_TRUE(s.h.messages.shown().empty());
+}
+
+// Both readers check the whole file first; a refusal names the file and the problem.
+TEST(LoadProto, RefusedFilesOfEitherReaderChangeNothing)
+{
+    const std::vector<std::array<std::string, 3>> bad{
+        {"one.txt", "7\n", "1 number"},         {"two.txt", "1 2\n3 4\n", "2 numbers"},
+        {"big.txt", "1 3 7\n2 12 1\n", "12|1 to 10"}, {"zero.txt", "1 0 3\n", "landmark 0"},
+        {"half.txt", "1 2.5 3\n", "2.5"},       {"ragged.txt", "1 2 3\n4 5\n", "line 2"},
+        {"missing.txt", "", ""}};
+    for (const std::string action : {"LoadWire", "LoadProto"}) {
+        Scenario s;
+        loadShape(s, "1 3 7\n2 3 9\n", action);
+        const Snapshot before = snapshot(s);
+        s.cancel();
+        s.press(action);
+        for (const auto& [name, content, problem] : bad) {
+            SCOPED_TRACE(action + " " + name);
+            if (name != "missing.txt")
+                s.file(name, content);
+            s.answer(name);
+            s.press(action);
+            ASSERT_EQ(s.h.messages.shown().size(), 1u);
+            EXPECT_TRUE(containsEach(s.h.messages.texts()[0], name + "|" + problem)) << s.h.messages.texts()[0];
+            EXPECT_TRUE(snapshot(s) == before);
+            s.h.messages.clear();
+        }
+        Scenario t;  // without a shape no landmark exists yet
+        const Snapshot empty = snapshot(t);
+        loadProtocol(t, "w.txt", "1 1 2\n", action);
+        EXPECT_TRUE(containsEach(t.h.messages.texts().at(0), "w.txt|load specimens"));
+        EXPECT_TRUE(snapshot(t) == empty);
+    }
+}
+
+TEST(SaveProtocol, WritesEveryRowWithItsStoredNumberAndNamesTheFileInTheYLabel)
+{
+    Scenario s;
+    loadShape(s, protocolText(kThree));
+    std::filesystem::create_directory(s.dir.path() / "sub");
+    s.file("sub/p1.txt", "an older, longer file that must go away completely\n");
+    const auto saveAs = [&](const std::string& name) {
+        s.answer("sub/" + name);
+        s.press("SaveProtocol");
+        return s.read("sub/" + name);
+    };
+    EXPECT_EQ(saveAs("p1.txt"), "1 3 7 \n2 7 9 \n3 9 2 \n");
+    EXPECT_EQ(s.h.dialogs.requests().back().title, "Please Enter Filename for protocol or Wireframe");
+    EXPECT_EQ(yLabelText(s), "Active Protocal Name: p1.txt");
+    EXPECT_EQ(std::filesystem::current_path(), s.dir.path() / "sub");
+    EXPECT_EQ(s.state().protoname, "p.txt");  // saving does not rename the protocol
+    EXPECT_EQ(s.g().currentFigure(), s.state().mf);
+
+    s.type("ActivePointBox", "2");
+    s.press("DeleteLine");
+    EXPECT_EQ(saveAs("p2.txt"), "1 3 7 \n3 9 2 \n");  // the stored numbers keep their gap
+    loadProtocol(s, "p2.txt", s.read("sub/p2.txt"));    // and read back the same
+    EXPECT_EQ(s.state().proto, Matrix::fromRows({{1, 3, 7}, {3, 9, 2}}));
+    s.press("NewProto");
+    EXPECT_EQ(saveAs("p3.txt"), "-1 -1 -1 \n");
+    s.type("ActivePointBox", "1");
+    s.press("DeleteLine");
+    EXPECT_EQ(saveAs("p4.txt"), "");  // no rows at all
+    EXPECT_TRUE(std::filesystem::exists(s.dir.path() / "sub/p4.txt"));
+    EXPECT_TRUE(s.h.messages.shown().empty());
+}
+
+TEST(ShowProto, RedrawsTheWindowFromTheStateAlsoWhenItWasClosed)
+{
+    Scenario s;
+    loadShape(s, protocolText(kThree));
+    s.answer("p1.txt");
+    s.press("SaveProtocol");
+    typeEnds(s, "1", "10");
+    s.press("AddLine");  // into the protocol, not into the wireframe
+    typeEnds(s, "1", "5");
+    s.press("ShowLine");
+    s.press("ShowProto");
+    EXPECT_EQ(s.state().lineh, controller::kNoLine);
+    EXPECT_EQ(s.state().mf, s.state().fighand1);
+    const Pairs four{{3, 7}, {7, 9}, {9, 2}, {1, 10}};
+    const Strings wire = Strings{"b*"} + styled("k 0.5", kThree);
+    EXPECT_EQ(drawing(s), wire + styled("k 0.5", four) + marks(10) + labelled("r", four));
+    EXPECT_EQ(s.drawn(platform::ObjectType::Line).size(), 8u);  // the hidden highlight went too
+    EXPECT_EQ(yLabelText(s), "Active Protocal Name: p1.txt");  // labels survive the clearing
+    showLines(s, false);
+    s.press("ShowProto");
+    EXPECT_EQ(drawing(s), wire + marks(10));
+
+    s.g().deleteObject(*s.state().fighand1);
+    s.press("ShowProto");
+    ASSERT_TRUE(s.g().isValid(*s.state().fighand1));
+    EXPECT_EQ(s.state().mf, s.state().fighand1);
+    typeEnds(s, "2", "4");
+    s.press("AddLine");  // later actions draw there
+    EXPECT_EQ(drawing(s), wire + Strings{"k 0.5 2-4"} + marks(10));
+}
+
+TEST(ShowProto, AProtocolLandmarkOutsideTheShapeStopsTheOverlayThere)
+{
+    Scenario s;
+    loadShape(s, "1 1 2\n", "LoadWire");
+    typeEnds(s, "3", "9");
+    s.press("AddLine");  // the protocol names landmark 9, the wireframe does not
+    s.loadTps("small.txt", makeTps(3, 5));
+    typeEnds(s, "3", "4");
+    s.press("ShowLine");
+    const auto highlight = s.state().lineh;
+    EXPECT_TRUE(containsEach(pressed(s, "ShowProto"), "Landmark 9 does not exist"));
+    EXPECT_EQ(s.state().lineh, highlight);
+    EXPECT_EQ(drawing(s), (Strings{"b*", "k 0.5 1-2", "k 0.5 1-2"} + marks(5) + Strings{"1 r 1-2"}));
+}
+
+TEST(NewProto, StartsAProtocolWithoutLinesAndLeavesThePlotAlone)
+{
+    for (bool overlay : {true, false}) {
+        SCOPED_TRACE(overlay);
+        Scenario s;
+        loadShape(s, protocolText(kThree));
+        s.type("ActivePointBox", "2");
+        s.press("ShowLine2");
+        const Snapshot before = snapshot(s);
+        s.press("NewProto");
+        EXPECT_EQ(s.box("ProtoPointBox"), "0");
+        EXPECT_EQ(s.state().proto, Matrix::rowVector({-1, -1, -1}));
+        EXPECT_EQ(s.state().lineh, controller::kNoLine);
+        EXPECT_EQ(yLabelText(s), "New Protocol in Use");
+        EXPECT_TRUE(s.state().wirelist == before.wirelist && s.state().protoname == "p.txt");
+        EXPECT_EQ(drawing(s), before.shown);  // the highlight is forgotten, still drawn
+        // "ShowProto" then draws the old wireframe and no protocol lines, overlay or not.
+        showLines(s, overlay);
+        EXPECT_EQ(pressed(s, "ShowProto"), "");
+        EXPECT_EQ(drawing(s), Strings{"b*"} + styled("k 0.5", kThree) + marks(10));
+    }
+}
