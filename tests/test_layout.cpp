@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -23,25 +24,32 @@ const UiControlData& control(const GraphicsModel& g, Handle h)
 
 std::string actionOf(const UiControlData& d)
 {
-    if (d.callback.function != "vezedosw" || d.callback.args.size() != 1)
-        return "";
-    const auto* v = std::get_if<platform::Value>(&d.callback.args[0]);
-    return v && v->isString() ? v->string() : "";
+    const auto* v = d.callback.args.size() == 1 ? std::get_if<platform::Value>(&d.callback.args[0]) : nullptr;
+    return d.callback.function == "vezedosw" && v && v->isString() ? v->string() : "";
+}
+
+std::string loadError(GraphicsModel& g, const std::string& path)
+{
+    try {
+        gui::loadLayout(g, path);
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "";
 }
 
 }  // namespace
 
-TEST(MainLayout, HasEveryControlTagWithAKindThatCarriesItsProperty)
+TEST(MainLayout, HasEveryTagWithItsKindAButtonPerActionAndACaptionPerEditBox)
 {
     GraphicsModel g;
-    gui::loadLayout(g, kMainLayout);
+    const Handle fig = gui::loadLayout(g, kMainLayout);
     const std::map<std::string, std::set<std::string>> kinds{
-        {"FileBox1", {"text"}},       {"WireBox", {"text"}},          {"ProtoPointBox", {"edit"}},
-        {"ShowLineButton", {"checkbox", "radiobutton", "togglebutton"}},
-        {"EndBox1", {"edit"}},        {"EndBox2", {"edit"}},          {"ActivePointBox", {"edit"}},
-        {"TargetLineBox", {"edit"}},  {"MaxBlockBox", {"edit"}},      {"SetBlocks", {"pushbutton"}},
-        {"LoadProtoButton", {"pushbutton"}}, {"BlockBox", {"edit"}},  {"CurrentBlockBox", {"text", "edit"}},
-        {"LengthBox", {"text", "edit"}}};
+        {"FileBox1", {"text"}}, {"WireBox", {"text"}}, {"ProtoPointBox", {"edit"}}, {"EndBox1", {"edit"}},
+        {"EndBox2", {"edit"}}, {"ActivePointBox", {"edit"}}, {"TargetLineBox", {"edit"}}, {"MaxBlockBox", {"edit"}},
+        {"BlockBox", {"edit"}}, {"SetBlocks", {"pushbutton"}}, {"LoadProtoButton", {"pushbutton"}},
+        {"CurrentBlockBox", {"text", "edit"}}, {"LengthBox", {"text", "edit"}},
+        {"ShowLineButton", {"checkbox", "radiobutton", "togglebutton"}}};
     for (const auto& [tag, allowed] : kinds) {
         const auto found = g.findByTag(tag);
         ASSERT_EQ(found.size(), 1u) << tag;
@@ -49,42 +57,18 @@ TEST(MainLayout, HasEveryControlTagWithAKindThatCarriesItsProperty)
     }
     EXPECT_EQ(control(g, g.findByTag("ProtoPointBox")[0]).string, "0");
     EXPECT_EQ(control(g, g.findByTag("CurrentBlockBox")[0]).string, "1");
-}
+    EXPECT_EQ(actionOf(control(g, g.findByTag("SetBlocks")[0])), "SetBlocks");
+    EXPECT_EQ(actionOf(control(g, g.findByTag("LoadProtoButton")[0])), "LoadBlock");
 
-TEST(MainLayout, HasOneButtonForEachActionAndTheBlockButtonsTagged)
-{
-    GraphicsModel g;
-    const Handle fig = gui::loadLayout(g, kMainLayout);
-    const std::vector<std::string> actions{
-        "LoadFile1",      "LoadFileIMP", "LoadWire",  "LoadProto",          "SaveProtocol",
-        "ShowProto",      "NewProto",    "ShowLine",  "ShowLine2",          "DeleteLine",
-        "AddLine",        "SaveLengths", "ProtoAux",  "ShowMLine",          "SetBlocks",
-        "AddBlocks",      "ReplotM",     "ShowAllBlock", "ShowBlockStructure", "BlockUp",
-        "BlockDown",      "BlockEnter",  "AddLinetoBlock", "SaveMatrix",    "LoadBlock",
-        "ClearTarget"};
-    std::map<std::string, Handle> buttons;
-    for (Handle h : g.listObjects(fig)) {
-        if (g.type(h) != platform::ObjectType::UiControl)
-            continue;
-        const std::string action = actionOf(control(g, h));
-        if (action.empty())
-            continue;
-        EXPECT_EQ(control(g, h).style, "pushbutton") << action;
-        EXPECT_FALSE(control(g, h).string.empty()) << action << " has no label";
-        EXPECT_TRUE(buttons.emplace(action, h).second) << action << " appears twice";
-    }
-    EXPECT_EQ(buttons.size(), actions.size());
-    for (const std::string& a : actions)
-        EXPECT_TRUE(buttons.count(a)) << a;
-    EXPECT_EQ(g.findByTag("SetBlocks").at(0), buttons["SetBlocks"]);
-    EXPECT_EQ(g.findByTag("LoadProtoButton").at(0), buttons["LoadBlock"]);
-}
-
-TEST(MainLayout, EveryEditBoxHasACaptionAndEveryControlFitsTheWindow)
-{
-    GraphicsModel g;
-    const Handle fig = gui::loadLayout(g, kMainLayout);
+    // One labelled button per action; every control inside the window, every edit box captioned.
+    std::vector<std::string> actions{
+        "LoadFile1", "LoadFileIMP", "LoadWire",     "LoadProto",          "SaveProtocol",   "ShowProto",
+        "NewProto",  "ShowLine",    "ShowLine2",    "DeleteLine",         "AddLine",        "SaveLengths",
+        "ProtoAux",  "ShowMLine",   "SetBlocks",    "AddBlocks",          "ReplotM",        "ShowAllBlock",
+        "BlockUp",   "BlockDown",   "BlockEnter",   "ShowBlockStructure", "AddLinetoBlock", "SaveMatrix",
+        "LoadBlock", "ClearTarget"};
     const auto window = g.object(fig).as<platform::FigureData>().position;
+    std::vector<std::string> buttons;
     std::vector<platform::Rect> captions;
     std::vector<std::pair<std::string, platform::Rect>> edits;
     for (Handle h : g.listObjects(fig)) {
@@ -94,11 +78,19 @@ TEST(MainLayout, EveryEditBoxHasACaptionAndEveryControlFitsTheWindow)
         const auto& p = d.position;
         EXPECT_TRUE(p[0] >= 0 && p[1] >= 0 && p[0] + p[2] <= window[2] && p[1] + p[3] <= window[3])
             << g.object(h).tag << " " << d.string;
+        if (const std::string action = actionOf(d); !action.empty()) {
+            EXPECT_EQ(d.style, "pushbutton") << action;
+            EXPECT_FALSE(d.string.empty()) << action << " has no label";
+            buttons.push_back(action);
+        }
         if (d.style == "text" && g.object(h).tag.empty())
             captions.push_back(p);
         if (d.style == "edit")
             edits.emplace_back(g.object(h).tag, p);
     }
+    std::sort(actions.begin(), actions.end());
+    std::sort(buttons.begin(), buttons.end());
+    EXPECT_EQ(buttons, actions);  // each action once
     for (const auto& [tag, e] : edits) {
         // A caption ends left of the box on the same line, or sits right above it.
         const bool captioned = std::any_of(captions.begin(), captions.end(), [&](const platform::Rect& c) {
@@ -110,57 +102,31 @@ TEST(MainLayout, EveryEditBoxHasACaptionAndEveryControlFitsTheWindow)
     }
 }
 
-struct BrokenLayout {
-    const char* text;
-    const char* problem;
-};
-
-class LayoutErrors : public testing::TestWithParam<BrokenLayout> {};
-
-TEST_P(LayoutErrors, NameTheFileAndTheProblemAndLeaveNoWindow)
+TEST(LayoutFile, ErrorsNameTheFileAndTheProblemAndLeaveNoWindow)
 {
     test::TempDir dir;
-    const std::string path = dir.write("bad.fig", GetParam().text);
-    GraphicsModel g;
-    try {
-        gui::loadLayout(g, path);
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        const std::string message = e.what();
+    const std::string window = R"({"window": {"size": [10, 10]}, "controls": )";
+    for (const auto& [text, problem] : std::vector<std::pair<std::string, std::string>>{
+             {"", "not valid JSON"}, {"[1, 2]", "expected an object"}, {R"({"controls": []})", "\"window\" is missing"},
+             {R"({"window": {"size": [0, 10]}, "controls": []})", "must be positive"},
+             {R"({"format": "other", "window": {"size": [10, 10]}, "controls": []})", "\"format\""},
+             {R"({"version": 2, "window": {"size": [10, 10]}, "controls": []})", "version 2"},
+             {window + R"([{"style": "slider", "position": [0,0,1,1]}]})", "control 1: unknown style \"slider\""},
+             {window + R"([{"style": "edit", "tag": "A"}]})", "control 1 (\"A\"): \"position\" is missing"},
+             {window + R"([{"style": "edit", "position": [0, 0, 1]}]})", "expected 4 numbers"},
+             {window + R"x([{"style": "edit", "position": [0,0,1,1], "callback": "vezedosw('LoadFile1')"}]})x",
+              "\"callback\" must be an object"},
+             {window + R"([{"style": "edit", "position": [0,0,1,1],
+                            "callback": {"function": "f", "args": [{"ref": "parent"}]}}]})",
+              "unknown reference \"parent\""}}) {
+        const std::string path = dir.write("bad.fig", text);
+        GraphicsModel g;
+        const std::string message = loadError(g, path);
         EXPECT_EQ(message.rfind("Layout file " + path + ": ", 0), 0u) << message;
-        EXPECT_NE(message.find(GetParam().problem), std::string::npos) << message;
+        EXPECT_NE(message.find(problem), std::string::npos) << message;
+        EXPECT_TRUE(g.figures().empty());
     }
-    EXPECT_TRUE(g.figures().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, LayoutErrors,
-    testing::Values(
-        BrokenLayout{"", "not valid JSON"}, BrokenLayout{"[1, 2]", "expected an object"},
-        BrokenLayout{R"({"controls": []})", "\"window\" is missing"},
-        BrokenLayout{R"({"window": {"size": [0, 10]}, "controls": []})", "must be positive"},
-        BrokenLayout{R"({"format": "other", "window": {"size": [10, 10]}, "controls": []})", "\"format\""},
-        BrokenLayout{R"({"version": 2, "window": {"size": [10, 10]}, "controls": []})", "version 2"},
-        BrokenLayout{R"({"window": {"size": [10, 10]}, "controls": [{"style": "slider", "position": [0,0,1,1]}]})",
-                     "control 1: unknown style \"slider\""},
-        BrokenLayout{R"({"window": {"size": [10, 10]}, "controls": [{"style": "edit", "tag": "A"}]})",
-                     "control 1 (\"A\"): \"position\" is missing"},
-        BrokenLayout{R"({"window": {"size": [10, 10]}, "controls": [{"style": "edit", "position": [0, 0, 1]}]})",
-                     "expected 4 numbers"},
-        BrokenLayout{R"x({"window": {"size": [10, 10]}, "controls": [{"style": "edit", "position": [0,0,1,1],
-                        "callback": "vezedosw('LoadFile1')"}]})x",
-                     "\"callback\" must be an object"},
-        BrokenLayout{R"({"window": {"size": [10, 10]}, "controls": [{"style": "edit", "position": [0,0,1,1],
-                        "callback": {"function": "f", "args": [{"ref": "parent"}]}}]})",
-                     "unknown reference \"parent\""}));
-
-TEST(LayoutFile, AMissingFileIsNamed)
-{
     GraphicsModel g;
-    try {
-        gui::loadLayout(g, "/nonexistent/folder/vezedo6.fig");
-        FAIL() << "no error";
-    } catch (const Error& e) {
-        EXPECT_EQ(std::string(e.what()), "Layout file /nonexistent/folder/vezedo6.fig: cannot be opened (no such file)");
-    }
+    EXPECT_EQ(loadError(g, "/nonexistent/folder/vezedo6.fig"),
+              "Layout file /nonexistent/folder/vezedo6.fig: cannot be opened (no such file)");
 }

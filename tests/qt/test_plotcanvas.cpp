@@ -1,7 +1,7 @@
+#include <QFile>
 #include <QImage>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
-#include <QFile>
 #include <gtest/gtest.h>
 
 #include "platform/scene.h"
@@ -26,69 +26,42 @@ struct KnownShape {
         model.setHold(axes, true);
         model.setAxisEqual(axes);
         model.plot3(axes, {landmarks[0], landmarks[2]}, platform::parseLineSpec("k:"));
-        for (std::size_t i = 0; i < landmarks.size(); ++i) {
-            const Handle t = model.text3(axes, landmarks[i], std::to_string(i + 1));
-            model.set(t, "Color", platform::Value("r"));
-        }
+        for (std::size_t i = 0; i < landmarks.size(); ++i)
+            model.set(model.text3(axes, landmarks[i], std::to_string(i + 1)), "Color", platform::Value("r"));
+    }
+    platform::PixelPoint pixel(std::size_t landmark) const
+    {
+        return platform::projectionOf(model, axes, 500, 400).toPixel(landmarks[landmark]);
     }
 };
 
-bool isBlue(QRgb c)
-{
-    return qBlue(c) > 150 && qRed(c) < 110 && qGreen(c) < 110;
-}
+const auto isBlue = [](QRgb c) { return qBlue(c) > 150 && qRed(c) < 110 && qGreen(c) < 110; };
+const auto isRed = [](QRgb c) { return qRed(c) > 150 && qBlue(c) < 110 && qGreen(c) < 110; };
+const auto isDark = [](QRgb c) { return qRed(c) < 130 && qGreen(c) < 130 && qBlue(c) < 130; };
 
-bool isRed(QRgb c)
+// How many pixels within `offsets` of p pass the test.
+int countNear(const QImage& image, platform::PixelPoint p, QRect offsets, bool (*passes)(QRgb))
 {
-    return qRed(c) > 150 && qBlue(c) < 110 && qGreen(c) < 110;
-}
-
-bool isDark(QRgb c)
-{
-    return qRed(c) < 130 && qGreen(c) < 130 && qBlue(c) < 130;
+    int n = 0;
+    for (int dy = offsets.top(); dy <= offsets.bottom(); ++dy)
+        for (int dx = offsets.left(); dx <= offsets.right(); ++dx)
+            n += passes(image.pixel(static_cast<int>(p.x) + dx, static_cast<int>(p.y) + dy));
+    return n;
 }
 
 }  // namespace
 
-TEST(PlotCanvas, DrawsBlueStarsWhereTheCameraProjectsTheLandmarks)
+TEST(PlotCanvas, DrawsBlueStarsAtTheProjectedLandmarksRedLabelsAndADottedLineThatTurnWithTheCamera)
 {
     KnownShape s;
     qt::PlotCanvas canvas(s.model, s.axes);
     const QImage image = canvas.renderImage(QSize(500, 400));
-    const platform::Projection proj = platform::projectionOf(s.model, s.axes, 500, 400);
-    for (const Point3& p : s.landmarks) {
-        const platform::PixelPoint px = proj.toPixel(p);
-        int blue = 0;
-        for (int dy = -3; dy <= 3; ++dy)
-            for (int dx = -3; dx <= 3; ++dx)
-                blue += isBlue(image.pixel(static_cast<int>(px.x) + dx, static_cast<int>(px.y) + dy));
-        EXPECT_GE(blue, 8) << "no star at " << px.x << "," << px.y;
-    }
-    // Far from every landmark the background stays white.
-    EXPECT_EQ(image.pixel(3, 3), qRgb(255, 255, 255));
-}
+    for (std::size_t i = 0; i < s.landmarks.size(); ++i)
+        EXPECT_GE(countNear(image, s.pixel(i), QRect(-3, -3, 7, 7), isBlue), 8) << "no star at landmark " << i + 1;
+    EXPECT_EQ(image.pixel(3, 3), qRgb(255, 255, 255));  // far from every landmark
+    EXPECT_GE(countNear(image, s.pixel(1), QRect(1, -8, 14, 17), isRed), 5) << "no red label beside landmark 2";
 
-TEST(PlotCanvas, WritesLabelsInRedBesideTheirLandmarks)
-{
-    KnownShape s;
-    qt::PlotCanvas canvas(s.model, s.axes);
-    const QImage image = canvas.renderImage(QSize(500, 400));
-    const platform::Projection proj = platform::projectionOf(s.model, s.axes, 500, 400);
-    const platform::PixelPoint px = proj.toPixel(s.landmarks[1]);
-    int red = 0;
-    for (int dy = -8; dy <= 8; ++dy)
-        for (int dx = 1; dx <= 14; ++dx)
-            red += isRed(image.pixel(static_cast<int>(px.x) + dx, static_cast<int>(px.y) + dy));
-    EXPECT_GE(red, 5);
-}
-
-TEST(PlotCanvas, DrawsADottedLineWithGaps)
-{
-    KnownShape s;
-    qt::PlotCanvas canvas(s.model, s.axes);
-    const QImage image = canvas.renderImage(QSize(500, 400));
-    const platform::Projection proj = platform::projectionOf(s.model, s.axes, 500, 400);
-    const platform::PixelPoint a = proj.toPixel(s.landmarks[0]), b = proj.toPixel(s.landmarks[2]);
+    const platform::PixelPoint a = s.pixel(0), b = s.pixel(2);
     int switches = 0;
     bool last = false;
     for (double t = 0.15; t <= 0.85; t += 0.002) {
@@ -101,23 +74,19 @@ TEST(PlotCanvas, DrawsADottedLineWithGaps)
         last = dark;
     }
     EXPECT_GE(switches, 10) << "the line looks solid";
-}
 
-TEST(PlotCanvas, RotatingMovesTheProjectedLandmarks)
-{
-    KnownShape s;
-    const auto before = platform::projectionOf(s.model, s.axes, 500, 400).toPixel(s.landmarks[1]);
+    // Turning the camera moves the projected landmarks and the picture; resetting the view undoes it.
+    const auto before = s.pixel(1);
     platform::Camera camera;
     camera.azimuth += 40;
     s.model.setCamera(s.axes, camera);
-    const auto after = platform::projectionOf(s.model, s.axes, 500, 400).toPixel(s.landmarks[1]);
+    const auto after = s.pixel(1);
     EXPECT_GT(std::hypot(after.x - before.x, after.y - before.y), 5.0);
-
-    qt::PlotCanvas canvas(s.model, s.axes);
     const QImage rotated = canvas.renderImage(QSize(500, 400));
+    EXPECT_NE(rotated, image);
     canvas.resetView();
     EXPECT_EQ(s.model.object(s.axes).as<platform::AxesData>().camera, platform::Camera{});
-    EXPECT_NE(canvas.renderImage(QSize(500, 400)), rotated);
+    EXPECT_EQ(canvas.renderImage(QSize(500, 400)), image);
 }
 
 TEST(PlotCanvas, SavesValidPngSvgAndPdfFiles)
@@ -127,15 +96,10 @@ TEST(PlotCanvas, SavesValidPngSvgAndPdfFiles)
     canvas.resize(400, 300);
     QTemporaryDir dir;
     QString error;
-    ASSERT_TRUE(canvas.saveFigure(dir.filePath("plot.png"), &error)) << error.toStdString();
-    const QImage png(dir.filePath("plot.png"));
-    EXPECT_EQ(png.size(), QSize(400, 300));
-
-    ASSERT_TRUE(canvas.saveFigure(dir.filePath("plot.svg"), &error)) << error.toStdString();
-    QSvgRenderer svg(dir.filePath("plot.svg"));
-    EXPECT_TRUE(svg.isValid());
-
-    ASSERT_TRUE(canvas.saveFigure(dir.filePath("plot.pdf"), &error)) << error.toStdString();
+    for (const char* name : {"plot.png", "plot.svg", "plot.pdf"})
+        ASSERT_TRUE(canvas.saveFigure(dir.filePath(name), &error)) << name << ": " << error.toStdString();
+    EXPECT_EQ(QImage(dir.filePath("plot.png")).size(), QSize(400, 300));
+    EXPECT_TRUE(QSvgRenderer(dir.filePath("plot.svg")).isValid());
     QFile pdf(dir.filePath("plot.pdf"));
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     EXPECT_TRUE(pdf.read(5) == "%PDF-");
