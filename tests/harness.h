@@ -5,10 +5,23 @@
 #include <unistd.h>
 #include <string>
 
+#include "platform/error.h"
 #include "platform/runtime.h"
 #include "shell/program.h"
 
 namespace vezedo::test {
+
+// The message of the Error an action throws; "no error" when it throws none.
+template <typename Action>
+std::string errorOf(const Action& action)
+{
+    try {
+        action();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "no error";
+}
 
 // A headless program with scripted dialogs, recorded message boxes and a captured console,
 // finding its layout in the source tree.
@@ -23,6 +36,16 @@ struct Harness {
     {
         r.layoutFolders = {VEZEDO_LAYOUT_DIR};
         return r;
+    }
+};
+
+// Puts the process back in the folder it was in, however the test ends.
+struct RestoreCurrentFolder {
+    std::filesystem::path before = std::filesystem::current_path();
+    ~RestoreCurrentFolder()
+    {
+        std::error_code ec;
+        std::filesystem::current_path(before, ec);
     }
 };
 

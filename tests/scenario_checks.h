@@ -128,4 +128,20 @@ inline Snapshot snapshot(Scenario& s)
     return out;
 }
 
+// Loads a file that must be refused: one message box naming the file and the problem, and
+// nothing else changed. A file named "missing.txt" is not written.
+inline void expectRefusedLoad(Scenario& s, const std::string& action, const std::string& name,
+                              const std::string& content, const std::string& problem, const Snapshot& before)
+{
+    SCOPED_TRACE(action + " " + name);
+    if (name != "missing.txt")
+        s.file(name, content);
+    s.answer(name);
+    s.press(action);
+    ASSERT_EQ(s.h.messages.shown().size(), 1u);
+    EXPECT_TRUE(containsEach(s.h.messages.texts()[0], name + "|" + problem)) << s.h.messages.texts()[0];
+    EXPECT_TRUE(snapshot(s) == before);
+    s.h.messages.clear();
+}
+
 }  // namespace vezedo::test

@@ -132,15 +132,6 @@ TEST(LoadFileIMP, UnusableFilesOfEitherLoaderChangeNothing)
         {"LoadFileIMP", "empty.txt", "", ""},
         {"LoadFileIMP", "missing.txt", "", ""},
     };
-    for (const auto& [action, name, content, problem] : bad) {
-        SCOPED_TRACE(action + " " + name);
-        if (name != "missing.txt")
-            s.file(name, content);
-        s.answer(name);
-        s.press(action);
-        ASSERT_EQ(s.h.messages.shown().size(), 1u);
-        EXPECT_TRUE(containsEach(s.h.messages.texts()[0], name + "|" + problem)) << s.h.messages.texts()[0];
-        EXPECT_TRUE(snapshot(s) == before);
-        s.h.messages.clear();
-    }
+    for (const auto& [action, name, content, problem] : bad)
+        expectRefusedLoad(s, action, name, content, problem, before);
 }

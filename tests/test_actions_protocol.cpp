@@ -88,17 +88,8 @@ TEST(LoadProto, RefusedFilesOfEitherReaderChangeNothing)
         const Snapshot before = snapshot(s);
         s.cancel();
         s.press(action);
-        for (const auto& [name, content, problem] : bad) {
-            SCOPED_TRACE(action + " " + name);
-            if (name != "missing.txt")
-                s.file(name, content);
-            s.answer(name);
-            s.press(action);
-            ASSERT_EQ(s.h.messages.shown().size(), 1u);
-            EXPECT_TRUE(containsEach(s.h.messages.texts()[0], name + "|" + problem)) << s.h.messages.texts()[0];
-            EXPECT_TRUE(snapshot(s) == before);
-            s.h.messages.clear();
-        }
+        for (const auto& [name, content, problem] : bad)
+            expectRefusedLoad(s, action, name, content, problem, before);
         Scenario t;  // without a shape no landmark exists yet
         const Snapshot empty = snapshot(t);
         loadProtocol(t, "w.txt", "1 1 2\n", action);

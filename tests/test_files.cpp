@@ -11,17 +11,10 @@
 using namespace vezedo;
 namespace fs = std::filesystem;
 
+using vezedo::test::errorOf;
+
 namespace {
 
-std::string errorOf(const auto& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 std::size_t entriesIn(const fs::path& folder)
 {

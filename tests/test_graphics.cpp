@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "harness.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -15,17 +17,10 @@
 using vezedo::Error;
 using namespace vezedo::platform;
 
+using vezedo::test::errorOf;
+
 namespace {
 
-std::string errorOf(const auto& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 std::vector<double> numbers(const Value& v)
 {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "harness.h"
+
 #include <string>
 #include <tuple>
 #include <utility>
@@ -11,19 +13,12 @@
 using vezedo::Error;
 using namespace vezedo::platform;
 
+using vezedo::test::errorOf;
+
 namespace {
 
 const Matrix kTwoByThree = Matrix::fromRows({{1, 2, 3}, {4, 5, 6}});
 
-std::string errorOf(const auto& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 }  // namespace
 

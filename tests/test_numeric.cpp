@@ -14,13 +14,10 @@ using platform::Matrix;
 using platform::Value;
 namespace fs = std::filesystem;
 
+using vezedo::test::RestoreCurrentFolder;
+
 namespace {
 
-// Puts the process back in the folder it was in, however the test ends.
-struct RestoreCurrentFolder {
-    fs::path before = fs::current_path();
-    ~RestoreCurrentFolder() { fs::current_path(before); }
-};
 
 TEST(NumericTable, ReadsAsTheLineRulesSay)
 {

@@ -9,20 +9,13 @@ using platform::Handle;
 using platform::Matrix;
 using platform::Value;
 
+using vezedo::test::errorOf;
+
 namespace {
 
 const char* kSmallLayout = R"({"window": {"title": "Small", "size": [300, 200], "position": [2000, 50]},
   "controls": [{"style": "edit", "tag": "Box", "string": "0", "position": [10, 10, 80, 20]}]})";
 
-std::string errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
-}
 
 }  // namespace
 

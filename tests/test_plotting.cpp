@@ -12,17 +12,10 @@
 using namespace vezedo;
 using namespace vezedo::platform;
 
+using vezedo::test::errorOf;
+
 namespace {
 
-std::string errorOf(const auto& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 // The lines drawn in an axes; hidden objects such as the label are left out.
 std::vector<LineData> linesOf(const GraphicsModel& model, Handle axes)

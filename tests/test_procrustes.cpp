@@ -18,6 +18,8 @@ using platform::LandmarkSet;
 using platform::Matrix;
 using platform::Value;
 
+using vezedo::test::errorOf;
+
 namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -75,15 +77,6 @@ Matrix centredAndScaled(const Matrix& x)
     return c.y;
 }
 
-std::string errorOf(const auto& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 TEST(Procrustes, ACopyRotatedMovedScaledOrMirroredIsFittedOntoTheSameConfiguration)
 {

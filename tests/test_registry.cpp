@@ -8,17 +8,10 @@ using namespace vezedo;
 using shell::Registry;
 using platform::Value;
 
+using vezedo::test::errorOf;
+
 namespace {
 
-std::string errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
-}
 
 std::string tooMany(const std::string& function, int line, const std::string& what, int declared)
 {

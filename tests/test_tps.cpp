@@ -13,13 +13,10 @@ using platform::Matrix;
 using platform::Value;
 namespace fs = std::filesystem;
 
+using vezedo::test::RestoreCurrentFolder;
+
 namespace {
 
-// Puts the process back in the folder it was in, however the test ends.
-struct RestoreCurrentFolder {
-    fs::path before = fs::current_path();
-    ~RestoreCurrentFolder() { fs::current_path(before); }
-};
 
 // Two specimens of two landmarks as the digitiser writes them, with the extra lines real
 // 3D files carry: image, scale, comments and a curve of points after the landmarks.
