@@ -85,9 +85,7 @@ QWidget* ControlBinding::createWidget(QWidget* canvas)
         }
         connect(button, &QAbstractButton::clicked, this, [this](bool checked) {
             const platform::UiControlData& now = data();
-            m_model.setUiValue(m_handle, checked ? now.max : now.min);
-            m_listener.toggled(m_handle);
-            m_listener.pressed(m_handle);
+            switchTo(checked ? now.max : now.min);
         });
         return button;
     }
@@ -125,18 +123,14 @@ QWidget* ControlBinding::createWidget(QWidget* canvas)
     if (style == "listbox") {
         auto* list = new QListWidget(canvas);
         connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
-            m_model.setUiValue(m_handle, row + 1);
-            m_listener.toggled(m_handle);
-            m_listener.pressed(m_handle);
+            switchTo(row + 1);
         });
         return list;
     }
     if (style == "popupmenu") {
         auto* combo = new QComboBox(canvas);
         connect(combo, &QComboBox::activated, this, [this](int index) {
-            m_model.setUiValue(m_handle, index + 1);
-            m_listener.toggled(m_handle);
-            m_listener.pressed(m_handle);
+            switchTo(index + 1);
         });
         return combo;
     }
@@ -149,6 +143,14 @@ QWidget* ControlBinding::createWidget(QWidget* canvas)
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     return label;
+}
+
+// The user picked a value: it goes into the model, then the control's callback runs.
+void ControlBinding::switchTo(double value)
+{
+    m_model.setUiValue(m_handle, value);
+    m_listener.toggled(m_handle);
+    m_listener.pressed(m_handle);
 }
 
 void ControlBinding::commitEdit(const QString& text)

@@ -38,6 +38,7 @@ public:
 private:
     QWidget* createWidget(QWidget* canvas);
     void commitEdit(const QString& text);
+    void switchTo(double value);
     const platform::UiControlData& data() const;
 
     platform::GraphicsModel& m_model;

@@ -1,6 +1,5 @@
 // The block-structure file: "SaveMatrix" writes it, "LoadBlock" reads it. Line 1 is the
 // protocol name and a blank; then one line per block, each number written as " %i ".
-#include <filesystem>
 
 #include "controller/controller.h"
 #include "io/files.h"
@@ -52,21 +51,14 @@ std::vector<std::vector<double>> parseBlockStructure(std::string_view text)
 
 void Controller::saveMatrix()
 {
-    const auto chosen = m_rt.dialogs.saveFile("*.txt", "Enter Name for Block Structure File");
-    if (!chosen)
-        return;
-    if (!enterFolder(chosen->folder))
-        return;
-    writeOrReport(io::joinPath(chosen->folder, chosen->name),
-                  blockStructureText(m_state.protoname, m_state.block, m_state.nblocks.value_or(0)));
+    if (const auto chosen = chooseFile(platform::FileDialogKind::Save, "Enter Name for Block Structure File"))
+        writeOrReport(*chosen, blockStructureText(m_state.protoname, m_state.block, m_state.nblocks.value_or(0)));
 }
 
 void Controller::loadBlock()
 {
-    const auto chosen = m_rt.dialogs.openFile("*.txt", "Enter Name of Block Structure File");
+    const auto chosen = chooseFile(platform::FileDialogKind::Open, "Enter Name of Block Structure File");
     if (!chosen)
-        return;
-    if (!enterFolder(chosen->folder))
         return;
     std::string content;
     try {

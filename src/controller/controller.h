@@ -54,6 +54,7 @@ private:
     void loadFileImp();
     void commitSpecimens(const std::string& fileBoxText, platform::LandmarkSet fitted, Matrix mean,
                          std::vector<double> sizes);
+    void labelNewPlot(std::size_t landmarks);
     // Wireframe and protocol
     void loadWire();
     void loadProto();
@@ -124,9 +125,11 @@ private:
     std::size_t protocolRow(double line) const;
 
     void message(const std::string& text);
-    // Makes the dialog's folder current; false (with a message box) when it cannot be.
-    bool enterFolder(const std::string& folder);
-    void writeOrReport(const std::string& path, const std::string& content);
+    // Asks for a "*.txt" file and makes its folder current. nullopt when the user cancelled
+    // or the folder cannot be entered (then a message box says why).
+    std::optional<platform::FileChoice> chooseFile(platform::FileDialogKind kind, std::string_view title);
+    // False, after a message box naming the file and the reason, when it cannot be written.
+    bool writeOrReport(const platform::FileChoice& file, const std::string& content);
 
     platform::Runtime& m_rt;
     ControllerState m_state;

@@ -240,24 +240,30 @@ void Controller::message(const std::string& text)
     m_rt.messages.showMessage(text);
 }
 
-bool Controller::enterFolder(const std::string& folder)
+std::optional<platform::FileChoice> Controller::chooseFile(platform::FileDialogKind kind, std::string_view title)
+{
+    auto chosen = kind == platform::FileDialogKind::Open ? m_rt.dialogs.openFile("*.txt", title)
+                                                         : m_rt.dialogs.saveFile("*.txt", title);
+    if (!chosen)
+        return std::nullopt;
+    try {
+        io::changeDirectory(chosen->folder);
+    } catch (const Error& e) {
+        message("Error on file opening\n" + std::string(e.what()));
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+bool Controller::writeOrReport(const platform::FileChoice& file, const std::string& content)
 {
     try {
-        io::changeDirectory(folder);
+        io::writeFileAtomically(io::joinPath(file.folder, file.name), content);
     } catch (const Error& e) {
         message("Error on file opening\n" + std::string(e.what()));
         return false;
     }
     return true;
-}
-
-void Controller::writeOrReport(const std::string& path, const std::string& content)
-{
-    try {
-        io::writeFileAtomically(path, content);
-    } catch (const Error& e) {
-        message("Error on file opening\n" + std::string(e.what()));
-    }
 }
 
 }  // namespace vezedo::controller

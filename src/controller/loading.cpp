@@ -64,11 +64,7 @@ void Controller::loadFile1()
                                                    Value(static_cast<double>(md / 3))});
     commitSpecimens(text, std::move(fit.fitted), std::move(fit.mean), std::move(sizes));
     m_rt.console.display("lm", Value(static_cast<double>(md / 3)));
-    m_state.mf = m_rt.graphics.currentFigure();
-    makeCurrent(m_state.fighand1, "plot window");
-    drawLandmarkLabels(m_state.mean1, m_state.mean1.rows());
-    makeCurrent(m_state.mf, "plot window");
-    m_rt.graphics.setHold(currentAxes(), true);
+    labelNewPlot(md / 3);
 }
 
 void Controller::loadFileImp()
@@ -110,11 +106,7 @@ void Controller::loadFileImp()
         "File: %s \\n %3.0f Specimens \\n %3.0f Landmarks",
         {Value(fname), Value(static_cast<double>(m)), Value(static_cast<double>((n - 1) / 3))});
     commitSpecimens(text, std::move(fit.fitted), std::move(fit.mean), std::move(sizes));
-    m_state.mf = m_rt.graphics.currentFigure();
-    makeCurrent(m_state.fighand1, "plot window");
-    drawLandmarkLabels(m_state.mean1, (n - 1) / 3);
-    makeCurrent(m_state.mf, "plot window");
-    m_rt.graphics.setHold(currentAxes(), true);
+    labelNewPlot((n - 1) / 3);
 }
 
 // The shared middle of both loads: the data set replaces the old one wholly, the main
@@ -129,6 +121,17 @@ void Controller::commitSpecimens(const std::string& fileBoxText, platform::Landm
     m_state.reference = m_state.mean1;
     m_state.fighand1 = m_rt.graphics.createFigure();
     display::showshape3D(m_rt.graphics, platform::LandmarkSet(m_state.mean1), "b*");
+}
+
+// The end of both loads: the new plot window is `mf`, its landmarks get their numbers and
+// its axes keep what is drawn next.
+void Controller::labelNewPlot(std::size_t landmarks)
+{
+    m_state.mf = m_rt.graphics.currentFigure();
+    makeCurrent(m_state.fighand1, "plot window");
+    drawLandmarkLabels(m_state.mean1, landmarks);
+    makeCurrent(m_state.mf, "plot window");
+    m_rt.graphics.setHold(currentAxes(), true);
 }
 
 }  // namespace vezedo::controller

@@ -1,10 +1,8 @@
 // The traditional measures file ("SaveLengths") and "ShowMLine".
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 
 #include "controller/controller.h"
-#include "io/files.h"
 #include "platform/error.h"
 #include "platform/textformat.h"
 
@@ -80,12 +78,8 @@ void Controller::saveLengths()
     // The lengths are worked out before the dialog: a protocol that does not fit the
     // specimens stops here, before anything is asked or written.
     const std::string text = traditionalMeasures(m_state.data1, m_state.data1cs, proto);
-    const auto chosen = m_rt.dialogs.saveFile("*.txt", "Please Enter Filename for traditional Measures");
-    if (!chosen)
-        return;
-    if (!enterFolder(chosen->folder))
-        return;
-    writeOrReport(io::joinPath(chosen->folder, chosen->name), text);
+    if (const auto chosen = chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for traditional Measures"))
+        writeOrReport(*chosen, text);
 }
 
 void Controller::showMLine()

@@ -1,11 +1,9 @@
 // Protocols and wireframes as a whole: "LoadWire", "LoadProto", "SaveProtocol", "ShowProto",
 // "NewProto".
 #include <cmath>
-#include <filesystem>
 
 #include "controller/controller.h"
 #include "display/display.h"
-#include "io/files.h"
 #include "io/numeric.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
@@ -122,22 +120,16 @@ void Controller::loadProto()
 
 void Controller::saveProtocol()
 {
-    const auto chosen = m_rt.dialogs.saveFile("*.txt", "Please Enter Filename for protocol or Wireframe");
+    const auto chosen = chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for protocol or Wireframe");
     if (!chosen)
-        return;
-    if (!enterFolder(chosen->folder))
         return;
     std::string text;
     for (std::size_t i = 0; i < m_state.proto.rows(); ++i) {
         const std::vector<double> row = m_state.proto.row(i);
         text += platform::formatText("%i %i %i \\n", {Value(Matrix::rowVector(row))});
     }
-    try {
-        io::writeFileAtomically(io::joinPath(chosen->folder, chosen->name), text);
-    } catch (const Error& e) {
-        message("Error on file opening\n" + std::string(e.what()));
+    if (!writeOrReport(*chosen, text))
         return;
-    }
     makeCurrent(m_state.fighand1, "plot window");
     display::ylabel(m_rt.graphics, Value(platform::formatText("Active Protocal Name: %s", {Value(chosen->name)})));
     makeCurrent(m_state.mf, "plot window");
