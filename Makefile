@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-core test-asan bench format clean
+.PHONY: all deps build run test test-core test-asan bench format format-check clean
 
 all: build
 
@@ -20,7 +20,7 @@ build: deps $(BUILD)/build.ninja
 run: build
 	$(BUILD)/app/vezedo6
 
-test: test-core test-asan
+test: format-check test-core test-asan
 
 test-core: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -35,8 +35,15 @@ test-asan: deps
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
 
+SOURCES = git ls-files '*.cpp' '*.h'
+
 format:
-	find src app qt tests bench tools -name '*.cpp' -o -name '*.h' 2>/dev/null | xargs clang-format -i
+	$(SOURCES) | xargs clang-format -i
+
+# Fails, naming the files, when a C++ file does not follow .clang-format.
+format-check: deps
+	@bad=$$($(SOURCES) | while read -r f; do clang-format --dry-run --Werror "$$f" >/dev/null 2>&1 || echo "$$f"; done); \
+	if [ -n "$$bad" ]; then echo "Not formatted (run 'make format'):"; echo "$$bad"; exit 1; fi
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

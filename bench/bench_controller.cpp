@@ -46,7 +46,8 @@ std::string makeProtocol(std::size_t lines, std::size_t p)
 {
     std::string out;
     for (std::size_t i = 0; i < lines; ++i)
-        out += std::to_string(i + 1) + " " + std::to_string(i % p + 1) + " " + std::to_string((i * 7 + 3) % p + 1) + " \n";
+        out +=
+            std::to_string(i + 1) + " " + std::to_string(i % p + 1) + " " + std::to_string((i * 7 + 3) % p + 1) + " \n";
     return out;
 }
 

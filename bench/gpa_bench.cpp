@@ -62,11 +62,10 @@ int run(const std::string& path)
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr,
-                     "usage: vezedo6-gpa-bench FILE.tps\n"
-                     "Reads a 3D TPS landmark file, superimposes its specimens and prints\n"
-                     "read_s=<seconds> fit_s=<seconds> specimens=<k> landmarks=<p>\n"
-                     "followed by the p rows (x y z) of the mean shape.\n");
+        std::fprintf(stderr, "usage: vezedo6-gpa-bench FILE.tps\n"
+                             "Reads a 3D TPS landmark file, superimposes its specimens and prints\n"
+                             "read_s=<seconds> fit_s=<seconds> specimens=<k> landmarks=<p>\n"
+                             "followed by the p rows (x y z) of the mean shape.\n");
         return 1;
     }
     try {

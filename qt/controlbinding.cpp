@@ -122,16 +122,12 @@ QWidget* ControlBinding::createWidget(QWidget* canvas)
     }
     if (style == "listbox") {
         auto* list = new QListWidget(canvas);
-        connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
-            switchTo(row + 1);
-        });
+        connect(list, &QListWidget::currentRowChanged, this, [this](int row) { switchTo(row + 1); });
         return list;
     }
     if (style == "popupmenu") {
         auto* combo = new QComboBox(canvas);
-        connect(combo, &QComboBox::activated, this, [this](int index) {
-            switchTo(index + 1);
-        });
+        connect(combo, &QComboBox::activated, this, [this](int index) { switchTo(index + 1); });
         return combo;
     }
     if (style == "frame") {

@@ -161,7 +161,8 @@ void FigureWindow::writeGeometryToModel()
     auto& fd = model.object(m_figure).as<platform::FigureData>();
     // The frame around the canvas: window decorations, toolbar and console pane.
     const QRect frame = frameGeometry();
-    fd.frame = {static_cast<double>(canvas.left() - frame.left()), static_cast<double>(frame.bottom() - canvas.bottom()),
+    fd.frame = {static_cast<double>(canvas.left() - frame.left()),
+                static_cast<double>(frame.bottom() - canvas.bottom()),
                 static_cast<double>(frame.right() - canvas.right()), static_cast<double>(canvas.top() - frame.top())};
     const platform::Rect position = m_frontEnd.fromScreen(canvas);
     if (position != fd.position)
@@ -216,9 +217,9 @@ void FigureWindow::saveFigureInteractively()
     if (!m_plot)
         return;
     QString selected;
-    const QString path = QFileDialog::getSaveFileName(this, "Save figure", QDir::currentPath() + "/figure.png",
-                                                      "PNG image (*.png);;SVG image (*.svg);;PDF document (*.pdf)",
-                                                      &selected);
+    const QString path =
+        QFileDialog::getSaveFileName(this, "Save figure", QDir::currentPath() + "/figure.png",
+                                     "PNG image (*.png);;SVG image (*.svg);;PDF document (*.pdf)", &selected);
     if (path.isEmpty())
         return;
     QString error;

@@ -16,7 +16,6 @@ namespace vezedo::qt {
 class ControlBinding;
 class FrontEnd;
 
-
 // The top-level window of one figure of the model: its controls at their layout positions,
 // its plot (with a toolbar) when it has axes, and, for the main window, the console pane.
 class FigureWindow : public QWidget {

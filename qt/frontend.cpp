@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QToolBar>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
+#include <QToolBar>
 
 #include "qt/controlbinding.h"
 #include "qt/figurewindow.h"
@@ -166,8 +166,9 @@ void FrontEnd::addSessionBar(FigureWindow* window)
     m_recordAction->setToolTip("Write what you do from now on to a script that vezedo6-run can replay");
     m_stopAction = bar->addAction("Stop recording");
     connect(m_recordAction, &QAction::triggered, this, [this, window] {
-        const QString path = QFileDialog::getSaveFileName(window, "Record session", QDir::currentPath() + "/session.vzs",
-                                                          "Vezedo6 session scripts (*.vzs);;All files (*)");
+        const QString path =
+            QFileDialog::getSaveFileName(window, "Record session", QDir::currentPath() + "/session.vzs",
+                                         "Vezedo6 session scripts (*.vzs);;All files (*)");
         if (path.isEmpty())
             return;
         try {
@@ -184,8 +185,12 @@ void FrontEnd::addSessionBar(FigureWindow* window)
 void FrontEnd::onEvent(const ModelEvent& event)
 {
     switch (event.type) {
-    case ObjectType::Figure: onFigureEvent(event); break;
-    case ObjectType::UiControl: onControlEvent(event); break;
+    case ObjectType::Figure:
+        onFigureEvent(event);
+        break;
+    case ObjectType::UiControl:
+        onControlEvent(event);
+        break;
     case ObjectType::Axes:
         if (event.kind == ModelEventKind::Created) {
             m_axesFigure[event.handle] = event.parent;
@@ -200,8 +205,11 @@ void FrontEnd::onEvent(const ModelEvent& event)
         }
         break;
     case ObjectType::Line:
-    case ObjectType::Text: repaintAxes(event.parent); break;
-    case ObjectType::Root: break;
+    case ObjectType::Text:
+        repaintAxes(event.parent);
+        break;
+    case ObjectType::Root:
+        break;
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QObject>
 #include <QAction>
+#include <QObject>
 #include <QPointer>
 #include <QRect>
 #include <unordered_map>

@@ -45,11 +45,19 @@ void PainterRenderer::polyline(std::span<const PixelPoint> points, const platfor
 {
     QPen pen(toQColor(color), std::max(width * kPixelsPerPoint, 1.0));
     switch (style) {
-    case platform::LineStyle::Dotted: pen.setStyle(Qt::DotLine); break;
-    case platform::LineStyle::Dashed: pen.setStyle(Qt::DashLine); break;
-    case platform::LineStyle::DashDot: pen.setStyle(Qt::DashDotLine); break;
-    case platform::LineStyle::None: return;
-    case platform::LineStyle::Solid: break;
+    case platform::LineStyle::Dotted:
+        pen.setStyle(Qt::DotLine);
+        break;
+    case platform::LineStyle::Dashed:
+        pen.setStyle(Qt::DashLine);
+        break;
+    case platform::LineStyle::DashDot:
+        pen.setStyle(Qt::DashDotLine);
+        break;
+    case platform::LineStyle::None:
+        return;
+    case platform::LineStyle::Solid:
+        break;
     }
     pen.setCapStyle(Qt::FlatCap);
     m_painter.setPen(pen);
@@ -87,18 +95,23 @@ void PainterRenderer::marker(PixelPoint at, platform::Marker marker, const platf
         cross(kPi / 4);
         cross(3 * kPi / 4);
         break;
-    case platform::Marker::Circle: m_painter.drawEllipse(c, r, r); break;
+    case platform::Marker::Circle:
+        m_painter.drawEllipse(c, r, r);
+        break;
     case platform::Marker::Point:
         m_painter.setBrush(toQColor(color));
         m_painter.drawEllipse(c, std::max(r / 3, 1.0), std::max(r / 3, 1.0));
         break;
-    case platform::Marker::Square: m_painter.drawRect(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r)); break;
+    case platform::Marker::Square:
+        m_painter.drawRect(QRectF(c.x() - r, c.y() - r, 2 * r, 2 * r));
+        break;
     case platform::Marker::Diamond: {
         const QPointF pts[4] = {{c.x(), c.y() - r}, {c.x() + r, c.y()}, {c.x(), c.y() + r}, {c.x() - r, c.y()}};
         m_painter.drawPolygon(pts, 4);
         break;
     }
-    case platform::Marker::None: break;
+    case platform::Marker::None:
+        break;
     }
 }
 

@@ -12,8 +12,8 @@ public:
     PainterRenderer(QPainter& painter, double width, double height);
 
     void background(const platform::Rgb& color) override;
-    void polyline(std::span<const platform::PixelPoint> points, const platform::Rgb& color,
-                  platform::LineStyle style, double width) override;
+    void polyline(std::span<const platform::PixelPoint> points, const platform::Rgb& color, platform::LineStyle style,
+                  double width) override;
     void marker(platform::PixelPoint at, platform::Marker marker, const platform::Rgb& color, double size) override;
     void text(platform::PixelPoint at, std::string_view text, const platform::Rgb& color,
               const platform::FontSpec& font, platform::TextAnchor anchor) override;

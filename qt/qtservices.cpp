@@ -26,7 +26,8 @@ std::optional<platform::FileChoice> choice(const QString& path)
     if (path.isEmpty())
         return std::nullopt;
     const QFileInfo info(path);
-    return platform::FileChoice{info.fileName().toStdString(), QDir::toNativeSeparators(info.absolutePath()).toStdString()};
+    return platform::FileChoice{info.fileName().toStdString(),
+                                QDir::toNativeSeparators(info.absolutePath()).toStdString()};
 }
 
 QString qstr(std::string_view s)

@@ -2,8 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 
 #include "platform/error.h"
 #include "platform/runtime.h"
@@ -12,8 +12,7 @@
 namespace vezedo::test {
 
 // The message of the Error an action throws; "no error" when it throws none.
-template <typename Action>
-std::string errorOf(const Action& action)
+template <typename Action> std::string errorOf(const Action& action)
 {
     try {
         action();

@@ -116,7 +116,8 @@ std::string protocolText(const Pairs& pairs)
 {
     std::string out;
     for (std::size_t i = 0; i < pairs.size(); ++i)
-        out += std::to_string(i + 1) + " " + std::to_string(pairs[i].first) + " " + std::to_string(pairs[i].second) + "\n";
+        out +=
+            std::to_string(i + 1) + " " + std::to_string(pairs[i].first) + " " + std::to_string(pairs[i].second) + "\n";
     return out;
 }
 
@@ -145,9 +146,9 @@ std::string makeTps(std::size_t k, std::size_t p)
             const double x = std::cos(static_cast<double>(i)) * (3 + static_cast<double>(i % 3));
             const double y = std::sin(static_cast<double>(i) * 1.7) * 2;
             const double z = static_cast<double>(i % 4) - 1.5;
-            std::snprintf(buf, sizeof buf, "%.6f %.6f %.6f\n", s * (std::cos(a) * x - std::sin(a) * y) + static_cast<double>(j),
-                          s * (std::sin(a) * x + std::cos(a) * y) + 2.0 * static_cast<double>(j),
-                          s * z - static_cast<double>(j));
+            std::snprintf(
+                buf, sizeof buf, "%.6f %.6f %.6f\n", s * (std::cos(a) * x - std::sin(a) * y) + static_cast<double>(j),
+                s * (std::sin(a) * x + std::cos(a) * y) + 2.0 * static_cast<double>(j), s * z - static_cast<double>(j));
             out += buf;
         }
         out += "ID=specimen" + std::to_string(j + 1) + "\n";

@@ -17,7 +17,10 @@ using Blocks = std::vector<std::vector<double>>;
 // The protocol of the block scenarios: 13 lines over 8 landmarks.
 inline const Pairs kChain{{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 7}, {7, 8},
                           {1, 3}, {2, 4}, {3, 5}, {4, 6}, {5, 7}, {6, 8}};
-inline Pairs chain(std::size_t m) { return Pairs(kChain.begin(), kChain.begin() + static_cast<long>(m)); }
+inline Pairs chain(std::size_t m)
+{
+    return Pairs(kChain.begin(), kChain.begin() + static_cast<long>(m));
+}
 
 // Writes a protocol or wireframe file and loads it through the given action.
 inline void loadProtocol(Scenario& s, const std::string& name, const std::string& content,
@@ -119,8 +122,8 @@ struct Snapshot {
 inline Snapshot snapshot(Scenario& s)
 {
     const auto& st = s.state();
-    Snapshot out{st.proto, st.wirelist, st.reference, st.protoname, st.lineh, st.fighand1, st.mf, st.data1,
-                 st.data1cs, st.block, st.nblocks, {}, {}, s.g().figures()};
+    Snapshot out{st.proto, st.wirelist, st.reference, st.protoname, st.lineh, st.fighand1, st.mf,
+                 st.data1, st.data1cs,  st.block,     st.nblocks,   {},       {},          s.g().figures()};
     for (const char* tag : {"FileBox1", "WireBox", "ProtoPointBox", "BlockBox", "CurrentBlockBox", "MaxBlockBox"})
         out.boxes.push_back(s.box(tag));
     if (st.fighand1 && s.g().isValid(*st.fighand1))

@@ -12,7 +12,10 @@ namespace {
 // The six-line protocol and its red numbers, as the overlay draws them.
 const Strings kLines = styled("k 0.5", chain(6)), kRed = labelled("r", chain(6));
 
-std::string enable(Scenario& s, const std::string& tag) { return s.property(tag, "Enable").string(); }
+std::string enable(Scenario& s, const std::string& tag)
+{
+    return s.property(tag, "Enable").string();
+}
 
 }  // namespace
 
@@ -101,7 +104,8 @@ TEST(ShowAllBlock, StoresTheBoxListAndDrawsItGreenOverTheProtocol)
     };
     EXPECT_EQ(show("2", "3 0 5 3"), "");
     EXPECT_EQ(s.state().block, (Blocks{{}, {3, 5, 3}, {}}));
-    EXPECT_EQ(drawing(s), kLines + Strings{"ro"} + styled("g 1.5", kChain, {3, 5, 3}) + kRed + labelled("g", kChain, {3, 5, 3}));
+    EXPECT_EQ(drawing(s),
+              kLines + Strings{"ro"} + styled("g 1.5", kChain, {3, 5, 3}) + kRed + labelled("g", kChain, {3, 5, 3}));
     EXPECT_EQ(s.g().currentFigure(), s.state().mf);
     // An empty box empties the block; a block beyond the list lengthens it, not the count.
     show("2", "");

@@ -47,7 +47,7 @@ TEST(Highlight, EachPickingActionShowsOneMagentaLineAndHidesTheOldOne)
     EXPECT_EQ(pressed(s, "ShowLine2"), "");
     EXPECT_EQ(highlighted(s), Strings{"m 1.5 3-7"});
     EXPECT_TRUE(s.g().isValid(first) && !s.g().object(first).visible);  // hidden, not deleted
-    typeEnds(s, "10", "1");  // landmarks that form no protocol line
+    typeEnds(s, "10", "1");                                             // landmarks that form no protocol line
     s.press("ShowLine");
     EXPECT_EQ(highlighted(s), Strings{"m 1.5 10-1"});
     s.type("ActivePointBox", "3");
@@ -65,14 +65,19 @@ TEST(Highlight, EachPickingActionShowsOneMagentaLineAndHidesTheOldOne)
 // the valid range.
 TEST(Highlight, ABadNumberStopsTheActionAndNamesTheBoxOrTheRange)
 {
-    const std::vector<std::array<std::string, 4>> cases{
-        {"ShowLine", "EndBox1", "", "EndBox1 holds \"\""},        {"ShowLine", "EndBox2", "seven", "holds \"seven\""},
-        {"ShowLine", "EndBox1", "2.5", "EndBox1 holds \"2.5\""},  {"ShowLine", "EndBox1", "11", "Landmark 11|1 to 10"},
-        {"ShowLine2", "ActivePointBox", "4", "Line 4|1 to 3"},    {"ShowLine2", "ActivePointBox", "0", "Line 0|1 to 3"},
-        {"ShowLine2", "ActivePointBox", "", "ActivePointBox holds"}, {"ShowLine2", "ActivePointBox", "1 2", "\"1 2\""},
-        {"ShowMLine", "TargetLineBox", "4", "Line 4|1 to 3"},     {"ShowMLine", "TargetLineBox", "x", "TargetLineBox holds"},
-        {"AddLine", "EndBox2", "x", "EndBox2 holds \"x\""},       {"AddLine", "EndBox1", "1.5", "EndBox1 holds \"1.5\""},
-        {"AddLine", "EndBox2", "0", "Landmark 0|1 to 10"}};
+    const std::vector<std::array<std::string, 4>> cases{{"ShowLine", "EndBox1", "", "EndBox1 holds \"\""},
+                                                        {"ShowLine", "EndBox2", "seven", "holds \"seven\""},
+                                                        {"ShowLine", "EndBox1", "2.5", "EndBox1 holds \"2.5\""},
+                                                        {"ShowLine", "EndBox1", "11", "Landmark 11|1 to 10"},
+                                                        {"ShowLine2", "ActivePointBox", "4", "Line 4|1 to 3"},
+                                                        {"ShowLine2", "ActivePointBox", "0", "Line 0|1 to 3"},
+                                                        {"ShowLine2", "ActivePointBox", "", "ActivePointBox holds"},
+                                                        {"ShowLine2", "ActivePointBox", "1 2", "\"1 2\""},
+                                                        {"ShowMLine", "TargetLineBox", "4", "Line 4|1 to 3"},
+                                                        {"ShowMLine", "TargetLineBox", "x", "TargetLineBox holds"},
+                                                        {"AddLine", "EndBox2", "x", "EndBox2 holds \"x\""},
+                                                        {"AddLine", "EndBox1", "1.5", "EndBox1 holds \"1.5\""},
+                                                        {"AddLine", "EndBox2", "0", "Landmark 0|1 to 10"}};
     Scenario s;
     loadShapeAndProtocol(s);
     for (const auto& [action, tag, text, pieces] : cases) {
@@ -119,7 +124,8 @@ TEST(DeleteLine, RemovesTheRowAndRedrawsThroughShowProto)
     EXPECT_EQ(s.state().lineh, controller::kNoLine);
     // Wireframe and overlay without the row, the labels numbering rows, not the stored 1 and 3.
     const Pairs kept{{3, 7}, {9, 2}};
-    EXPECT_EQ(drawing(s), Strings{"b*"} + styled("k 0.5", kept) + styled("k 0.5", kept) + marks(10) + labelled("r", kept));
+    EXPECT_EQ(drawing(s),
+              Strings{"b*"} + styled("k 0.5", kept) + styled("k 0.5", kept) + marks(10) + labelled("r", kept));
     s.press("DeleteLine");  // the last row
     EXPECT_EQ(s.state().proto, Matrix::rowVector({1, 3, 7}));
     EXPECT_EQ(s.box("ProtoPointBox"), "1");
@@ -147,8 +153,8 @@ TEST(AddLine, TheFirstLineOfANewOrEmptiedProtocolIsLineOne)
     EXPECT_EQ(pressed(s, "AddLine"), platform::displayValue("proto", Value(Matrix::rowVector({1, 3, 7}))));
     EXPECT_EQ(s.state().proto, Matrix::rowVector({1, 3, 7}));
     EXPECT_EQ(s.box("ProtoPointBox"), "1");
-    EXPECT_EQ(drawing(s), Strings{"b*"} + styled("k 0.5", kThree) + styled("k 0.5", kThree) +
-                                    Strings{"k 0.5 3-7"} + marks(10) + labelled("r", kThree));
+    EXPECT_EQ(drawing(s), Strings{"b*"} + styled("k 0.5", kThree) + styled("k 0.5", kThree) + Strings{"k 0.5 3-7"} +
+                              marks(10) + labelled("r", kThree));
     EXPECT_TRUE(s.g().isValid(highlight) && !s.g().object(highlight).visible);
     EXPECT_EQ(s.state().lineh, controller::kNoLine);
     typeEnds(s, "4", "4");  // a line from a landmark to itself is a line too

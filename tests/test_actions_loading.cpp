@@ -20,8 +20,9 @@ std::vector<std::vector<double>> specimenTable(std::size_t k, std::size_t p)
         const double a = 0.2 * static_cast<double>(j), s = 1.0 + 0.05 * static_cast<double>(j);
         for (std::size_t i = 0; i < p; ++i) {
             const double x = static_cast<double>(i % 4), y = static_cast<double>((i * 7) % 5);
-            rows[j].insert(rows[j].end(), {s * (std::cos(a) * x - std::sin(a) * y) + 3,
-                                           s * (std::sin(a) * x + std::cos(a) * y), s * 0.5 * static_cast<double>(i) - 1});
+            rows[j].insert(rows[j].end(),
+                           {s * (std::cos(a) * x - std::sin(a) * y) + 3, s * (std::sin(a) * x + std::cos(a) * y),
+                            s * 0.5 * static_cast<double>(i) - 1});
         }
         rows[j].push_back(100.0 + static_cast<double>(j));
     }

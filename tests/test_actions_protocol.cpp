@@ -77,11 +77,13 @@ TEST(LoadProto, EndsInTheStateOfLoadWireAndAPlaceholderOnlyFileHasNoLines)
 // Both readers check the whole file first; a refusal names the file and the problem.
 TEST(LoadProto, RefusedFilesOfEitherReaderChangeNothing)
 {
-    const std::vector<std::array<std::string, 3>> bad{
-        {"one.txt", "7\n", "1 number"},         {"two.txt", "1 2\n3 4\n", "2 numbers"},
-        {"big.txt", "1 3 7\n2 12 1\n", "12|1 to 10"}, {"zero.txt", "1 0 3\n", "landmark 0"},
-        {"half.txt", "1 2.5 3\n", "2.5"},       {"ragged.txt", "1 2 3\n4 5\n", "line 2"},
-        {"missing.txt", "", ""}};
+    const std::vector<std::array<std::string, 3>> bad{{"one.txt", "7\n", "1 number"},
+                                                      {"two.txt", "1 2\n3 4\n", "2 numbers"},
+                                                      {"big.txt", "1 3 7\n2 12 1\n", "12|1 to 10"},
+                                                      {"zero.txt", "1 0 3\n", "landmark 0"},
+                                                      {"half.txt", "1 2.5 3\n", "2.5"},
+                                                      {"ragged.txt", "1 2 3\n4 5\n", "line 2"},
+                                                      {"missing.txt", "", ""}};
     for (const std::string action : {"LoadWire", "LoadProto"}) {
         Scenario s;
         loadShape(s, "1 3 7\n2 3 9\n", action);
@@ -119,7 +121,7 @@ TEST(SaveProtocol, WritesEveryRowWithItsStoredNumberAndNamesTheFileInTheYLabel)
     s.type("ActivePointBox", "2");
     s.press("DeleteLine");
     EXPECT_EQ(saveAs("p2.txt"), "1 3 7 \n3 9 2 \n");  // the stored numbers keep their gap
-    loadProtocol(s, "p2.txt", s.read("sub/p2.txt"));    // and read back the same
+    loadProtocol(s, "p2.txt", s.read("sub/p2.txt"));  // and read back the same
     EXPECT_EQ(s.state().proto, Matrix::fromRows({{1, 3, 7}, {3, 9, 2}}));
     s.press("NewProto");
     EXPECT_EQ(saveAs("p3.txt"), "-1 -1 -1 \n");
@@ -147,7 +149,7 @@ TEST(ShowProto, RedrawsTheWindowFromTheStateAlsoWhenItWasClosed)
     const Strings wire = Strings{"b*"} + styled("k 0.5", kThree);
     EXPECT_EQ(drawing(s), wire + styled("k 0.5", four) + marks(10) + labelled("r", four));
     EXPECT_EQ(s.drawn(platform::ObjectType::Line).size(), 8u);  // the hidden highlight went too
-    EXPECT_EQ(yLabelText(s), "Active Protocal Name: p1.txt");  // labels survive the clearing
+    EXPECT_EQ(yLabelText(s), "Active Protocal Name: p1.txt");   // labels survive the clearing
     showLines(s, false);
     s.press("ShowProto");
     EXPECT_EQ(drawing(s), wire + marks(10));

@@ -15,7 +15,6 @@ using vezedo::test::errorOf;
 
 namespace {
 
-
 std::size_t entriesIn(const fs::path& folder)
 {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));

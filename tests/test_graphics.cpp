@@ -21,7 +21,6 @@ using vezedo::test::errorOf;
 
 namespace {
 
-
 std::vector<double> numbers(const Value& v)
 {
     return v.matrix().values();

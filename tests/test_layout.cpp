@@ -45,10 +45,19 @@ TEST(MainLayout, HasEveryTagWithItsKindAButtonPerActionAndACaptionPerEditBox)
     GraphicsModel g;
     const Handle fig = gui::loadLayout(g, kMainLayout);
     const std::map<std::string, std::set<std::string>> kinds{
-        {"FileBox1", {"text"}}, {"WireBox", {"text"}}, {"ProtoPointBox", {"edit"}}, {"EndBox1", {"edit"}},
-        {"EndBox2", {"edit"}}, {"ActivePointBox", {"edit"}}, {"TargetLineBox", {"edit"}}, {"MaxBlockBox", {"edit"}},
-        {"BlockBox", {"edit"}}, {"SetBlocks", {"pushbutton"}}, {"LoadProtoButton", {"pushbutton"}},
-        {"CurrentBlockBox", {"text", "edit"}}, {"LengthBox", {"text", "edit"}},
+        {"FileBox1", {"text"}},
+        {"WireBox", {"text"}},
+        {"ProtoPointBox", {"edit"}},
+        {"EndBox1", {"edit"}},
+        {"EndBox2", {"edit"}},
+        {"ActivePointBox", {"edit"}},
+        {"TargetLineBox", {"edit"}},
+        {"MaxBlockBox", {"edit"}},
+        {"BlockBox", {"edit"}},
+        {"SetBlocks", {"pushbutton"}},
+        {"LoadProtoButton", {"pushbutton"}},
+        {"CurrentBlockBox", {"text", "edit"}},
+        {"LengthBox", {"text", "edit"}},
         {"ShowLineButton", {"checkbox", "radiobutton", "togglebutton"}}};
     for (const auto& [tag, allowed] : kinds) {
         const auto found = g.findByTag(tag);
@@ -62,11 +71,10 @@ TEST(MainLayout, HasEveryTagWithItsKindAButtonPerActionAndACaptionPerEditBox)
 
     // One labelled button per action; every control inside the window, every edit box captioned.
     std::vector<std::string> actions{
-        "LoadFile1", "LoadFileIMP", "LoadWire",     "LoadProto",          "SaveProtocol",   "ShowProto",
-        "NewProto",  "ShowLine",    "ShowLine2",    "DeleteLine",         "AddLine",        "SaveLengths",
-        "ProtoAux",  "ShowMLine",   "SetBlocks",    "AddBlocks",          "ReplotM",        "ShowAllBlock",
-        "BlockUp",   "BlockDown",   "BlockEnter",   "ShowBlockStructure", "AddLinetoBlock", "SaveMatrix",
-        "LoadBlock", "ClearTarget"};
+        "LoadFile1",          "LoadFileIMP",    "LoadWire",   "LoadProto",    "SaveProtocol", "ShowProto", "NewProto",
+        "ShowLine",           "ShowLine2",      "DeleteLine", "AddLine",      "SaveLengths",  "ProtoAux",  "ShowMLine",
+        "SetBlocks",          "AddBlocks",      "ReplotM",    "ShowAllBlock", "BlockUp",      "BlockDown", "BlockEnter",
+        "ShowBlockStructure", "AddLinetoBlock", "SaveMatrix", "LoadBlock",    "ClearTarget"};
     const auto window = g.object(fig).as<platform::FigureData>().position;
     std::vector<std::string> buttons;
     std::vector<platform::Rect> captions;
@@ -107,7 +115,9 @@ TEST(LayoutFile, ErrorsNameTheFileAndTheProblemAndLeaveNoWindow)
     test::TempDir dir;
     const std::string window = R"({"window": {"size": [10, 10]}, "controls": )";
     for (const auto& [text, problem] : std::vector<std::pair<std::string, std::string>>{
-             {"", "not valid JSON"}, {"[1, 2]", "expected an object"}, {R"({"controls": []})", "\"window\" is missing"},
+             {"", "not valid JSON"},
+             {"[1, 2]", "expected an object"},
+             {R"({"controls": []})", "\"window\" is missing"},
              {R"({"window": {"size": [0, 10]}, "controls": []})", "must be positive"},
              {R"({"format": "other", "window": {"size": [10, 10]}, "controls": []})", "\"format\""},
              {R"({"version": 2, "window": {"size": [10, 10]}, "controls": []})", "version 2"},

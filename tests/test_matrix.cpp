@@ -19,7 +19,6 @@ namespace {
 
 const Matrix kTwoByThree = Matrix::fromRows({{1, 2, 3}, {4, 5, 6}});
 
-
 }  // namespace
 
 TEST(Matrix, OneBasedAccessReadsColumnMajorStorageAndChecksTheIndex)

@@ -41,10 +41,16 @@ const auto box = [](platform::Rect r) { return Matrix::rowVector(r); };
 TEST(MoveGui, PlacesTheOuterFrameAtEveryNamedPosition)
 {
     Screen s;
-    for (const auto& [name, x, y] : std::vector<std::tuple<std::string, double, double>>{
-             {"north", 300, 500}, {"south", 300, 0}, {"east", 600, 250}, {"west", 0, 250}, {"northeast", 600, 500},
-             {"southeast", 600, 0}, {"northwest", 0, 500}, {"southwest", 0, 0}, {"center", 300, 250},
-             {"onscreen", 50, 60}})
+    for (const auto& [name, x, y] : std::vector<std::tuple<std::string, double, double>>{{"north", 300, 500},
+                                                                                         {"south", 300, 0},
+                                                                                         {"east", 600, 250},
+                                                                                         {"west", 0, 250},
+                                                                                         {"northeast", 600, 500},
+                                                                                         {"southeast", 600, 0},
+                                                                                         {"northwest", 0, 500},
+                                                                                         {"southwest", 0, 0},
+                                                                                         {"center", 300, 250},
+                                                                                         {"onscreen", 50, 60}})
         EXPECT_EQ(s.moved({50, 60, 400, 300}, {Value(s.fig), Value(name)}), box({x, y, 400, 300})) << name;
 }
 

@@ -18,7 +18,6 @@ using vezedo::test::RestoreCurrentFolder;
 
 namespace {
 
-
 TEST(NumericTable, ReadsAsTheLineRulesSay)
 {
     const Matrix twoByFour = Matrix::fromRows({{1, 2, 3, 4}, {5, 6, 7, 8}});

@@ -16,7 +16,6 @@ namespace {
 const char* kSmallLayout = R"({"window": {"title": "Small", "size": [300, 200], "position": [2000, 50]},
   "controls": [{"style": "edit", "tag": "Box", "string": "0", "position": [10, 10, 80, 20]}]})";
 
-
 }  // namespace
 
 TEST(OpenFig, ReuseLoadsOnceUntilTheWindowClosesAndNewAppendsToTheSingletonRow)

@@ -16,7 +16,6 @@ using vezedo::test::errorOf;
 
 namespace {
 
-
 // The lines drawn in an axes; hidden objects such as the label are left out.
 std::vector<LineData> linesOf(const GraphicsModel& model, Handle axes)
 {

@@ -77,7 +77,6 @@ Matrix centredAndScaled(const Matrix& x)
     return c.y;
 }
 
-
 TEST(Procrustes, ACopyRotatedMovedScaledOrMirroredIsFittedOntoTheSameConfiguration)
 {
     using Similarity = std::tuple<std::array<double, 3>, double, double, std::array<double, 3>>;

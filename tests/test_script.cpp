@@ -52,14 +52,19 @@ TEST(ScriptParser, ReadsEveryCommandQuotesRoundTripAndBadLinesAreRefusedByNumber
         "set EndBox1   12  \nset BlockBox \"  3 5 \\n7\"\nset EndBox2 \"\"\nvalue ShowLineButton 1\n"
         "press LoadFile1\nexpect string FileBox1 a \\n b\nexpect msgbox \"Line Not added\"\n"
         "expect file out.txt SAME-AS \"expected out.txt\"\nsnapshot plot.png\n");
-    EXPECT_EQ(parsed(cmds), (std::vector<Parsed>{
-                                {Verb::AnswerOpen, "data/skulls.tps", ""}, {Verb::AnswerSave, "my out.txt", ""},
-                                {Verb::AnswerCancel, "", ""}, {Verb::Set, "EndBox1", "12"},
-                                {Verb::Set, "BlockBox", "  3 5 \n7"}, {Verb::Set, "EndBox2", ""},
-                                {Verb::Value, "ShowLineButton", ""}, {Verb::Press, "LoadFile1", ""},
-                                {Verb::ExpectString, "FileBox1", "a \\n b"},  // unquoted text is taken as written
-                                {Verb::ExpectMsgbox, "Line Not added", ""},
-                                {Verb::ExpectFile, "out.txt", "expected out.txt"}, {Verb::Snapshot, "plot.png", ""}}));
+    EXPECT_EQ(parsed(cmds),
+              (std::vector<Parsed>{{Verb::AnswerOpen, "data/skulls.tps", ""},
+                                   {Verb::AnswerSave, "my out.txt", ""},
+                                   {Verb::AnswerCancel, "", ""},
+                                   {Verb::Set, "EndBox1", "12"},
+                                   {Verb::Set, "BlockBox", "  3 5 \n7"},
+                                   {Verb::Set, "EndBox2", ""},
+                                   {Verb::Value, "ShowLineButton", ""},
+                                   {Verb::Press, "LoadFile1", ""},
+                                   {Verb::ExpectString, "FileBox1", "a \\n b"},  // unquoted text is taken as written
+                                   {Verb::ExpectMsgbox, "Line Not added", ""},
+                                   {Verb::ExpectFile, "out.txt", "expected out.txt"},
+                                   {Verb::Snapshot, "plot.png", ""}}));
     ASSERT_EQ(cmds.size(), 12u);
     EXPECT_EQ(cmds[0].line, 3);
     EXPECT_EQ(cmds[6].number, 1);
@@ -97,8 +102,8 @@ TEST(ScriptRunner, ReplaysSessionsWritingTheTraceInOrderAndNamesTheLineOfAFailur
                   "answer save out.txt\npress SaveLengths\n");
     EXPECT_TRUE(run.ok) << run.text();
     std::size_t at = 0;
-    for (const char* step : {"dialog: open \"Specify 3D input file to load\" (*.txt) -> ", "lm =",
-                             "message: Deleted Value is outside of the number of points in the protocol\n",
+    for (const char* step : {"dialog: open \"Specify 3D input file to load\" (*.txt) -> ",
+                             "lm =", "message: Deleted Value is outside of the number of points in the protocol\n",
                              "dialog: save \"Please Enter Filename for traditional Measures\" (*.txt) -> "}) {
         at = run.text().find(step, at);
         ASSERT_NE(at, std::string::npos) << step << " missing or out of order in\n" << run.text();
@@ -155,8 +160,11 @@ TEST(SessionRecorder, WritesAnswersBeforeTheirPressWithRelativePaths)
         rec.set("EndBox1", "");
     }
     EXPECT_EQ(parsed(script::parseScript(io::readFile((dir.path() / "rec.vzs").string()))),
-              (std::vector<Parsed>{{Verb::Set, "BlockBox", "  3 5 "}, {Verb::Value, "ShowLineButton", ""},
-                                   {Verb::AnswerOpen, "data/shape.tps", ""}, {Verb::Press, "LoadFile1", ""},
-                                   {Verb::AnswerCancel, "", ""}, {Verb::Set, "EndBox1", ""}}));
+              (std::vector<Parsed>{{Verb::Set, "BlockBox", "  3 5 "},
+                                   {Verb::Value, "ShowLineButton", ""},
+                                   {Verb::AnswerOpen, "data/shape.tps", ""},
+                                   {Verb::Press, "LoadFile1", ""},
+                                   {Verb::AnswerCancel, "", ""},
+                                   {Verb::Set, "EndBox1", ""}}));
     EXPECT_THROW(script::SessionRecorder("/nonexistent/folder/x.vzs"), Error);
 }

@@ -17,7 +17,6 @@ using vezedo::test::RestoreCurrentFolder;
 
 namespace {
 
-
 // Two specimens of two landmarks as the digitiser writes them, with the extra lines real
 // 3D files carry: image, scale, comments and a curve of points after the landmarks.
 const std::string kRealistic = "# skulls digitised 2023-04-02\n"

@@ -8,11 +8,19 @@ using platform::Value;
 
 TEST(IsVarName, AcceptsOnlyShortWordsStartingWithALetterThatAreNoKeyword)
 {
-    for (const auto& [input, valid] : std::vector<std::pair<Value, bool>>{
-             {Value("a_1"), true}, {Value("EndBox1"), true}, {Value(std::string(31, 'x')), true},
-             {Value(std::string(32, 'x')), false}, {Value(""), false}, {Value("Load-File"), false},
-             {Value("1abc"), false}, {Value("_abc"), false}, {Value("for"), false}, {Value("For"), true},
-             {Value("end"), false}, {Value("a b"), false}, {Value(3.0), false}})
+    for (const auto& [input, valid] : std::vector<std::pair<Value, bool>>{{Value("a_1"), true},
+                                                                          {Value("EndBox1"), true},
+                                                                          {Value(std::string(31, 'x')), true},
+                                                                          {Value(std::string(32, 'x')), false},
+                                                                          {Value(""), false},
+                                                                          {Value("Load-File"), false},
+                                                                          {Value("1abc"), false},
+                                                                          {Value("_abc"), false},
+                                                                          {Value("for"), false},
+                                                                          {Value("For"), true},
+                                                                          {Value("end"), false},
+                                                                          {Value("a b"), false},
+                                                                          {Value(3.0), false}})
         EXPECT_EQ(gui::isvarname(input), valid) << input.describe();
 }
 

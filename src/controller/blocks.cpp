@@ -16,7 +16,8 @@ namespace {
 
 // Line specification of each block; a block past the twelfth takes the colour of the one
 // twelve before it.
-constexpr std::array<std::string_view, 12> kBlockCodes{"r", "g", "b", "m", "y", "c", "r:", "g:", "b:", "m:", "y:", "c:"};
+constexpr std::array<std::string_view, 12> kBlockCodes{"r",  "g",  "b",  "m",  "y",  "c",
+                                                       "r:", "g:", "b:", "m:", "y:", "c:"};
 
 std::string_view blockCode(std::size_t block)
 {
@@ -82,9 +83,9 @@ void Controller::drawProtocolLine(double line, std::string_view style, std::stri
         m_rt.graphics.set(h, "LineWidth", Value(width));
     const Matrix& r = m_state.reference;
     const std::size_t a = landmarkIndex(m_state.proto(i, 1)), b = landmarkIndex(m_state.proto(i, 2));
-    const Handle label = m_rt.graphics.text3(currentAxes(),
-                                             {(r(a, 0) + r(b, 0)) / 2, (r(a, 1) + r(b, 1)) / 2, (r(a, 2) + r(b, 2)) / 2},
-                                             platform::integerText(line));
+    const Handle label =
+        m_rt.graphics.text3(currentAxes(), {(r(a, 0) + r(b, 0)) / 2, (r(a, 1) + r(b, 1)) / 2, (r(a, 2) + r(b, 2)) / 2},
+                            platform::integerText(line));
     m_rt.graphics.set(label, "Color", Value(std::string(labelColor)));
 }
 

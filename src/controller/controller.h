@@ -20,18 +20,18 @@ inline constexpr double kNoLine = -1.0;  // lineh when no line is highlighted
 // Everything the actions keep between calls, for the life of the process. Each member is
 // "empty" until an action sets it (an empty matrix or list, or nullopt).
 struct ControllerState {
-    platform::LandmarkSet data1;      // fitted specimens, p x 3 x k
-    std::vector<double> data1cs;      // centroid size of each specimen, in file order
-    Matrix mean1;                     // mean shape of the fit
-    Matrix reference;                 // the shape every later action draws, picks and measures on
-    std::optional<Handle> fighand1;   // the plot window
-    std::optional<Handle> mf;         // the window made current again when a drawing action ends
-    Matrix proto;                     // protocol: stored number, first landmark, second landmark
-    Matrix wirelist;                  // wireframe, in the form of proto
-    std::string protoname;            // file name of the protocol or wireframe last loaded
-    std::optional<Handle> lineh;      // the highlighted line, or kNoLine
+    platform::LandmarkSet data1;             // fitted specimens, p x 3 x k
+    std::vector<double> data1cs;             // centroid size of each specimen, in file order
+    Matrix mean1;                            // mean shape of the fit
+    Matrix reference;                        // the shape every later action draws, picks and measures on
+    std::optional<Handle> fighand1;          // the plot window
+    std::optional<Handle> mf;                // the window made current again when a drawing action ends
+    Matrix proto;                            // protocol: stored number, first landmark, second landmark
+    Matrix wirelist;                         // wireframe, in the form of proto
+    std::string protoname;                   // file name of the protocol or wireframe last loaded
+    std::optional<Handle> lineh;             // the highlighted line, or kNoLine
     std::vector<std::vector<double>> block;  // protocol line numbers of each block
-    std::optional<double> nblocks;    // the number of blocks
+    std::optional<double> nblocks;           // the number of blocks
 };
 
 // The action controller: `vezedosw` takes an action name and performs it on the state,

@@ -171,8 +171,8 @@ std::size_t Controller::protocolRow(double line) const
     if (std::floor(line) != line || line < 1 || line > static_cast<double>(m)) {
         if (m == 0)
             throw Error("Line " + platform::numberToText(line) + " does not exist: the protocol has no lines");
-        throw Error("Line " + platform::numberToText(line) + " does not exist: the protocol has " +
-                    std::to_string(m) + (m == 1 ? " line (1)" : " lines (1 to " + std::to_string(m) + ")"));
+        throw Error("Line " + platform::numberToText(line) + " does not exist: the protocol has " + std::to_string(m) +
+                    (m == 1 ? " line (1)" : " lines (1 to " + std::to_string(m) + ")"));
     }
     return static_cast<std::size_t>(line) - 1;
 }

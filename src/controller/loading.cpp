@@ -59,9 +59,9 @@ void Controller::loadFile1()
         message(loadProblem(fname, e));
         return;
     }
-    const std::string text = platform::formatText("%s \\nhas %i specimens \\nwith %i landmarks",
-                                                  {Value(fname), Value(static_cast<double>(nd)),
-                                                   Value(static_cast<double>(md / 3))});
+    const std::string text =
+        platform::formatText("%s \\nhas %i specimens \\nwith %i landmarks",
+                             {Value(fname), Value(static_cast<double>(nd)), Value(static_cast<double>(md / 3))});
     commitSpecimens(text, std::move(fit.fitted), std::move(fit.mean), std::move(sizes));
     m_rt.console.display("lm", Value(static_cast<double>(md / 3)));
     labelNewPlot(md / 3);
@@ -87,7 +87,8 @@ void Controller::loadFileImp()
     const std::size_t m = data.rows();
     const std::size_t n = data.cols();
     if (m == 0 || n < 4 || (n - 1) % 3 != 0) {
-        message("Could not load the specimens from " + fname + ".\nA specimen table holds x, y and z of every "
+        message("Could not load the specimens from " + fname +
+                ".\nA specimen table holds x, y and z of every "
                 "landmark and then the centroid size: 3p + 1 numbers per line. This file has " +
                 std::to_string(n) + " numbers per line.");
         return;
@@ -102,9 +103,9 @@ void Controller::loadFileImp()
     std::vector<double> sizes(m);
     for (std::size_t j = 0; j < m; ++j)
         sizes[j] = data(j, n - 1);
-    const std::string text = platform::formatText(
-        "File: %s \\n %3.0f Specimens \\n %3.0f Landmarks",
-        {Value(fname), Value(static_cast<double>(m)), Value(static_cast<double>((n - 1) / 3))});
+    const std::string text =
+        platform::formatText("File: %s \\n %3.0f Specimens \\n %3.0f Landmarks",
+                             {Value(fname), Value(static_cast<double>(m)), Value(static_cast<double>((n - 1) / 3))});
     commitSpecimens(text, std::move(fit.fitted), std::move(fit.mean), std::move(sizes));
     labelNewPlot((n - 1) / 3);
 }

@@ -78,7 +78,8 @@ void Controller::saveLengths()
     // The lengths are worked out before the dialog: a protocol that does not fit the
     // specimens stops here, before anything is asked or written.
     const std::string text = traditionalMeasures(m_state.data1, m_state.data1cs, proto);
-    if (const auto chosen = chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for traditional Measures"))
+    if (const auto chosen =
+            chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for traditional Measures"))
         writeOrReport(*chosen, text);
 }
 

@@ -1,5 +1,5 @@
-#include "platform/error.h"
 #include "gui/gui.h"
+#include "platform/error.h"
 
 namespace vezedo::gui {
 

@@ -5,9 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "gui/gui.h"
 #include "platform/error.h"
 #include "platform/style.h"
-#include "gui/gui.h"
 
 namespace vezedo::gui {
 
@@ -239,8 +239,9 @@ Handle loadLayout(platform::GraphicsModel& model, const std::string& path)
     const Handle fig = model.createFigure();
     try {
         model.set(fig, "Name", platform::Value(window.title));
-        model.set(fig, "Position", platform::Value(platform::Matrix::rowVector(
-                                       {window.position[0], window.position[1], window.position[2], window.position[3]})));
+        model.set(fig, "Position",
+                  platform::Value(platform::Matrix::rowVector(
+                      {window.position[0], window.position[1], window.position[2], window.position[3]})));
         if (window.color)
             model.set(fig, "Color", platform::colorToValue(*window.color));
         model.set(fig, "HandleVisibility", platform::Value(window.handleVisibility));

@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "platform/error.h"
 #include "gui/gui.h"
+#include "platform/error.h"
 
 namespace vezedo::gui {
 

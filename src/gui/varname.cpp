@@ -7,9 +7,9 @@ namespace vezedo::gui {
 
 const std::vector<std::string>& keywords()
 {
-    static const std::vector<std::string> list{
-        "break", "case",     "catch", "continue",   "else",   "elseif", "end",    "for",   "function",
-        "global", "if", "otherwise", "persistent", "return", "switch", "try", "while"};
+    static const std::vector<std::string> list{"break",      "case",   "catch",    "continue", "else", "elseif",
+                                               "end",        "for",    "function", "global",   "if",   "otherwise",
+                                               "persistent", "return", "switch",   "try",      "while"};
     return list;
 }
 

@@ -29,7 +29,7 @@ platform::Value dload(const std::string& path);
 
 // The dialog-driven loaders ("*.*" and "*.txt" filters).
 struct MatrixLoad {
-    platform::Value y;  // the table; empty when cancelled
+    platform::Value y;   // the table; empty when cancelled
     platform::Value fn;  // the chosen name without folder; the number 0 when cancelled
 };
 MatrixLoad mfload(platform::Runtime& rt);

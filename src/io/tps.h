@@ -11,9 +11,9 @@ namespace vezedo::io {
 
 // What a TPS landmark file holds.
 struct TpsData {
-    platform::Matrix table;            // k specimens x 3p: x, y, z of landmark 1, then 2, ...
-    platform::CellList namelist;       // k + 1 entries: the rest of each header line, then -1
-    std::vector<std::string> ids;      // per specimen: its ID= text, else IMAGE=, else its number
+    platform::Matrix table;        // k specimens x 3p: x, y, z of landmark 1, then 2, ...
+    platform::CellList namelist;   // k + 1 entries: the rest of each header line, then -1
+    std::vector<std::string> ids;  // per specimen: its ID= text, else IMAGE=, else its number
 };
 
 // Reads TPS text held in memory. Throws a FileFormatError naming the file, the specimen and
@@ -22,8 +22,8 @@ TpsData parseTps(std::string_view bytes, std::string_view fileName);
 
 // The dialog-driven reader: asks for a file, makes its folder current, reads it.
 struct TpsLoad {
-    platform::Matrix y;            // empty when cancelled or unreadable
-    platform::Value fname;         // the chosen name without folder; the number 0 when cancelled
+    platform::Matrix y;     // empty when cancelled or unreadable
+    platform::Value fname;  // the chosen name without folder; the number 0 when cancelled
     platform::CellList namelist;
     std::vector<std::string> ids;
 };

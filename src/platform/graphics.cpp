@@ -29,12 +29,18 @@ std::string handleText(double h)
 std::string_view typeName(ObjectType type)
 {
     switch (type) {
-    case ObjectType::Root: return "root";
-    case ObjectType::Figure: return "figure";
-    case ObjectType::Axes: return "axes";
-    case ObjectType::Line: return "line";
-    case ObjectType::Text: return "text";
-    case ObjectType::UiControl: return "uicontrol";
+    case ObjectType::Root:
+        return "root";
+    case ObjectType::Figure:
+        return "figure";
+    case ObjectType::Axes:
+        return "axes";
+    case ObjectType::Line:
+        return "line";
+    case ObjectType::Text:
+        return "text";
+    case ObjectType::UiControl:
+        return "uicontrol";
     }
     return "unknown";
 }
@@ -192,8 +198,8 @@ Subscription GraphicsModel::subscribe(Observer observer)
 
 void GraphicsModel::unsubscribe(int id)
 {
-    auto it = std::find_if(m_observers.begin(), m_observers.end(),
-                           [id](const auto& entry) { return entry.first == id; });
+    auto it =
+        std::find_if(m_observers.begin(), m_observers.end(), [id](const auto& entry) { return entry.first == id; });
     if (it == m_observers.end())
         return;
     if (m_emitting > 0) {

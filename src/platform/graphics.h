@@ -69,7 +69,7 @@ struct RootData {
 };
 
 struct FigureData {
-    Rect position{100, 100, 560, 420};      // inner, pixels from the screen's lower-left corner
+    Rect position{100, 100, 560, 420};        // inner, pixels from the screen's lower-left corner
     std::array<double, 4> frame{0, 0, 0, 0};  // window frame: left, bottom, right, top, pixels
     std::string units = "pixels";
     std::string activePositionProperty = "outerposition";
@@ -270,12 +270,12 @@ private:
     // sit in slots too, reached through m_figureSlots.
     std::vector<std::unique_ptr<GraphicsObject>> m_slots;
     std::map<int, std::size_t> m_figureSlots;  // window number -> slot
-    std::vector<Handle> m_figureOrder;          // open windows, most recently current last
+    std::vector<Handle> m_figureOrder;         // open windows, most recently current last
     // A deque: an observer subscribing during notification must not move the one being called.
     std::deque<std::pair<int, Observer>> m_observers;
     int m_nextObserverId = 1;
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);
-    int m_emitting = 0;     // depth of observer notification under way
+    int m_emitting = 0;      // depth of observer notification under way
     bool m_blanked = false;  // an observer left during notification
 };
 

@@ -14,8 +14,7 @@ std::string sizeText(std::size_t rows, std::size_t cols)
 }
 }  // namespace
 
-Matrix::Matrix(std::size_t rows, std::size_t cols, double fill)
-    : m_rows(rows), m_cols(cols), m_data(rows * cols, fill)
+Matrix::Matrix(std::size_t rows, std::size_t cols, double fill) : m_rows(rows), m_cols(cols), m_data(rows * cols, fill)
 {
     if (m_data.empty())
         m_rows = m_cols = 0;
@@ -64,24 +63,22 @@ Matrix Matrix::fromRows(std::initializer_list<std::initializer_list<double>> row
 double Matrix::at(std::size_t r, std::size_t c) const
 {
     if (r < 1 || c < 1 || r > m_rows || c > m_cols)
-        throw Error("Index (" + std::to_string(r) + ", " + std::to_string(c) +
-                    ") is outside the " + sizeText(m_rows, m_cols) + " matrix");
+        throw Error("Index (" + std::to_string(r) + ", " + std::to_string(c) + ") is outside the " +
+                    sizeText(m_rows, m_cols) + " matrix");
     return (*this)(r - 1, c - 1);
 }
 
 double Matrix::at(std::size_t linear) const
 {
     if (linear < 1 || linear > m_data.size())
-        throw Error("Index " + std::to_string(linear) + " is outside the " +
-                    sizeText(m_rows, m_cols) + " matrix");
+        throw Error("Index " + std::to_string(linear) + " is outside the " + sizeText(m_rows, m_cols) + " matrix");
     return m_data[linear - 1];
 }
 
 void Matrix::set(std::size_t r, std::size_t c, double value)
 {
     if (r < 1 || c < 1)
-        throw Error("Index (" + std::to_string(r) + ", " + std::to_string(c) +
-                    ") is not a positive whole number");
+        throw Error("Index (" + std::to_string(r) + ", " + std::to_string(c) + ") is not a positive whole number");
     if (r > m_rows || c > m_cols)
         resize(std::max(r, m_rows), std::max(c, m_cols));
     (*this)(r - 1, c - 1) = value;
@@ -134,8 +131,7 @@ LandmarkSet::LandmarkSet(std::size_t landmarks, std::size_t specimens)
 LandmarkSet::LandmarkSet(const Matrix& shape) : LandmarkSet(shape.rows(), 1)
 {
     if (shape.cols() != 3)
-        throw Error("A shape must have 3 columns (x, y, z); this one has " +
-                    std::to_string(shape.cols()));
+        throw Error("A shape must have 3 columns (x, y, z); this one has " + std::to_string(shape.cols()));
     std::copy(shape.values().begin(), shape.values().end(), m_data.begin());
 }
 

@@ -44,7 +44,7 @@ public:
     void set(std::size_t linear, double value);
 
     void resize(std::size_t rows, std::size_t cols);  // keeps elements in place, zero fill
-    std::vector<double> row(std::size_t r) const;      // 0-based
+    std::vector<double> row(std::size_t r) const;     // 0-based
 
     const double* data() const { return m_data.data(); }
     double* data() { return m_data.data(); }
@@ -71,10 +71,7 @@ public:
     std::size_t specimens() const { return m_specimens; }
     bool empty() const { return m_data.empty(); }
 
-    double& operator()(std::size_t i, std::size_t c, std::size_t j)
-    {
-        return m_data[i + m_landmarks * (c + 3 * j)];
-    }
+    double& operator()(std::size_t i, std::size_t c, std::size_t j) { return m_data[i + m_landmarks * (c + 3 * j)]; }
     double operator()(std::size_t i, std::size_t c, std::size_t j) const
     {
         return m_data[i + m_landmarks * (c + 3 * j)];

@@ -78,7 +78,7 @@ std::optional<double> readNumber(std::string_view text, std::size_t& pos)
     if (i < text.size() && isLetter(text[i])) {
         std::string word;
         for (; i < text.size() && isLetter(text[i]); ++i)
-            word += static_cast<char>(text[i] | 0x20); // ASCII lower case
+            word += static_cast<char>(text[i] | 0x20);  // ASCII lower case
         if (word == "inf")
             value = std::numeric_limits<double>::infinity();
         else if (word == "nan")
@@ -141,7 +141,7 @@ std::string numberText(double v, int digits)
     return buffer;
 }
 
-} // namespace
+}  // namespace
 
 // A comma sits between two numbers of a row (a leading, trailing or doubled comma makes the
 // text invalid). A sign belongs to the number it touches: "1 -2" is two numbers, "1 - 2" and
@@ -253,4 +253,4 @@ std::string integerText(double value)
     return formatText("%d", {Value(value)});
 }
 
-} // namespace vezedo::platform
+}  // namespace vezedo::platform

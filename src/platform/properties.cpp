@@ -23,8 +23,7 @@ struct PropertyRow {
 
 bool sameName(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
 }
@@ -37,8 +36,7 @@ std::string lower(std::string_view s)
     return out;
 }
 
-template <typename T>
-bool assign(T& member, T value)
+template <typename T> bool assign(T& member, T value)
 {
     if (member == value)
         return false;
@@ -106,9 +104,11 @@ Value onOff(bool on)
 const PropertyRow kCommonRows[] = {
     {"Type", [](const GraphicsModel&, const GraphicsObject& o) { return Value(std::string(typeName(o.type))); },
      nullptr},
-    {"Parent", [](const GraphicsModel&, const GraphicsObject& o) {
+    {"Parent",
+     [](const GraphicsModel&, const GraphicsObject& o) {
          return o.type == ObjectType::Root ? Value() : Value(o.parent);
-     }, nullptr},
+     },
+     nullptr},
     {"Children",
      [](const GraphicsModel& m, const GraphicsObject& o) {
          std::vector<double> kids;
@@ -128,7 +128,7 @@ const PropertyRow kCommonRows[] = {
      [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(o.handleVisibility == HandleVisibility::On         ? "on"
                                   : o.handleVisibility == HandleVisibility::Callback ? "callback"
-                                                                                      : "off"));
+                                                                                     : "off"));
      },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          const std::string s = choiceOf(v, "HandleVisibility", {"on", "callback", "off"});
@@ -197,8 +197,7 @@ Rect fromUnits(const GraphicsModel& m, const FigureData& f, const Rect& r)
 Rect outerOf(const FigureData& f)
 {
     const auto& fr = f.frame;  // left, bottom, right, top
-    return {f.position[0] - fr[0], f.position[1] - fr[1], f.position[2] + fr[0] + fr[2],
-            f.position[3] + fr[1] + fr[3]};
+    return {f.position[0] - fr[0], f.position[1] - fr[1], f.position[2] + fr[0] + fr[2], f.position[3] + fr[1] + fr[3]};
 }
 
 const PropertyRow kFigureRows[] = {
@@ -220,8 +219,8 @@ const PropertyRow kFigureRows[] = {
          FigureData& f = o.as<FigureData>();
          const Rect outer = fromUnits(m, f, rectOf(v, "OuterPosition"));
          const auto& fr = f.frame;
-         return assign(f.position, Rect{outer[0] + fr[0], outer[1] + fr[1], outer[2] - fr[0] - fr[2],
-                                        outer[3] - fr[1] - fr[3]});
+         return assign(f.position,
+                       Rect{outer[0] + fr[0], outer[1] + fr[1], outer[2] - fr[0] - fr[2], outer[3] - fr[1] - fr[3]});
      }},
     {"Units", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<FigureData>().units); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
@@ -287,9 +286,11 @@ const FontSpec& fontOf(const GraphicsObject& o)
     return o.type == ObjectType::Axes ? o.as<AxesData>().font : o.as<TextData>().font;
 }
 
-#define VEZEDO_FONT_ROW(NAME)                                                                            \
-    {NAME, [](const GraphicsModel&, const GraphicsObject& o) { return getFont(fontOf(o), NAME); },     \
-     [](GraphicsModel&, GraphicsObject& o, const Value& v) { return setFont(fontOf(o), NAME, v); }}
+#define VEZEDO_FONT_ROW(NAME)                                                                                          \
+    {                                                                                                                  \
+        NAME, [](const GraphicsModel&, const GraphicsObject& o) { return getFont(fontOf(o), NAME); },                  \
+            [](GraphicsModel&, GraphicsObject& o, const Value& v) { return setFont(fontOf(o), NAME, v); }              \
+    }
 
 const PropertyRow kFontRows[] = {
     VEZEDO_FONT_ROW("FontName"),
@@ -300,22 +301,24 @@ const PropertyRow kFontRows[] = {
 #undef VEZEDO_FONT_ROW
 
 const PropertyRow kAxesRows[] = {
-    {"NextPlot", [](const GraphicsModel&, const GraphicsObject& o) {
+    {"NextPlot",
+     [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(o.as<AxesData>().hold ? "add" : "replace"));
      },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<AxesData>().hold, choiceOf(v, "NextPlot", {"add", "replace"}) == "add");
      }},
-    {"XLimMode", [](const GraphicsModel&, const GraphicsObject& o) {
+    {"XLimMode",
+     [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(o.as<AxesData>().limitsAuto ? "auto" : "manual"));
      },
      nullptr},
-    {"DataAspectRatioMode", [](const GraphicsModel&, const GraphicsObject& o) {
+    {"DataAspectRatioMode",
+     [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(o.as<AxesData>().equal ? "manual" : "auto"));
      },
      nullptr},
-    {"YLabel", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<AxesData>().yLabel); },
-     nullptr},
+    {"YLabel", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<AxesData>().yLabel); }, nullptr},
     {"View",
      [](const GraphicsModel&, const GraphicsObject& o) {
          const Camera& c = o.as<AxesData>().camera;
@@ -354,18 +357,22 @@ bool setCoordinateRow(LineData& d, std::size_t axis, const Value& v, std::string
     return changed;
 }
 
-#define VEZEDO_COORD_ROW(NAME, AXIS)                                                                      \
-    {NAME, [](const GraphicsModel&, const GraphicsObject& o) { return coordinateRow(o.as<LineData>(), AXIS); }, \
-     [](GraphicsModel&, GraphicsObject& o, const Value& v) {                                               \
-         return setCoordinateRow(o.as<LineData>(), AXIS, v, NAME);                                         \
-     }}
+#define VEZEDO_COORD_ROW(NAME, AXIS)                                                                                   \
+    {                                                                                                                  \
+        NAME, [](const GraphicsModel&, const GraphicsObject& o) { return coordinateRow(o.as<LineData>(), AXIS); },     \
+            [](GraphicsModel&, GraphicsObject& o, const Value& v) {                                                    \
+                return setCoordinateRow(o.as<LineData>(), AXIS, v, NAME);                                              \
+            }                                                                                                          \
+    }
 
 const PropertyRow kLineRows[] = {
     VEZEDO_COORD_ROW("XData", 0),
     VEZEDO_COORD_ROW("YData", 1),
     VEZEDO_COORD_ROW("ZData", 2),
     {"Color", [](const GraphicsModel&, const GraphicsObject& o) { return colorToValue(o.as<LineData>().color); },
-     [](GraphicsModel&, GraphicsObject& o, const Value& v) { return assign(o.as<LineData>().color, colorFromValue(v)); }},
+     [](GraphicsModel&, GraphicsObject& o, const Value& v) {
+         return assign(o.as<LineData>().color, colorFromValue(v));
+     }},
     {"LineStyle",
      [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(lineStyleName(o.as<LineData>().style)));
@@ -374,7 +381,9 @@ const PropertyRow kLineRows[] = {
          return assign(o.as<LineData>().style, lineStyleFromName(textOf(v, "LineStyle")));
      }},
     {"Marker",
-     [](const GraphicsModel&, const GraphicsObject& o) { return Value(std::string(markerName(o.as<LineData>().marker))); },
+     [](const GraphicsModel&, const GraphicsObject& o) {
+         return Value(std::string(markerName(o.as<LineData>().marker)));
+     },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<LineData>().marker, markerFromName(textOf(v, "Marker")));
      }},
@@ -410,9 +419,13 @@ const PropertyRow kTextRows[] = {
          return assign(o.as<TextData>().position, Point3{m[0], m[1], m.numel() == 3 ? m[2] : 0.0});
      }},
     {"String", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<TextData>().string); },
-     [](GraphicsModel&, GraphicsObject& o, const Value& v) { return assign(o.as<TextData>().string, textOf(v, "String")); }},
+     [](GraphicsModel&, GraphicsObject& o, const Value& v) {
+         return assign(o.as<TextData>().string, textOf(v, "String"));
+     }},
     {"Color", [](const GraphicsModel&, const GraphicsObject& o) { return colorToValue(o.as<TextData>().color); },
-     [](GraphicsModel&, GraphicsObject& o, const Value& v) { return assign(o.as<TextData>().color, colorFromValue(v)); }},
+     [](GraphicsModel&, GraphicsObject& o, const Value& v) {
+         return assign(o.as<TextData>().color, colorFromValue(v));
+     }},
 };
 
 // --- ui control ---
@@ -447,15 +460,16 @@ Callback callbackFrom(const Value& v)
     if (v.isEmptyMatrix())
         return cb;
     throw Error("The Callback property takes a function name, or a cell list of a function name and its "
-                "arguments; found " + v.describe());
+                "arguments; found " +
+                v.describe());
 }
 
 const PropertyRow kUiControlRows[] = {
     {"Style", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().style); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
-         return assign(o.as<UiControlData>().style,
-                       choiceOf(v, "Style", {"pushbutton", "togglebutton", "radiobutton", "checkbox", "edit",
-                                             "text", "listbox", "popupmenu", "frame"}));
+         return assign(o.as<UiControlData>().style, choiceOf(v, "Style",
+                                                             {"pushbutton", "togglebutton", "radiobutton", "checkbox",
+                                                              "edit", "text", "listbox", "popupmenu", "frame"}));
      }},
     {"String", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().string); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
@@ -466,14 +480,19 @@ const PropertyRow kUiControlRows[] = {
          return assign(o.as<UiControlData>().value, numberOf(v, "Value"));
      }},
     {"Min", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().min); },
-     [](GraphicsModel&, GraphicsObject& o, const Value& v) { return assign(o.as<UiControlData>().min, numberOf(v, "Min")); }},
+     [](GraphicsModel&, GraphicsObject& o, const Value& v) {
+         return assign(o.as<UiControlData>().min, numberOf(v, "Min"));
+     }},
     {"Max", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().max); },
-     [](GraphicsModel&, GraphicsObject& o, const Value& v) { return assign(o.as<UiControlData>().max, numberOf(v, "Max")); }},
+     [](GraphicsModel&, GraphicsObject& o, const Value& v) {
+         return assign(o.as<UiControlData>().max, numberOf(v, "Max"));
+     }},
     {"Enable", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().enable); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().enable, choiceOf(v, "Enable", {"on", "off", "inactive"}));
      }},
-    {"Position", [](const GraphicsModel&, const GraphicsObject& o) { return rectValue(o.as<UiControlData>().position); },
+    {"Position",
+     [](const GraphicsModel&, const GraphicsObject& o) { return rectValue(o.as<UiControlData>().position); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().position, rectOf(v, "Position"));
      }},
@@ -482,7 +501,8 @@ const PropertyRow kUiControlRows[] = {
          choiceOf(v, "Units", {"pixels"});
          return false;
      }},
-    {"Callback", [](const GraphicsModel&, const GraphicsObject& o) { return callbackValue(o.as<UiControlData>().callback); },
+    {"Callback",
+     [](const GraphicsModel&, const GraphicsObject& o) { return callbackValue(o.as<UiControlData>().callback); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          UiControlData& d = o.as<UiControlData>();
          Callback cb = callbackFrom(v);
@@ -498,7 +518,8 @@ const PropertyRow kUiControlRows[] = {
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().background, std::optional<Rgb>(colorFromValue(v)));
      }},
-    {"TooltipString", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().tooltip); },
+    {"TooltipString",
+     [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().tooltip); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().tooltip, textOf(v, "TooltipString"));
      }},
@@ -507,12 +528,18 @@ const PropertyRow kUiControlRows[] = {
 std::span<const PropertyRow> rowsOf(ObjectType type)
 {
     switch (type) {
-    case ObjectType::Root: return kRootRows;
-    case ObjectType::Figure: return kFigureRows;
-    case ObjectType::Axes: return kAxesRows;
-    case ObjectType::Line: return kLineRows;
-    case ObjectType::Text: return kTextRows;
-    case ObjectType::UiControl: return kUiControlRows;
+    case ObjectType::Root:
+        return kRootRows;
+    case ObjectType::Figure:
+        return kFigureRows;
+    case ObjectType::Axes:
+        return kAxesRows;
+    case ObjectType::Line:
+        return kLineRows;
+    case ObjectType::Text:
+        return kTextRows;
+    case ObjectType::UiControl:
+        return kUiControlRows;
     }
     return {};
 }
@@ -541,8 +568,7 @@ const PropertyRow& requireRow(const GraphicsObject& obj, std::string_view name)
 {
     if (const PropertyRow* row = findRow(obj.type, name))
         return *row;
-    throw Error("There is no " + std::string(name) + " property of a " + std::string(typeName(obj.type)) +
-                " object");
+    throw Error("There is no " + std::string(name) + " property of a " + std::string(typeName(obj.type)) + " object");
 }
 
 }  // namespace

@@ -10,9 +10,9 @@ namespace vezedo::platform {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kFill = 0.42;          // the box's bounding sphere spans this share of the viewport
-constexpr double kTickGap = 14.0;       // pixels between the box and its tick labels
-constexpr double kLabelGap = 40.0;      // pixels between the box and the y label
+constexpr double kFill = 0.42;      // the box's bounding sphere spans this share of the viewport
+constexpr double kTickGap = 14.0;   // pixels between the box and its tick labels
+constexpr double kLabelGap = 40.0;  // pixels between the box and the y label
 const Rgb kBoxColor{0.82, 0.82, 0.82};
 const Rgb kTickColor{0.25, 0.25, 0.25};
 
@@ -190,7 +190,8 @@ void drawBox(const Projection& proj, const AxesData& ad, const GraphicsModel& mo
 {
     const Limits& lim = proj.limits();
     auto corner = [&](int bits) {
-        return Point3{bits & 1 ? lim.hi[0] : lim.lo[0], bits & 2 ? lim.hi[1] : lim.lo[1], bits & 4 ? lim.hi[2] : lim.lo[2]};
+        return Point3{bits & 1 ? lim.hi[0] : lim.lo[0], bits & 2 ? lim.hi[1] : lim.lo[1],
+                      bits & 4 ? lim.hi[2] : lim.lo[2]};
     };
     for (int a = 0; a < 8; ++a)
         for (int axis = 0; axis < 3; ++axis)

@@ -92,8 +92,7 @@ public:
     void background(const Rgb& color) override;
     void polyline(std::span<const PixelPoint> points, const Rgb& color, LineStyle style, double width) override;
     void marker(PixelPoint at, Marker marker, const Rgb& color, double size) override;
-    void text(PixelPoint at, std::string_view text, const Rgb& color, const FontSpec& font,
-              TextAnchor anchor) override;
+    void text(PixelPoint at, std::string_view text, const Rgb& color, const FontSpec& font, TextAnchor anchor) override;
 
     const std::vector<std::string>& lines() const { return m_lines; }
 

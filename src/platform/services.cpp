@@ -23,8 +23,7 @@ void ScriptedDialogs::queuePath(const std::string& path)
     queue(FileChoice{p.filename().string(), folder});
 }
 
-std::optional<FileChoice> ScriptedDialogs::answer(FileDialogKind kind, std::string_view filter,
-                                                  std::string_view title)
+std::optional<FileChoice> ScriptedDialogs::answer(FileDialogKind kind, std::string_view filter, std::string_view title)
 {
     m_requests.push_back({kind, std::string(filter), std::string(title)});
     if (m_answers.empty())

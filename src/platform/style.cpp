@@ -119,9 +119,9 @@ LineSpec parseLineSpec(std::string_view text)
         } else if (std::string_view("*o+.xsd").find(c) != std::string_view::npos) {
             if (out.marker)
                 return fail();
-            static constexpr std::array<Marker, 7> kMarkerOf{Marker::Star,  Marker::Circle, Marker::Plus,
-                                                            Marker::Point, Marker::Cross,  Marker::Square,
-                                                            Marker::Diamond};
+            static constexpr std::array<Marker, 7> kMarkerOf{Marker::Star,   Marker::Circle, Marker::Plus,
+                                                             Marker::Point,  Marker::Cross,  Marker::Square,
+                                                             Marker::Diamond};
             out.marker = kMarkerOf[std::string_view("*o+.xsd").find(c)];
         } else if (std::string_view("krgbmycwM").find(c) != std::string_view::npos) {
             if (out.color)

@@ -33,7 +33,7 @@ struct Segment {
 constexpr std::string_view kConversionTypes = "diucsfFeEgGxXoaA";
 constexpr int kMaxField = 100000;
 // Whole numbers below this magnitude are printed as exact digits by %d, %i, %u and %s.
-constexpr double kIntegerLimit = 9223372036854775808.0; // 2^63
+constexpr double kIntegerLimit = 9223372036854775808.0;  // 2^63
 
 int readField(std::string_view format, std::size_t& j)
 {
@@ -83,7 +83,7 @@ std::vector<Segment> parseFormat(std::string_view format)
             segments.back().conversion = conv;
             segments.emplace_back();
         } else {
-            segments.back().literal += ch; // a '%' that starts no conversion is text
+            segments.back().literal += ch;  // a '%' that starts no conversion is text
         }
     }
     return segments;
@@ -98,7 +98,7 @@ struct Unit {
 
 // The arguments flattened into one queue: numbers in column-major order, texts whole.
 class ItemQueue {
-  public:
+public:
     explicit ItemQueue(std::span<const Value> args)
     {
         for (const Value& arg : args) {
@@ -136,7 +136,7 @@ class ItemQueue {
         return {Unit::Char, static_cast<double>(static_cast<unsigned char>(ch[0])), ch};
     }
 
-  private:
+private:
     std::vector<Unit> m_items;
     std::size_t m_index = 0;
     std::size_t m_offset = 0;
@@ -260,7 +260,7 @@ std::vector<std::string> matrixLines(const Matrix& m)
     std::vector<std::string> cells;
     std::size_t width = 0;
     for (double v : m.values()) {
-        cells.push_back(formatNumber(conv, v == 0.0 ? 0.0 : v)); // no "-0"
+        cells.push_back(formatNumber(conv, v == 0.0 ? 0.0 : v));  // no "-0"
         width = std::max(width, cells.back().size());
     }
     std::vector<std::string> lines(m.rows());
@@ -303,7 +303,7 @@ std::string compact(const Value& value)
     return m.isScalar() ? out : "[" + out + "]";
 }
 
-} // namespace
+}  // namespace
 
 std::string formatText(std::string_view format, std::span<const Value> args)
 {
@@ -373,4 +373,4 @@ std::string displayValue(std::string_view name, const Value& value)
     return out + "\n";
 }
 
-} // namespace vezedo::platform
+}  // namespace vezedo::platform

@@ -59,8 +59,7 @@ bool Value::isEmpty() const
 }
 
 namespace {
-template <typename T>
-const T& expect(const Value::Variant& v, const char* kind, const Value& self)
+template <typename T> const T& expect(const Value::Variant& v, const char* kind, const Value& self)
 {
     if (const T* p = std::get_if<T>(&v))
         return *p;
@@ -126,8 +125,8 @@ std::string Value::describe() const
             } else if constexpr (std::is_same_v<T, Record>) {
                 return "a record of " + std::to_string(v.size()) + " fields";
             } else {
-                return "a " + std::to_string(v.landmarks()) + " x 3 x " +
-                       std::to_string(v.specimens()) + " landmark data set";
+                return "a " + std::to_string(v.landmarks()) + " x 3 x " + std::to_string(v.specimens()) +
+                       " landmark data set";
             }
         },
         m_v);

@@ -138,9 +138,7 @@ std::string firstDifference(const std::string& a, const std::string& b)
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(std::ostream& out, SnapshotWriter snapshot) : m_out(out), m_snapshot(std::move(snapshot))
-{
-}
+ScriptRunner::ScriptRunner(std::ostream& out, SnapshotWriter snapshot) : m_out(out), m_snapshot(std::move(snapshot)) {}
 
 bool ScriptRunner::runFile(const fs::path& path)
 {
@@ -188,11 +186,13 @@ bool ScriptRunner::runText(std::string_view text, const fs::path& folder, const 
             switch (cmd.verb) {
             case Verb::AnswerOpen:
             case Verb::AnswerSave:
-                dialogs.queue({cmd.verb == Verb::AnswerOpen ? platform::FileDialogKind::Open
-                                                            : platform::FileDialogKind::Save,
-                               resolve(folder, cmd.first), cmd.line});
+                dialogs.queue(
+                    {cmd.verb == Verb::AnswerOpen ? platform::FileDialogKind::Open : platform::FileDialogKind::Save,
+                     resolve(folder, cmd.first), cmd.line});
                 break;
-            case Verb::AnswerCancel: dialogs.queue({platform::FileDialogKind::Open, std::nullopt, cmd.line}); break;
+            case Verb::AnswerCancel:
+                dialogs.queue({platform::FileDialogKind::Open, std::nullopt, cmd.line});
+                break;
             case Verb::Set:
             case Verb::Value: {
                 const auto found = rt.graphics.findByTag(cmd.first);

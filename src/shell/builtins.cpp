@@ -20,7 +20,6 @@ std::string textArgument(const Value& v, const char* function, const char* what)
     return v.string();
 }
 
-
 }  // namespace
 
 void defineGuiFunctions(Registry& registry, platform::Runtime& rt)

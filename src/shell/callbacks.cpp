@@ -66,9 +66,15 @@ void Program::runCallback(Handle control)
                 continue;
             }
             switch (std::get<platform::CallbackRef>(arg)) {
-            case platform::CallbackRef::Self: inputs.emplace_back(control); break;
-            case platform::CallbackRef::EventData: inputs.emplace_back(); break;
-            case platform::CallbackRef::Handles: inputs.push_back(gui::guidata(m_rt, Value(control))); break;
+            case platform::CallbackRef::Self:
+                inputs.emplace_back(control);
+                break;
+            case platform::CallbackRef::EventData:
+                inputs.emplace_back();
+                break;
+            case platform::CallbackRef::Handles:
+                inputs.push_back(gui::guidata(m_rt, Value(control)));
+                break;
             }
         }
         CallbackScope scope(m_rt, control);

@@ -20,8 +20,8 @@ using Outputs = std::vector<Value>;
 // outputs the caller asked for.
 using Entry = std::function<Outputs(Inputs inputs, int nargout)>;
 
-inline constexpr int kAnyCount = -1;             // any number
-inline constexpr int kOneThenAny = -2;           // one fixed input, then any number
+inline constexpr int kAnyCount = -1;    // any number
+inline constexpr int kOneThenAny = -2;  // one fixed input, then any number
 
 struct FunctionRow {
     std::string name;

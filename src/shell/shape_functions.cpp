@@ -39,8 +39,7 @@ Matrix shapeArgument(const Value& v, const char* function, const char* what)
         return v.landmarkSet().sliceMatrix(0);
     const Matrix& m = matrixArgument(v, function, what);
     if (m.cols() != 3)
-        throw Error(inputName(function, what) + " must be a p x 3 shape (x, y, z per landmark); found " +
-                    v.describe());
+        throw Error(inputName(function, what) + " must be a p x 3 shape (x, y, z per landmark); found " + v.describe());
     return m;
 }
 
@@ -100,8 +99,8 @@ void defineShapeFunctions(Registry& registry, platform::Runtime& rt)
 
     registry.define("svdrot2", [](Inputs in, int) -> Outputs {
         requireInputs(in, 2);
-        return {Value(shape::svdrot2(shapeArgument(in[0], "svdrot2", "reference"),
-                                     shapeArgument(in[1], "svdrot2", "subject")))};
+        return {Value(
+            shape::svdrot2(shapeArgument(in[0], "svdrot2", "reference"), shapeArgument(in[1], "svdrot2", "subject")))};
     });
 
     registry.define("showshape3D", [&rt](Inputs in, int) -> Outputs {

@@ -31,12 +31,11 @@ Outputs openMainWindow(Registry& registry, platform::Runtime& rt, int nargout)
 const std::vector<std::string>& defaultCallbackControls()
 {
     static const std::vector<std::string> names{
-        "pushbutton1",  "FileBox",      "pushbutton2",   "pushbutton3",  "edit2",        "pushbutton4",
-        "edit3",        "edit4",        "edit5",         "pushbutton6",  "pushbutton7",  "pushbutton8",
-        "pushbutton9",  "pushbutton10", "pushbutton11",  "pushbutton12", "pushbutton13", "radiobutton1",
-        "pushbutton14", "edit6",        "listbox1",      "ProtoPointBox", "edit8",       "edit9",
-        "edit10",       "radiobutton2", "edit12",        "edit13",       "edit14",       "edit15",
-        "pushbutton40", "pushbutton41"};
+        "pushbutton1",   "FileBox",      "pushbutton2",  "pushbutton3",  "edit2",        "pushbutton4", "edit3",
+        "edit4",         "edit5",        "pushbutton6",  "pushbutton7",  "pushbutton8",  "pushbutton9", "pushbutton10",
+        "pushbutton11",  "pushbutton12", "pushbutton13", "radiobutton1", "pushbutton14", "edit6",       "listbox1",
+        "ProtoPointBox", "edit8",        "edit9",        "edit10",       "radiobutton2", "edit12",      "edit13",
+        "edit14",        "edit15",       "pushbutton40", "pushbutton41"};
     return names;
 }
 

@@ -26,8 +26,7 @@ struct Gui {
 
     Gui() { QApplication::processEvents(); }
 
-    template <typename W>
-    W* widget(const char* tag)
+    template <typename W> W* widget(const char* tag)
     {
         qt::FigureWindow* w = frontEnd.window(main);
         return w ? w->canvas()->findChild<W*>(tag) : nullptr;
