@@ -8,6 +8,7 @@
 
 #include "io/files.h"
 #include "platform/error.h"
+#include "platform/numtext.h"
 
 namespace vezedo::io {
 
@@ -32,23 +33,7 @@ bool isBlank(char ch)
 // exponent.
 bool overflows(const char* first, const char* last)
 {
-    const char* e = std::find_if(first, last, [](char ch) { return ch == 'e' || ch == 'E'; });
-    const char* point = std::find(first, e, '.');
-    const char* digit = std::find_if(first, e, [](char ch) { return ch >= '1' && ch <= '9'; });
-    if (digit == e)
-        return false;
-    long long magnitude = digit < point ? (point - digit) - 1 : -(digit - point);
-    if (e != last) {
-        const char* p = e + 1;
-        const bool negative = *p == '-';
-        if (*p == '+' || *p == '-')
-            ++p;
-        long long exponent = 0;
-        for (; p != last && isDigit(*p); ++p)
-            exponent = std::min(exponent * 10 + (*p - '0'), 1000000LL);
-        magnitude += negative ? -exponent : exponent;
-    }
-    return magnitude > 0;
+    return platform::decimalOverflows({first, static_cast<std::size_t>(last - first)});
 }
 
 // The text of the entry starting at `p`, up to the next separator, for error messages.

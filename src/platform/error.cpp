@@ -13,7 +13,7 @@ std::string locate(const std::string& file, int line, const std::string& problem
 }  // namespace
 
 FileFormatError::FileFormatError(std::string file, int line, const std::string& problem)
-    : Error(locate(file, line, problem)), m_file(std::move(file)), m_line(line)
+    : Error(locate(file, line, problem)), m_file(std::move(file))
 {
 }
 

@@ -18,11 +18,9 @@ public:
     FileFormatError(std::string file, int line, const std::string& problem);
 
     const std::string& file() const { return m_file; }
-    int line() const { return m_line; }
 
 private:
     std::string m_file;
-    int m_line;
 };
 
 }  // namespace vezedo

@@ -39,32 +39,6 @@ bool ends(std::string_view text, std::size_t pos)
     return pos == text.size() || isBlank(text[pos]) || isRowEnd(text[pos]) || text[pos] == ',';
 }
 
-// Whether a decimal number too large or too small for a double is too large (else it is
-// too small): its decimal magnitude is the position of its first significant digit plus
-// its exponent.
-bool overflows(std::string_view number)
-{
-    const std::size_t e = std::min(number.find_first_of("eE"), number.size());
-    const std::string_view mantissa = number.substr(0, e);
-    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
-    const std::size_t first = mantissa.find_first_of("123456789");
-    if (first == std::string_view::npos)
-        return false;
-    long long magnitude =
-        first < point ? static_cast<long long>(point - first) - 1 : -static_cast<long long>(first - point);
-    if (e < number.size()) {
-        std::string_view exponent = number.substr(e + 1);
-        const bool negative = exponent.front() == '-';
-        if (exponent.front() == '+' || negative)
-            exponent.remove_prefix(1);
-        long long value = 0;
-        for (char ch : exponent)
-            value = std::min(value * 10 + (ch - '0'), 100000LL);
-        magnitude += negative ? -value : value;
-    }
-    return magnitude > 0;
-}
-
 // Reads the number at text[pos] and moves pos past it. Nothing is read (nullopt) unless
 // the characters there form one whole number followed by a separator or the end.
 std::optional<double> readNumber(std::string_view text, std::size_t& pos)
@@ -107,7 +81,7 @@ std::optional<double> readNumber(std::string_view text, std::size_t& pos)
         const char* last = text.data() + i;
         const auto [ptr, ec] = std::from_chars(first, last, value);
         if (ec == std::errc::result_out_of_range)
-            value = overflows({first, i - start}) ? std::numeric_limits<double>::infinity() : 0.0;
+            value = decimalOverflows({first, i - start}) ? std::numeric_limits<double>::infinity() : 0.0;
         else if (ec != std::errc() || ptr != last)
             return std::nullopt;
     }
@@ -251,6 +225,29 @@ std::string numberToText(double value)
 std::string integerText(double value)
 {
     return formatText("%d", {Value(value)});
+}
+
+bool decimalOverflows(std::string_view number)
+{
+    const std::size_t e = std::min(number.find_first_of("eE"), number.size());
+    const std::string_view mantissa = number.substr(0, e);
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string_view::npos)
+        return false;
+    long long magnitude =
+        first < point ? static_cast<long long>(point - first) - 1 : -static_cast<long long>(first - point);
+    if (e < number.size()) {
+        std::string_view exponent = number.substr(e + 1);
+        const bool negative = !exponent.empty() && exponent.front() == '-';
+        if (!exponent.empty() && (exponent.front() == '+' || negative))
+            exponent.remove_prefix(1);
+        long long value = 0;
+        for (std::size_t k = 0; k < exponent.size() && isDigit(exponent[k]); ++k)
+            value = std::min(value * 10 + (exponent[k] - '0'), 1000000LL);
+        magnitude += negative ? -value : value;
+    }
+    return magnitude > 0;
 }
 
 }  // namespace vezedo::platform

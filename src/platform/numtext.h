@@ -32,6 +32,11 @@ NumberRange numberRange(const Matrix& m);
 std::string numberToText(const Matrix& m);
 std::string numberToText(double value);
 
+// Whether a decimal number beyond the range of doubles ("1e400", "0.0001e-320") is too large,
+// else it is too small: its decimal magnitude is the position of its first significant digit
+// plus its exponent. The number has an optional point and exponent and no sign.
+bool decimalOverflows(std::string_view number);
+
 // A whole number written as decimal digits with no leading blanks or zeros and no sign
 // when positive ("%d"); used for labels.
 std::string integerText(double value);

@@ -122,8 +122,6 @@ Projection::Projection(const Limits& limits, bool equal, const Camera& camera, d
     const double el = camera.elevation * kPi / 180;
     m_right = {std::cos(az), std::sin(az), 0};
     m_up = {-std::sin(az) * std::sin(el), std::cos(az) * std::sin(el), std::cos(el)};
-    m_toward = {m_right[1] * m_up[2] - m_right[2] * m_up[1], m_right[2] * m_up[0] - m_right[0] * m_up[2],
-                m_right[0] * m_up[1] - m_right[1] * m_up[0]};
     m_pixelsPerUnit = camera.zoom * kFill * std::min(width, height) / std::sqrt(radius2);
 }
 
@@ -137,11 +135,6 @@ PixelPoint Projection::toPixel(const Point3& p) const
     const auto b = boxCoordinates(p);
     return {m_width / 2 + (dot(b, m_right) + m_pan[0]) * m_pixelsPerUnit,
             m_height / 2 - (dot(b, m_up) + m_pan[1]) * m_pixelsPerUnit};
-}
-
-double Projection::depth(const Point3& p) const
-{
-    return dot(boxCoordinates(p), m_toward);
 }
 
 Projection projectionOf(const GraphicsModel& model, Handle axes, double width, double height)
@@ -297,61 +290,6 @@ void renderAxes(const GraphicsModel& model, Handle axes, Renderer& renderer, dou
         if (!t.string.empty() && finite(t.position))
             renderer.text(proj.toPixel(t.position), t.string, t.color, t.font, TextAnchor::Left);
     }
-}
-
-// --- RecordingRenderer ---
-
-namespace {
-
-std::string colorText(const Rgb& c)
-{
-    static const std::pair<char, Rgb> kLetters[] = {{'k', {0, 0, 0}}, {'r', {1, 0, 0}}, {'g', {0, 1, 0}},
-                                                    {'b', {0, 0, 1}}, {'m', {1, 0, 1}}, {'y', {1, 1, 0}},
-                                                    {'c', {0, 1, 1}}, {'w', {1, 1, 1}}};
-    for (const auto& [letter, rgb] : kLetters)
-        if (rgb == c)
-            return std::string(1, letter);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "[%.3g %.3g %.3g]", c.r, c.g, c.b);
-    return buf;
-}
-
-std::string pointText(PixelPoint p)
-{
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "(%.1f,%.1f)", p.x, p.y);
-    return buf;
-}
-
-}  // namespace
-
-void RecordingRenderer::background(const Rgb& color)
-{
-    m_lines.push_back("background " + colorText(color));
-}
-
-void RecordingRenderer::polyline(std::span<const PixelPoint> points, const Rgb& color, LineStyle style, double width)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", width);
-    std::string line = "polyline " + colorText(color) + " " + std::string(lineStyleName(style)) + " " + buf + ":";
-    for (const PixelPoint& p : points)
-        line += " " + pointText(p);
-    m_lines.push_back(std::move(line));
-}
-
-void RecordingRenderer::marker(PixelPoint at, Marker marker, const Rgb& color, double size)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", size);
-    m_lines.push_back("marker " + std::string(markerName(marker)) + " " + colorText(color) + " " + buf + ": " +
-                      pointText(at));
-}
-
-void RecordingRenderer::text(PixelPoint at, std::string_view text, const Rgb& color, const FontSpec&, TextAnchor anchor)
-{
-    const char* a = anchor == TextAnchor::Left ? "left" : anchor == TextAnchor::Centre ? "centre" : "right";
-    m_lines.push_back("text " + colorText(color) + " " + a + " \"" + std::string(text) + "\": " + pointText(at));
 }
 
 }  // namespace vezedo::platform

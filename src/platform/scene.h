@@ -10,7 +10,7 @@
 
 // Drawing an axes without a toolkit: the camera projects the axes' lines, markers and texts
 // to pixels and the scene walker hands pixel-space primitives to a Renderer. The Qt painter
-// is one renderer, the recording renderer of the tests another.
+// is one renderer; any other surface implements the same few primitives.
 namespace vezedo::platform {
 
 struct PixelPoint {
@@ -45,8 +45,6 @@ public:
     Projection(const Limits& limits, bool equal, const Camera& camera, double width, double height);
 
     PixelPoint toPixel(const Point3& p) const;
-    // Depth towards the viewer (larger is nearer), in box units.
-    double depth(const Point3& p) const;
     const Limits& limits() const { return m_limits; }
     double width() const { return m_width; }
     double height() const { return m_height; }
@@ -60,7 +58,6 @@ private:
     std::array<double, 3> m_scale{};  // box units per data unit
     std::array<double, 3> m_right{};  // screen axes in box space
     std::array<double, 3> m_up{};
-    std::array<double, 3> m_toward{};
     double m_pixelsPerUnit = 1;
     double m_width;
     double m_height;
@@ -85,19 +82,5 @@ Camera panBy(const Projection& projection, Camera camera, double dx, double dy);
 // Draws the axes (background, box with ticks, y label, lines, markers, texts) through the
 // renderer into a viewport of the given size.
 void renderAxes(const GraphicsModel& model, Handle axes, Renderer& renderer, double width, double height);
-
-// Keeps every primitive as one line of text, for tests that compare scenes line by line.
-class RecordingRenderer : public Renderer {
-public:
-    void background(const Rgb& color) override;
-    void polyline(std::span<const PixelPoint> points, const Rgb& color, LineStyle style, double width) override;
-    void marker(PixelPoint at, Marker marker, const Rgb& color, double size) override;
-    void text(PixelPoint at, std::string_view text, const Rgb& color, const FontSpec& font, TextAnchor anchor) override;
-
-    const std::vector<std::string>& lines() const { return m_lines; }
-
-private:
-    std::vector<std::string> m_lines;
-};
 
 }  // namespace vezedo::platform

@@ -1,7 +1,6 @@
 #include "platform/services.h"
 
 #include <filesystem>
-#include <iostream>
 #include <utility>
 
 #include "platform/error.h"
@@ -60,10 +59,6 @@ std::vector<std::string> RecordingMessages::texts() const
 void CapturingConsole::write(std::string_view text)
 {
     m_text += text;
-    if (m_echo) {
-        std::cout << text;
-        std::cout.flush();
-    }
 }
 
 std::string CapturingConsole::take()

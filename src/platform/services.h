@@ -87,16 +87,14 @@ private:
     std::vector<Shown> m_shown;
 };
 
-// Collects console text; optionally echoes it to standard output.
+// Collects console text.
 class CapturingConsole : public ConsoleService {
 public:
-    explicit CapturingConsole(bool echo = false) : m_echo(echo) {}
     void write(std::string_view text) override;
     const std::string& text() const { return m_text; }
     std::string take();
 
 private:
-    bool m_echo;
     std::string m_text;
 };
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <utility>
 
 #include "platform/error.h"
+#include "platform/textformat.h"
 
 namespace vezedo::platform {
 
@@ -27,14 +27,6 @@ constexpr std::array<NamedColor, 8> kColors{{
     {'c', "cyan", {0, 1, 1}},
     {'w', "white", {1, 1, 1}},
 }};
-
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
 
 const std::array<std::pair<const char*, LineStyle>, 5> kStyles{{
     {"--", LineStyle::Dashed},
@@ -73,7 +65,7 @@ Rgb colorFromValue(const Value& value)
         const std::string& s = value.string();
         if (s.size() == 1)
             return colorFromLetter(s[0]);
-        const std::string name = lower(s);
+        const std::string name = toLower(s);
         for (const auto& nc : kColors)
             if (name == nc.name)
                 return nc.rgb;
@@ -144,7 +136,7 @@ std::string_view lineStyleName(LineStyle style)
 
 LineStyle lineStyleFromName(std::string_view name)
 {
-    const std::string n = lower(name);
+    const std::string n = toLower(name);
     for (const auto& [text, s] : kStyles)
         if (n == text)
             return s;
@@ -161,7 +153,7 @@ std::string_view markerName(Marker marker)
 
 Marker markerFromName(std::string_view name)
 {
-    const std::string n = lower(name);
+    const std::string n = toLower(name);
     if (n == "s")
         return Marker::Square;
     if (n == "d")

@@ -3,6 +3,7 @@
 #include "platform/numtext.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -371,6 +372,14 @@ std::string displayValue(std::string_view name, const Value& value)
             out += line + "\n";
     }
     return out + "\n";
+}
+
+std::string toLower(std::string_view text)
+{
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
 }
 
 }  // namespace vezedo::platform

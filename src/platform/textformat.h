@@ -27,4 +27,7 @@ std::string formatText(std::string_view format, std::initializer_list<Value> arg
 // row per line, then a blank line. Texts show as the text, empty values as "[]".
 std::string displayValue(std::string_view name, const Value& value);
 
+// The text with its ASCII letters in lower case, for names that compare case-insensitively.
+std::string toLower(std::string_view text);
+
 }  // namespace vezedo::platform

@@ -109,6 +109,14 @@ double Value::scalar(std::string_view what) const
     throw Error("Expected " + std::string(what) + " to be one number, found " + describe());
 }
 
+std::string textArgument(const Value& value, std::string_view function, std::string_view what)
+{
+    if (!value.isString())
+        throw Error(std::string(function) + ": the " + std::string(what) + " must be a text; found " +
+                    value.describe());
+    return value.string();
+}
+
 std::string Value::describe() const
 {
     return std::visit(

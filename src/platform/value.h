@@ -83,4 +83,8 @@ private:
     Variant m_v;
 };
 
+// The text given as an input of a function; otherwise an Error that names the function and
+// the input ("openfig: the file name must be a text; found ...").
+std::string textArgument(const Value& value, std::string_view function, std::string_view what);
+
 }  // namespace vezedo::platform

@@ -13,13 +13,6 @@ Value truth(bool b)
     return Value(b ? 1.0 : 0.0);
 }
 
-std::string textArgument(const Value& v, const char* function, const char* what)
-{
-    if (!v.isString())
-        throw Error(std::string(function) + ": the " + what + " must be a text; found " + v.describe());
-    return v.string();
-}
-
 }  // namespace
 
 void defineGuiFunctions(Registry& registry, platform::Runtime& rt)
@@ -27,8 +20,8 @@ void defineGuiFunctions(Registry& registry, platform::Runtime& rt)
     registry.define("openfig", [&rt](Inputs in, int) -> Outputs {
         if (in.empty())
             throw Error("Not enough input arguments.");
-        const std::string file = textArgument(in[0], "openfig", "file name");
-        const std::string policy = in.size() > 1 ? textArgument(in[1], "openfig", "policy") : "new";
+        const std::string file = platform::textArgument(in[0], "openfig", "file name");
+        const std::string policy = in.size() > 1 ? platform::textArgument(in[1], "openfig", "policy") : "new";
         return {Value(gui::openfig(rt, file, policy))};
     });
 

@@ -53,13 +53,6 @@ LandmarkSet setArgument(const Value& v, const char* function, const char* what)
     throw Error(inputName(function, what) + " must be a landmark data set or a p x 3 shape; found " + v.describe());
 }
 
-std::string textArgument(const Value& v, const char* function, const char* what)
-{
-    if (!v.isString())
-        throw Error(inputName(function, what) + " must be a text; found " + v.describe());
-    return v.string();
-}
-
 // A data set of one specimen is handed back as a plain p x 3 matrix.
 Value setValue(LandmarkSet set)
 {
@@ -106,7 +99,7 @@ void defineShapeFunctions(Registry& registry, platform::Runtime& rt)
     registry.define("showshape3D", [&rt](Inputs in, int) -> Outputs {
         requireInputs(in, 2);
         display::showshape3D(rt.graphics, setArgument(in[0], "showshape3D", "shape"),
-                             textArgument(in[1], "showshape3D", "style"));
+                             platform::textArgument(in[1], "showshape3D", "style"));
         return {};
     });
 
@@ -117,7 +110,7 @@ void defineShapeFunctions(Registry& registry, platform::Runtime& rt)
         if (in.size() < 3)
             display::wire3d(rt.graphics, shape, wirelist);
         else
-            display::wire3d(rt.graphics, shape, wirelist, textArgument(in[2], "wire3d", "style"));
+            display::wire3d(rt.graphics, shape, wirelist, platform::textArgument(in[2], "wire3d", "style"));
         return {};
     });
 
