@@ -17,6 +17,8 @@
 
 namespace vezedo::qt {
 
+using platform::Property;
+
 namespace {
 
 QString qstr(const std::string& s)
@@ -167,15 +169,15 @@ void ControlBinding::place(int canvasHeight)
     m_widget->setGeometry(x, y, w, h);
 }
 
-void ControlBinding::sync(std::string_view property)
+void ControlBinding::sync(std::optional<platform::Property> property)
 {
     if (!m_widget || !m_model.isValid(m_handle))
         return;
     const platform::GraphicsObject& obj = m_model.object(m_handle);
     const platform::UiControlData& d = data();
-    const bool all = property.empty();
+    const bool all = !property;
     const QString text = qstr(d.string);
-    if (all || property == "String") {
+    if (all || property == Property::String) {
         QSignalBlocker block(m_widget);
         if (auto* edit = qobject_cast<QLineEdit*>(m_widget)) {
             if (edit->text() != text)
@@ -197,7 +199,7 @@ void ControlBinding::sync(std::string_view property)
             combo->addItems(text.split('\n'));
         }
     }
-    if (all || property == "Value" || property == "String") {
+    if (all || property == Property::Value || property == Property::String) {
         QSignalBlocker block(m_widget);
         if (auto* button = qobject_cast<QAbstractButton*>(m_widget); button && button->isCheckable())
             button->setChecked(d.value == d.max && d.value != d.min);
@@ -206,21 +208,21 @@ void ControlBinding::sync(std::string_view property)
         else if (auto* combo = qobject_cast<QComboBox*>(m_widget))
             combo->setCurrentIndex(static_cast<int>(d.value) - 1);
     }
-    if (all || property == "Enable")
+    if (all || property == Property::Enable)
         m_widget->setEnabled(d.enable == "on");
-    if (all || property == "Visible")
+    if (all || property == Property::Visible)
         m_widget->setVisible(obj.visible);
-    if (all || property == "TooltipString")
+    if (all || property == Property::TooltipString)
         m_widget->setToolTip(qstr(d.tooltip));
-    if (all || property == "Tag")
+    if (all || property == Property::Tag)
         m_widget->setObjectName(qstr(obj.tag));
-    if ((all || property == "BackgroundColor") && d.background) {
+    if ((all || property == Property::BackgroundColor) && d.background) {
         QPalette palette = m_widget->palette();
         palette.setColor(QPalette::Button, PainterRenderer::toQColor(*d.background));
         palette.setColor(QPalette::Base, PainterRenderer::toQColor(*d.background));
         m_widget->setPalette(palette);
     }
-    if ((all || property == "Position") && m_widget->parentWidget())
+    if ((all || property == Property::Position) && m_widget->parentWidget())
         place(m_widget->parentWidget()->height());
 }
 

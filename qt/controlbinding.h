@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
-#include <string_view>
+#include <optional>
 
 #include "platform/graphics.h"
 
@@ -28,10 +28,8 @@ public:
                    ControlListener& listener);
     ~ControlBinding() override;
 
-    platform::Handle handle() const { return m_handle; }
-    QWidget* widget() const { return m_widget; }
-    // Re-reads one property (or all, for an empty name) from the model.
-    void sync(std::string_view property = {});
+    // Re-reads one property (or all, when none is named) from the model.
+    void sync(std::optional<platform::Property> property = std::nullopt);
     // Places the widget inside a canvas of the given height (model y counts from the bottom).
     void place(int canvasHeight);
 

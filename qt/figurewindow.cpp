@@ -10,6 +10,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "platform/error.h"
 #include "qt/controlbinding.h"
 #include "qt/frontend.h"
 #include "qt/plotcanvas.h"
@@ -158,14 +159,14 @@ void FigureWindow::writeGeometryToModel()
     if (m_applyingGeometry || m_closingFromModel || !model.isValid(m_figure) || !isVisible())
         return;
     const QRect canvas(mapToGlobal(m_canvas->pos()), m_canvas->size());
-    auto& fd = model.object(m_figure).as<platform::FigureData>();
     // The frame around the canvas: window decorations, toolbar and console pane.
     const QRect frame = frameGeometry();
-    fd.frame = {static_cast<double>(canvas.left() - frame.left()),
-                static_cast<double>(frame.bottom() - canvas.bottom()),
-                static_cast<double>(frame.right() - canvas.right()), static_cast<double>(canvas.top() - frame.top())};
+    model.setFrame(m_figure, {static_cast<double>(canvas.left() - frame.left()),
+                              static_cast<double>(frame.bottom() - canvas.bottom()),
+                              static_cast<double>(frame.right() - canvas.right()),
+                              static_cast<double>(canvas.top() - frame.top())});
     const platform::Rect position = m_frontEnd.fromScreen(canvas);
-    if (position != fd.position)
+    if (position != model.object(m_figure).as<platform::FigureData>().position)
         model.set(m_figure, "Position",
                   platform::Value(platform::Matrix::rowVector({position[0], position[1], position[2], position[3]})));
 }
@@ -222,9 +223,11 @@ void FigureWindow::saveFigureInteractively()
                                      "PNG image (*.png);;SVG image (*.svg);;PDF document (*.pdf)", &selected);
     if (path.isEmpty())
         return;
-    QString error;
-    if (!m_plot->saveFigure(path, &error))
-        QMessageBox::warning(this, "Save figure", "Could not save " + path + ":\n" + error);
+    try {
+        m_plot->saveFigure(path);
+    } catch (const Error& e) {
+        QMessageBox::warning(this, "Save figure", "Could not save " + path + ":\n" + QString::fromStdString(e.what()));
+    }
 }
 
 }  // namespace vezedo::qt

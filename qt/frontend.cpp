@@ -19,6 +19,7 @@ using platform::Handle;
 using platform::ModelEvent;
 using platform::ModelEventKind;
 using platform::ObjectType;
+using platform::Property;
 
 FrontEnd::FrontEnd(shell::Program& program) : m_program(program)
 {
@@ -27,11 +28,13 @@ FrontEnd::FrontEnd(shell::Program& program) : m_program(program)
         model().setScreenSize(geometry.width(), geometry.height());
     }
     m_subscription = model().subscribe([this](const ModelEvent& event) { onEvent(event); });
+    m_actionSubscription = m_program.onAction([this](const shell::ActionEvent& event) { onAction(event); });
 }
 
 FrontEnd::~FrontEnd()
 {
     m_subscription.reset();
+    m_actionSubscription.reset();
     for (auto& [handle, window] : m_windows)
         delete window;
 }
@@ -73,22 +76,19 @@ platform::Rect FrontEnd::fromScreen(const QRect& r) const
 
 void FrontEnd::runCallback(Handle control)
 {
-    if (!m_recorder) {
-        m_program.runCallback(control);
-        return;
-    }
-    flushEdits();
-    std::optional<std::string> action;
-    if (const auto* obj = model().find(control); obj && obj->type == ObjectType::UiControl) {
-        const platform::Callback& cb = obj->as<platform::UiControlData>().callback;
-        if (cb.function == "vezedosw" && cb.args.size() == 1)
-            if (const auto* v = std::get_if<platform::Value>(&cb.args[0]); v && v->isString())
-                action = v->string();
-    }
-    if (action)
-        m_recorder->beginPress(*action);
+    if (m_recorder)
+        flushEdits();
     m_program.runCallback(control);
-    if (action && m_recorder)
+}
+
+// A press line follows the dialogs its action asked, as a replay needs their answers queued first.
+void FrontEnd::onAction(const shell::ActionEvent& event)
+{
+    if (!m_recorder)
+        return;
+    if (event.phase == shell::ActionPhase::Started)
+        m_recorder->beginPress(std::string(event.action));
+    else
         m_recorder->endPress();
 }
 
@@ -267,22 +267,34 @@ void FrontEnd::onFigureEvent(const ModelEvent& event)
         w->closeFromModel();
         return;
     }
-    const std::string_view p = event.property;
-    if (p == "Position" || p == "OuterPosition" || p == "Name") {
-        w->applyModelGeometry();
-    } else if (p == "Visible") {
-        w->setVisible(model().object(fig).visible);
-    } else if (p == "Front") {
+    if (event.kind == ModelEventKind::Raise) {
         if (model().object(fig).visible) {
             w->show();
             w->raise();
             w->activateWindow();
         }
-    } else if (p == "Color") {
+        return;
+    }
+    if (!event.property)
+        return;
+    switch (*event.property) {
+    case Property::Position:
+    case Property::OuterPosition:
+    case Property::Name:
+        w->applyModelGeometry();
+        break;
+    case Property::Visible:
+        w->setVisible(model().object(fig).visible);
+        break;
+    case Property::Color: {
         QPalette palette = w->palette();
         palette.setColor(QPalette::Window,
                          PainterRenderer::toQColor(model().object(fig).as<platform::FigureData>().color));
         w->setPalette(palette);
+        break;
+    }
+    default:
+        break;
     }
 }
 

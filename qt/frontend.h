@@ -57,6 +57,7 @@ public:
 
 private:
     void onEvent(const platform::ModelEvent& event);
+    void onAction(const shell::ActionEvent& event);
     void onFigureEvent(const platform::ModelEvent& event);
     void onControlEvent(const platform::ModelEvent& event);
     void repaintAxes(platform::Handle axes);
@@ -69,6 +70,7 @@ private:
 
     shell::Program& m_program;
     platform::Subscription m_subscription;
+    platform::Subscription m_actionSubscription;
     std::unordered_map<platform::Handle, FigureWindow*> m_windows;
     std::unordered_map<platform::Handle, platform::Handle> m_axesFigure;  // axes -> figure
     QPointer<QPlainTextEdit> m_consolePane;

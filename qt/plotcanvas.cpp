@@ -8,6 +8,7 @@
 #include <QSvgGenerator>
 #include <QWheelEvent>
 
+#include "platform/error.h"
 #include "platform/scene.h"
 #include "qt/painterrenderer.h"
 
@@ -95,19 +96,14 @@ QImage PlotCanvas::renderImage(QSize size) const
     return image;
 }
 
-bool PlotCanvas::saveFigure(const QString& path, QString* error) const
+void PlotCanvas::saveFigure(const QString& path) const
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const QSize size = this->size().isEmpty() ? QSize(560, 420) : this->size();
-    auto fail = [&](const QString& reason) {
-        if (error)
-            *error = reason;
-        return false;
-    };
     if (suffix == "png") {
         if (!renderImage(size).save(path, "PNG"))
-            return fail("the PNG file could not be written");
-        return true;
+            throw Error("the PNG file could not be written");
+        return;
     }
     if (suffix == "svg") {
         QSvgGenerator svg;
@@ -117,10 +113,12 @@ bool PlotCanvas::saveFigure(const QString& path, QString* error) const
         svg.setTitle("Vezedo6 plot");
         QPainter painter;
         if (!painter.begin(&svg))
-            return fail("the SVG file could not be written");
+            throw Error("the SVG file could not be written");
         paintAxes(m_model, m_axes, painter, size.width(), size.height());
         painter.end();
-        return QFileInfo(path).size() > 0 ? true : fail("the SVG file could not be written");
+        if (QFileInfo(path).size() <= 0)
+            throw Error("the SVG file could not be written");
+        return;
     }
     if (suffix == "pdf") {
         QPdfWriter pdf(path);
@@ -130,12 +128,12 @@ bool PlotCanvas::saveFigure(const QString& path, QString* error) const
         pdf.setTitle("Vezedo6 plot");
         QPainter painter;
         if (!painter.begin(&pdf))
-            return fail("the PDF file could not be written");
+            throw Error("the PDF file could not be written");
         paintAxes(m_model, m_axes, painter, size.width(), size.height());
         painter.end();
-        return true;
+        return;
     }
-    return fail("unknown file type \"" + suffix + "\": use .png, .svg or .pdf");
+    throw Error("unknown file type \"" + suffix.toStdString() + "\": use .png, .svg or .pdf");
 }
 
 }  // namespace vezedo::qt

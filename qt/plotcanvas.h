@@ -19,12 +19,12 @@ public:
 
     platform::Handle axes() const { return m_axes; }
     void setMode(MouseMode mode) { m_mode = mode; }
-    MouseMode mode() const { return m_mode; }
     void resetView();
 
     QImage renderImage(QSize size) const;
-    // Writes the plot as PNG, SVG or PDF by the file's extension; false with a reason on failure.
-    bool saveFigure(const QString& path, QString* error) const;
+    // Writes the plot as PNG, SVG or PDF by the file's extension; an Error gives the reason
+    // when it cannot.
+    void saveFigure(const QString& path) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

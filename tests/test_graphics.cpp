@@ -31,20 +31,20 @@ Handle drawLine(GraphicsModel& model, Handle axes, std::string_view style = "k-"
     return model.plot3(axes, {{0, 0, 0}, {1, 2, 3}}, parseLineSpec(style));
 }
 
-// Every event heard while alive, the property name copied out.
+// Every event heard while alive.
 struct EventLog {
-    std::vector<std::pair<ModelEvent, std::string>> entries;
+    std::vector<ModelEvent> entries;
     Subscription sub;
 
     explicit EventLog(GraphicsModel& model)
-        : sub(model.subscribe([this](const ModelEvent& e) { entries.emplace_back(e, e.property); }))
+        : sub(model.subscribe([this](const ModelEvent& e) { entries.push_back(e); }))
     {
     }
-    std::vector<Handle> handles(ModelEventKind kind, std::string_view property = {}) const
+    std::vector<Handle> handles(ModelEventKind kind, std::optional<Property> property = std::nullopt) const
     {
         std::vector<Handle> out;
-        for (const auto& [e, name] : entries)
-            if (e.kind == kind && name == property)
+        for (const ModelEvent& e : entries)
+            if (e.kind == kind && e.property == property)
                 out.push_back(e.handle);
         return out;
     }
@@ -260,7 +260,7 @@ TEST(GraphicsModel, FigurePositionsAccountForFrameAndUnits)
     GraphicsModel model;
     model.setScreenSize(1000, 500);
     const Handle fig = model.createFigure();
-    model.object(fig).as<FigureData>().frame = {8, 8, 8, 31};  // left, bottom, right, top
+    model.setFrame(fig, {8, 8, 8, 31});  // left, bottom, right, top
     model.set(fig, "OuterPosition", Value(Matrix::rowVector({0, 0, 600, 500})));
     EXPECT_EQ(numbers(model.get(fig, "Position")), (std::vector<double>{8, 8, 584, 461}));
     model.set(fig, "Units", Value("Normalized"));
@@ -278,10 +278,10 @@ TEST(GraphicsModel, ObserversHearCreationThenDestructionChildrenFirst)
     const Handle axes = model.currentAxes(fig);
     const Handle line = drawLine(model, axes);
     EXPECT_EQ(log.handles(ModelEventKind::Created), (std::vector<Handle>{fig, axes, model.yLabel(axes), line}));
-    EXPECT_EQ(log.handles(ModelEventKind::Changed, "CurrentFigure"), std::vector<Handle>{kRootHandle});
-    EXPECT_EQ(log.handles(ModelEventKind::Changed, "CurrentAxes"), std::vector<Handle>{fig});
-    EXPECT_EQ(log.entries.back().first.type, ObjectType::Line);
-    EXPECT_EQ(log.entries.back().first.parent, axes);
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::CurrentFigure), std::vector<Handle>{kRootHandle});
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::CurrentAxes), std::vector<Handle>{fig});
+    EXPECT_EQ(log.entries.back().type, ObjectType::Line);
+    EXPECT_EQ(log.entries.back().parent, axes);
 
     std::vector<Handle> members = model.listObjects(fig);
     model.deleteObject(fig);
@@ -307,9 +307,9 @@ TEST(GraphicsModel, ObserversHearOnlyRealChangesUnderTheDisplayName)
     model.setScreenSize(1280, 800);
     model.setScreenSize(1280, 800);
     ASSERT_EQ(log.entries.size(), 3u);
-    EXPECT_EQ(log.handles(ModelEventKind::Changed, "String"), std::vector<Handle>{control});
-    EXPECT_EQ(log.handles(ModelEventKind::Changed, "Value"), std::vector<Handle>{control});
-    EXPECT_EQ(log.handles(ModelEventKind::Changed, "ScreenSize"), std::vector<Handle>{kRootHandle});
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::String), std::vector<Handle>{control});
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::Value), std::vector<Handle>{control});
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::ScreenSize), std::vector<Handle>{kRootHandle});
     EXPECT_EQ(numbers(model.get(kRootHandle, "screensize")), (std::vector<double>{1, 1, 1280, 800}));
 }
 

@@ -21,7 +21,7 @@ struct Screen {
     {
         g.setScreenSize(1000, 800);
         fig = g.createFigure();
-        g.object(fig).as<platform::FigureData>().frame = {5, 5, 5, 30};
+        g.setFrame(fig, {5, 5, 5, 30});
     }
     void place(platform::Rect outer) { g.set(fig, "OuterPosition", Value(Matrix::rowVector(outer))); }
     Matrix outer() const { return g.get(fig, "OuterPosition").matrix(); }
@@ -65,7 +65,7 @@ TEST(MoveGui, PullsWindowsOnscreenTakesOffsetsFromEitherEdgeAndCutsToTheScreen)
     EXPECT_EQ(s.moved({10, 10, 1200, 900}, {fig, Value("center")}), box({0, 0, 1000, 800}));
 
     // A negative frame makes the outer box smaller than the inner one: a default frame is added.
-    s.g.object(s.fig).as<platform::FigureData>().frame = {-1, -1, -1, -1};
+    s.g.setFrame(s.fig, {-1, -1, -1, -1});
     s.g.set(s.fig, "Position", Value(Matrix::rowVector({100, 100, 200, 100})));
     gui::movegui(s.h.rt, std::vector<Value>{fig, Value("southwest")});
     EXPECT_EQ(s.outer(), box({0, 0, 198 + 6, 98 + 24}));

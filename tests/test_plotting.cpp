@@ -94,8 +94,8 @@ TEST(Wire, EachRowIsATwoPointLineInBlueSolidLeavingTheAxesModesAlone)
 
     const Handle axes = model.currentAxesOrNew();
     model.setHold(axes, true);
-    auto& ad = model.object(axes).as<AxesData>();
-    ad.limitsAuto = false;  // as after a zoom by hand
+    model.setAxisEqual(axes);
+    const auto& ad = model.object(axes).as<AxesData>();
     display::wire3d(model, kSquare, Matrix::fromRows({{1, 1, 2}, {7, 4, 3}}));
     const auto lines = linesOf(model, axes);
     ASSERT_EQ(lines.size(), 2u);
@@ -106,7 +106,7 @@ TEST(Wire, EachRowIsATwoPointLineInBlueSolidLeavingTheAxesModesAlone)
         EXPECT_EQ(line.style, LineStyle::Solid);
         EXPECT_EQ(line.marker, Marker::None);
     }
-    EXPECT_TRUE(ad.hold && !ad.limitsAuto && !ad.equal);
+    EXPECT_TRUE(ad.hold && ad.limitsAuto && ad.equal);
 
     // Without hold every line replaces the one before.
     model.setHold(axes, false);

@@ -61,12 +61,6 @@ Handle targetWindow(Runtime& rt, const Placement& p)
     throw Error("There is no window to move: none is open");
 }
 
-platform::Rect rectOf(const Value& v)
-{
-    const platform::Matrix& m = v.matrix();
-    return {m[0], m[1], m[2], m[3]};
-}
-
 }  // namespace
 
 void movegui(Runtime& rt, std::span<const Value> args, bool fromCallback)
@@ -78,8 +72,8 @@ void movegui(Runtime& rt, std::span<const Value> args, bool fromCallback)
     const Value oldActive = g.get(fig, "activepositionproperty");
     const Value oldUnits = g.get(fig, "units");
     g.set(fig, "units", Value("pixels"));
-    const platform::Rect inner = rectOf(g.get(fig, "position"));
-    const platform::Rect outer = rectOf(g.get(fig, "outerposition"));
+    const platform::Rect inner = platform::rectOf(g.get(fig, "position"), "Position");
+    const platform::Rect outer = platform::rectOf(g.get(fig, "outerposition"), "OuterPosition");
 
     const Value oldRootUnits = g.get(platform::kRootHandle, "units");
     g.set(platform::kRootHandle, "units", Value("pixels"));

@@ -45,38 +45,6 @@ std::string_view typeName(ObjectType type)
     return "unknown";
 }
 
-// --- Subscription ---
-
-Subscription::Subscription(Subscription&& other) noexcept
-    : m_model(other.m_model), m_id(other.m_id), m_alive(std::move(other.m_alive))
-{
-    other.m_model = nullptr;
-}
-
-Subscription& Subscription::operator=(Subscription&& other) noexcept
-{
-    if (this != &other) {
-        reset();
-        m_model = other.m_model;
-        m_id = other.m_id;
-        m_alive = std::move(other.m_alive);
-        other.m_model = nullptr;
-    }
-    return *this;
-}
-
-Subscription::~Subscription()
-{
-    reset();
-}
-
-void Subscription::reset()
-{
-    if (m_model && !m_alive.expired())
-        m_model->unsubscribe(m_id);
-    m_model = nullptr;
-}
-
 // --- GraphicsModel ---
 
 GraphicsModel::GraphicsModel()
@@ -124,7 +92,7 @@ const GraphicsObject* GraphicsModel::find(Handle h) const
     return lookup(h);
 }
 
-GraphicsObject& GraphicsModel::object(Handle h)
+GraphicsObject& GraphicsModel::mutableObject(Handle h)
 {
     return const_cast<GraphicsObject&>(std::as_const(*this).object(h));
 }
@@ -151,7 +119,7 @@ std::optional<Handle> GraphicsModel::figureOf(Handle h) const
 
 Handle GraphicsModel::insert(std::unique_ptr<GraphicsObject> obj, Handle parent)
 {
-    GraphicsObject& owner = object(parent);
+    GraphicsObject& owner = mutableObject(parent);
     obj->parent = parent;
     const std::size_t slot = m_slots.size();
     if (obj->type == ObjectType::Figure) {
@@ -166,49 +134,15 @@ Handle GraphicsModel::insert(std::unique_ptr<GraphicsObject> obj, Handle parent)
     return h;
 }
 
-void GraphicsModel::notify(ModelEventKind kind, const GraphicsObject& obj, std::string_view property)
+void GraphicsModel::notify(ModelEventKind kind, const GraphicsObject& obj, std::optional<Property> property)
 {
-    if (m_observers.empty())
-        return;
-    const ModelEvent event{kind, obj.handle, obj.type, obj.parent, property};
-    // Observers may subscribe or unsubscribe while being told: those added now hear from the
-    // next event on, those leaving are only blanked here and removed once all are told.
-    ++m_emitting;
-    const std::size_t n = m_observers.size();
-    for (std::size_t i = 0; i < n; ++i)
-        if (m_observers[i].first != 0)
-            m_observers[i].second(event);
-    if (--m_emitting == 0 && m_blanked) {
-        std::erase_if(m_observers, [](const auto& entry) { return entry.first == 0; });
-        m_blanked = false;
-    }
+    if (!m_observers.empty())
+        m_observers.notify(ModelEvent{kind, obj.handle, obj.type, obj.parent, property});
 }
 
-void GraphicsModel::notifyChanged(const GraphicsObject& obj, std::string_view property)
+void GraphicsModel::notifyChanged(const GraphicsObject& obj, Property property)
 {
     notify(ModelEventKind::Changed, obj, property);
-}
-
-Subscription GraphicsModel::subscribe(Observer observer)
-{
-    const int id = m_nextObserverId++;
-    m_observers.emplace_back(id, std::move(observer));
-    return Subscription(this, id, m_alive);
-}
-
-void GraphicsModel::unsubscribe(int id)
-{
-    auto it =
-        std::find_if(m_observers.begin(), m_observers.end(), [id](const auto& entry) { return entry.first == id; });
-    if (it == m_observers.end())
-        return;
-    if (m_emitting > 0) {
-        // The observer may be the one running: keep its function alive until all are told.
-        it->first = 0;
-        m_blanked = true;
-    } else {
-        m_observers.erase(it);
-    }
 }
 
 std::vector<Handle> GraphicsModel::figures() const
@@ -291,7 +225,7 @@ Handle GraphicsModel::makeFigureCurrent(double h)
     RootData& root = m_slots[0]->as<RootData>();
     if (root.currentFigure != h) {
         root.currentFigure = h;
-        notify(ModelEventKind::Changed, *m_slots[0], "CurrentFigure");
+        notifyChanged(*m_slots[0], Property::CurrentFigure);
     }
     return h;
 }
@@ -307,7 +241,20 @@ std::optional<Handle> GraphicsModel::currentFigure() const
 void GraphicsModel::bringToFront(Handle figure)
 {
     makeFigureCurrent(figure);
-    notify(ModelEventKind::Changed, object(figure), "Front");
+    notify(ModelEventKind::Raise, object(figure));
+}
+
+void GraphicsModel::setFrame(Handle figure, const WindowFrame& frame)
+{
+    GraphicsObject& fig = mutableObject(figure);
+    if (fig.type != ObjectType::Figure)
+        throw Error("Only a window has a frame; object " + handleText(figure) + " is a " +
+                    std::string(typeName(fig.type)));
+    FigureData& fd = fig.as<FigureData>();
+    if (fd.frame == frame)
+        return;
+    fd.frame = frame;
+    notifyChanged(fig, Property::Frame);
 }
 
 Handle GraphicsModel::currentFigureOrNew()
@@ -321,7 +268,7 @@ Handle GraphicsModel::currentFigureOrNew()
 
 Handle GraphicsModel::createAxes(Handle figure)
 {
-    GraphicsObject& fig = object(figure);
+    const GraphicsObject& fig = object(figure);
     if (fig.type != ObjectType::Figure)
         throw Error("Axes belong to a window; object " + handleText(figure) + " is a " +
                     std::string(typeName(fig.type)));
@@ -331,15 +278,15 @@ Handle GraphicsModel::createAxes(Handle figure)
     const Handle h = insert(std::move(axes), figure);
     createYLabel(h);
 
-    FigureData& fd = object(figure).as<FigureData>();
+    FigureData& fd = mutableObject(figure).as<FigureData>();
     fd.currentAxes = h;
-    notify(ModelEventKind::Changed, object(figure), "CurrentAxes");
+    notifyChanged(object(figure), Property::CurrentAxes);
     return h;
 }
 
 Handle GraphicsModel::currentAxes(Handle figure)
 {
-    GraphicsObject& fig = object(figure);
+    const GraphicsObject& fig = object(figure);
     if (fig.type != ObjectType::Figure)
         throw Error("Object " + handleText(figure) + " is not a window");
     const Handle current = fig.as<FigureData>().currentAxes;
@@ -353,55 +300,53 @@ Handle GraphicsModel::currentAxesOrNew()
     return currentAxes(currentFigureOrNew());
 }
 
-namespace {
-AxesData& axesData(GraphicsModel& model, Handle axes)
+AxesData& GraphicsModel::mutableAxes(Handle axes)
 {
-    GraphicsObject& obj = model.object(axes);
+    GraphicsObject& obj = mutableObject(axes);
     if (obj.type != ObjectType::Axes)
         throw Error("Object is a " + std::string(typeName(obj.type)) + ", not an axes");
     return obj.as<AxesData>();
 }
-}  // namespace
 
 void GraphicsModel::setHold(Handle axes, bool on)
 {
-    AxesData& ad = axesData(*this, axes);
+    AxesData& ad = mutableAxes(axes);
     if (ad.hold == on)
         return;
     ad.hold = on;
-    notify(ModelEventKind::Changed, object(axes), "NextPlot");
+    notifyChanged(object(axes), Property::NextPlot);
 }
 
 void GraphicsModel::setAxisAuto(Handle axes)
 {
-    AxesData& ad = axesData(*this, axes);
+    AxesData& ad = mutableAxes(axes);
     if (ad.limitsAuto)
         return;
     ad.limitsAuto = true;
-    notify(ModelEventKind::Changed, object(axes), "XLimMode");
+    notifyChanged(object(axes), Property::XLimMode);
 }
 
 void GraphicsModel::setAxisEqual(Handle axes)
 {
-    AxesData& ad = axesData(*this, axes);
+    AxesData& ad = mutableAxes(axes);
     if (ad.equal)
         return;
     ad.equal = true;
-    notify(ModelEventKind::Changed, object(axes), "DataAspectRatioMode");
+    notifyChanged(object(axes), Property::DataAspectRatioMode);
 }
 
 void GraphicsModel::setCamera(Handle axes, const Camera& camera)
 {
-    AxesData& ad = axesData(*this, axes);
+    AxesData& ad = mutableAxes(axes);
     if (ad.camera == camera)
         return;
     ad.camera = camera;
-    notify(ModelEventKind::Changed, object(axes), "View");
+    notifyChanged(object(axes), Property::View);
 }
 
 void GraphicsModel::clearAxes(Handle axes)
 {
-    GraphicsObject& obj = object(axes);
+    GraphicsObject& obj = mutableObject(axes);
     if (obj.type != ObjectType::Axes)
         throw Error("Only an axes can be cleared; object " + handleText(axes) + " is a " +
                     std::string(typeName(obj.type)));
@@ -422,7 +367,7 @@ void GraphicsModel::clearAxes(Handle axes)
 
 Handle GraphicsModel::yLabel(Handle axes)
 {
-    const Handle label = axesData(*this, axes).yLabel;
+    const Handle label = mutableAxes(axes).yLabel;
     if (isValid(label))
         return label;
     return createYLabel(axes);  // the old one was deleted by hand
@@ -435,7 +380,7 @@ Handle GraphicsModel::createYLabel(Handle axes)
     label->handleVisibility = HandleVisibility::Off;
     label->data = TextData{};
     const Handle h = insert(std::move(label), axes);
-    object(axes).as<AxesData>().yLabel = h;
+    mutableObject(axes).as<AxesData>().yLabel = h;
     return h;
 }
 
@@ -443,13 +388,13 @@ Handle GraphicsModel::createYLabel(Handle axes)
 
 Handle GraphicsModel::plot3(Handle axes, std::vector<Point3> points, const LineSpec& style)
 {
-    AxesData& ad = axesData(*this, axes);
+    AxesData& ad = mutableAxes(axes);
     if (!ad.hold) {
         clearAxes(axes);
         setAxisAuto(axes);
         if (ad.equal) {
             ad.equal = false;
-            notify(ModelEventKind::Changed, object(axes), "DataAspectRatioMode");
+            notifyChanged(object(axes), Property::DataAspectRatioMode);
         }
     }
     auto line = std::make_unique<GraphicsObject>();
@@ -470,7 +415,7 @@ Handle GraphicsModel::plot3(Handle axes, std::vector<Point3> points, const LineS
 
 Handle GraphicsModel::text3(Handle axes, const Point3& at, std::string string)
 {
-    axesData(*this, axes);
+    mutableAxes(axes);
     auto text = std::make_unique<GraphicsObject>();
     text->type = ObjectType::Text;
     TextData data;
@@ -484,7 +429,7 @@ Handle GraphicsModel::text3(Handle axes, const Point3& at, std::string string)
 
 Handle GraphicsModel::createUiControl(Handle figure, UiControlData data, std::string tag)
 {
-    GraphicsObject& fig = object(figure);
+    const GraphicsObject& fig = object(figure);
     if (fig.type != ObjectType::Figure)
         throw Error("Controls belong to a window; object " + handleText(figure) + " is a " +
                     std::string(typeName(fig.type)));
@@ -532,7 +477,7 @@ void GraphicsModel::destroyTree(Handle h, bool detachFromParent)
         RootData& root = m_slots[0]->as<RootData>();
         if (root.currentFigure == h) {
             root.currentFigure = m_figureOrder.empty() ? kRootHandle : m_figureOrder.back();
-            notify(ModelEventKind::Changed, *m_slots[0], "CurrentFigure");
+            notifyChanged(*m_slots[0], Property::CurrentFigure);
         }
         return;
     }
@@ -550,64 +495,62 @@ void GraphicsModel::destroyTree(Handle h, bool detachFromParent)
 
 void GraphicsModel::setTag(Handle h, std::string tag)
 {
-    GraphicsObject& obj = object(h);
+    GraphicsObject& obj = mutableObject(h);
     if (obj.tag == tag)
         return;
     obj.tag = std::move(tag);
-    notify(ModelEventKind::Changed, obj, "Tag");
+    notifyChanged(obj, Property::Tag);
 }
 
 void GraphicsModel::setVisible(Handle h, bool on)
 {
-    GraphicsObject& obj = object(h);
+    GraphicsObject& obj = mutableObject(h);
     if (obj.visible == on)
         return;
     obj.visible = on;
-    notify(ModelEventKind::Changed, obj, "Visible");
+    notifyChanged(obj, Property::Visible);
 }
 
 void GraphicsModel::setHandleVisibility(Handle h, HandleVisibility v)
 {
-    GraphicsObject& obj = object(h);
+    GraphicsObject& obj = mutableObject(h);
     if (obj.handleVisibility == v)
         return;
     obj.handleVisibility = v;
-    notify(ModelEventKind::Changed, obj, "HandleVisibility");
+    notifyChanged(obj, Property::HandleVisibility);
 }
 
-namespace {
-UiControlData& controlData(GraphicsModel& model, Handle h)
+UiControlData& GraphicsModel::mutableControl(Handle h)
 {
-    GraphicsObject& obj = model.object(h);
+    GraphicsObject& obj = mutableObject(h);
     if (obj.type != ObjectType::UiControl)
         throw Error("Object is a " + std::string(typeName(obj.type)) + ", not a control");
     return obj.as<UiControlData>();
 }
-}  // namespace
 
 void GraphicsModel::setUiString(Handle h, std::string text)
 {
-    UiControlData& d = controlData(*this, h);
+    UiControlData& d = mutableControl(h);
     if (d.string == text)
         return;
     d.string = std::move(text);
-    notify(ModelEventKind::Changed, object(h), "String");
+    notifyChanged(object(h), Property::String);
 }
 
 void GraphicsModel::setUiValue(Handle h, double value)
 {
-    UiControlData& d = controlData(*this, h);
+    UiControlData& d = mutableControl(h);
     if (d.value == value)
         return;
     d.value = value;
-    notify(ModelEventKind::Changed, object(h), "Value");
+    notifyChanged(object(h), Property::Value);
 }
 
 // --- application data ---
 
 void GraphicsModel::setAppData(Handle h, const std::string& key, Value value)
 {
-    object(h).appData[key] = std::move(value);
+    mutableObject(h).appData[key] = std::move(value);
 }
 
 const Value* GraphicsModel::appData(Handle h, std::string_view key) const
@@ -615,13 +558,6 @@ const Value* GraphicsModel::appData(Handle h, std::string_view key) const
     const auto& data = object(h).appData;
     auto it = data.find(key);
     return it == data.end() ? nullptr : &it->second;
-}
-
-void GraphicsModel::removeAppData(Handle h, std::string_view key)
-{
-    auto& data = object(h).appData;
-    if (auto it = data.find(key); it != data.end())
-        data.erase(it);
 }
 
 // --- root ---
@@ -632,7 +568,7 @@ void GraphicsModel::setScreenSize(double width, double height)
     if (root.screenSize[0] == width && root.screenSize[1] == height)
         return;
     root.screenSize = {width, height};
-    notify(ModelEventKind::Changed, *m_slots[0], "ScreenSize");
+    notifyChanged(*m_slots[0], Property::ScreenSize);
 }
 
 const RootData& GraphicsModel::root() const

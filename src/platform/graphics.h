@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "platform/style.h"
+#include "platform/subscription.h"
 #include "platform/value.h"
 
 namespace vezedo::platform {
@@ -30,6 +30,8 @@ enum class HandleVisibility { On, Callback, Off };
 // [x y width height]
 using Rect = std::array<double, 4>;
 using Point3 = std::array<double, 3>;
+// [x y width height] from a value of four numbers; otherwise an Error naming the property.
+Rect rectOf(const Value& value, std::string_view property);
 
 // What a control's callback calls: a registered function by name with these arguments.
 // Placeholders stand for values known only when the callback runs.
@@ -68,9 +70,13 @@ struct RootData {
     Rgb defaultUicontrolBackground{0.94, 0.94, 0.94};
 };
 
+// The window frame around a figure's inner area: left, bottom, right, top, in pixels. Only the
+// front end knows it, once the window is shown.
+using WindowFrame = std::array<double, 4>;
+
 struct FigureData {
-    Rect position{100, 100, 560, 420};        // inner, pixels from the screen's lower-left corner
-    std::array<double, 4> frame{0, 0, 0, 0};  // window frame: left, bottom, right, top, pixels
+    Rect position{100, 100, 560, 420};  // inner, pixels from the screen's lower-left corner
+    WindowFrame frame{0, 0, 0, 0};
     std::string units = "pixels";
     std::string activePositionProperty = "outerposition";
     std::string name;
@@ -132,39 +138,72 @@ struct GraphicsObject {
     template <typename T> const T& as() const { return std::get<T>(data); }
 };
 
-enum class ModelEventKind { Created, Changed, Destroyed };
+// The properties of graphics objects, by which observers learn what changed. Most have a
+// display name in the property table; Frame is known to the front end only.
+enum class Property {
+    // every object
+    Type,
+    Parent,
+    Children,
+    Tag,
+    Visible,
+    HandleVisibility,
+    // the root
+    ScreenSize,
+    Units,
+    CurrentFigure,
+    DefaultUicontrolBackgroundColor,
+    // windows (Position, Units and Color are shared with other types)
+    Position,
+    OuterPosition,
+    ActivePositionProperty,
+    Name,
+    Color,
+    CurrentAxes,
+    Frame,
+    // axes and texts
+    FontName,
+    FontSize,
+    FontAngle,
+    FontWeight,
+    // axes
+    NextPlot,
+    XLimMode,
+    DataAspectRatioMode,
+    YLabel,
+    View,
+    // lines
+    XData,
+    YData,
+    ZData,
+    LineStyle,
+    Marker,
+    LineWidth,
+    MarkerSize,
+    // texts and controls
+    String,
+    // controls
+    Style,
+    Value,
+    Min,
+    Max,
+    Enable,
+    Callback,
+    BackgroundColor,
+    TooltipString,
+};
+std::string_view propertyName(Property property);  // the display name: "String", "Position", ...
 
-// `property` is the display name of the changed property ("String", "Position", ...), or
-// empty for creation and destruction.
+// Raise is a request, not a change: show the window on top of the others.
+enum class ModelEventKind { Created, Changed, Destroyed, Raise };
+
+// `property` names what changed; it is empty for every kind but Changed.
 struct ModelEvent {
     ModelEventKind kind;
     Handle handle;
     ObjectType type;
     Handle parent;
-    std::string_view property;
-};
-
-class GraphicsModel;
-
-// Unsubscribes itself when destroyed.
-class Subscription {
-public:
-    Subscription() = default;
-    Subscription(GraphicsModel* model, int id, std::weak_ptr<int> alive)
-        : m_model(model), m_id(id), m_alive(std::move(alive))
-    {
-    }
-    Subscription(Subscription&& other) noexcept;
-    Subscription& operator=(Subscription&& other) noexcept;
-    Subscription(const Subscription&) = delete;
-    Subscription& operator=(const Subscription&) = delete;
-    ~Subscription();
-    void reset();
-
-private:
-    GraphicsModel* m_model = nullptr;
-    int m_id = 0;
-    std::weak_ptr<int> m_alive;  // expires with the model
+    std::optional<Property> property;
 };
 
 // The store of every graphics object (handle -> object): windows, axes, lines, texts and
@@ -181,8 +220,8 @@ public:
 
     // --- objects ---
     bool isValid(Handle h) const;
-    // Throws an Error when h names no object.
-    GraphicsObject& object(Handle h);
+    // Throws an Error when h names no object. Every change goes through the setters below,
+    // so that observers hear it.
     const GraphicsObject& object(Handle h) const;
     const GraphicsObject* find(Handle h) const;
     ObjectType type(Handle h) const { return object(h).type; }
@@ -205,8 +244,9 @@ public:
     Handle makeFigureCurrent(double h);
     std::optional<Handle> currentFigure() const;
     Handle currentFigureOrNew();  // gcf: creates a window when none is open
-    // Makes the window current and asks the front end to raise it (a "Front" change).
+    // Makes the window current and asks the front end to raise it (a Raise event).
     void bringToFront(Handle figure);
+    void setFrame(Handle figure, const WindowFrame& frame);
 
     // --- axes ---
     // The window's current axes, created on first use.
@@ -245,24 +285,23 @@ public:
     // --- application data (the root's too) ---
     void setAppData(Handle h, const std::string& key, Value value);
     const Value* appData(Handle h, std::string_view key) const;
-    void removeAppData(Handle h, std::string_view key);
 
     // --- root ---
     void setScreenSize(double width, double height);
     const RootData& root() const;
 
     // --- observers ---
-    Subscription subscribe(Observer observer);
-
-    // Called by the property table after a typed member really changed.
-    void notifyChanged(const GraphicsObject& obj, std::string_view property);
-    void unsubscribe(int id);
+    Subscription subscribe(Observer observer) { return m_observers.subscribe(std::move(observer)); }
 
 private:
+    GraphicsObject& mutableObject(Handle h);
+    AxesData& mutableAxes(Handle axes);       // an Error unless h is an axes
+    UiControlData& mutableControl(Handle h);  // an Error unless h is a control
     Handle insert(std::unique_ptr<GraphicsObject> obj, Handle parent);
     Handle createYLabel(Handle axes);
     void destroyTree(Handle h, bool detachFromParent);
-    void notify(ModelEventKind kind, const GraphicsObject& obj, std::string_view property = {});
+    void notify(ModelEventKind kind, const GraphicsObject& obj, std::optional<Property> property = std::nullopt);
+    void notifyChanged(const GraphicsObject& obj, Property property);
     GraphicsObject* lookup(Handle h);
     const GraphicsObject* lookup(Handle h) const;
 
@@ -271,12 +310,7 @@ private:
     std::vector<std::unique_ptr<GraphicsObject>> m_slots;
     std::map<int, std::size_t> m_figureSlots;  // window number -> slot
     std::vector<Handle> m_figureOrder;         // open windows, most recently current last
-    // A deque: an observer subscribing during notification must not move the one being called.
-    std::deque<std::pair<int, Observer>> m_observers;
-    int m_nextObserverId = 1;
-    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
-    int m_emitting = 0;      // depth of observer notification under way
-    bool m_blanked = false;  // an observer left during notification
+    ObserverList<ModelEvent> m_observers;
 };
 
 }  // namespace vezedo::platform

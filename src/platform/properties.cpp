@@ -6,6 +6,7 @@
 
 #include "platform/error.h"
 #include "platform/graphics.h"
+#include "platform/textformat.h"
 
 namespace vezedo::platform {
 
@@ -16,7 +17,7 @@ using Getter = Value (*)(const GraphicsModel&, const GraphicsObject&);
 using Setter = bool (*)(GraphicsModel&, GraphicsObject&, const Value&);
 
 struct PropertyRow {
-    std::string_view name;
+    Property property;  // its display name is the name of the row
     Getter get;
     Setter set;  // nullptr: read-only
 };
@@ -26,14 +27,6 @@ bool sameName(std::string_view a, std::string_view b)
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
-}
-
-std::string lower(std::string_view s)
-{
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
 }
 
 template <typename T> bool assign(T& member, T value)
@@ -65,7 +58,7 @@ std::string textOf(const Value& v, std::string_view property)
 std::string choiceOf(const Value& v, std::string_view property, std::initializer_list<std::string_view> allowed)
 {
     if (v.isString()) {
-        const std::string s = lower(v.string());
+        const std::string s = toLower(v.string());
         for (std::string_view a : allowed)
             if (s == a)
                 return s;
@@ -81,14 +74,6 @@ double numberOf(const Value& v, std::string_view property)
     return v.scalar("the " + std::string(property) + " property");
 }
 
-Rect rectOf(const Value& v, std::string_view property)
-{
-    if (!v.isMatrix() || v.matrix().numel() != 4)
-        throw Error("The " + std::string(property) + " property takes [x y width height]; found " + v.describe());
-    const Matrix& m = v.matrix();
-    return {m[0], m[1], m[2], m[3]};
-}
-
 Value rectValue(const Rect& r)
 {
     return Matrix::rowVector({r[0], r[1], r[2], r[3]});
@@ -102,14 +87,14 @@ Value onOff(bool on)
 // --- rows common to every object ---
 
 const PropertyRow kCommonRows[] = {
-    {"Type", [](const GraphicsModel&, const GraphicsObject& o) { return Value(std::string(typeName(o.type))); },
+    {Property::Type, [](const GraphicsModel&, const GraphicsObject& o) { return Value(std::string(typeName(o.type))); },
      nullptr},
-    {"Parent",
+    {Property::Parent,
      [](const GraphicsModel&, const GraphicsObject& o) {
          return o.type == ObjectType::Root ? Value() : Value(o.parent);
      },
      nullptr},
-    {"Children",
+    {Property::Children,
      [](const GraphicsModel& m, const GraphicsObject& o) {
          std::vector<double> kids;
          for (Handle h : o.children)
@@ -118,13 +103,13 @@ const PropertyRow kCommonRows[] = {
          return Value(Matrix::columnVector(kids));
      },
      nullptr},
-    {"Tag", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.tag); },
+    {Property::Tag, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.tag); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) { return assign(o.tag, textOf(v, "Tag")); }},
-    {"Visible", [](const GraphicsModel&, const GraphicsObject& o) { return onOff(o.visible); },
+    {Property::Visible, [](const GraphicsModel&, const GraphicsObject& o) { return onOff(o.visible); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.visible, choiceOf(v, "Visible", {"on", "off"}) == "on");
      }},
-    {"HandleVisibility",
+    {Property::HandleVisibility,
      [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(o.handleVisibility == HandleVisibility::On         ? "on"
                                   : o.handleVisibility == HandleVisibility::Callback ? "callback"
@@ -141,7 +126,7 @@ const PropertyRow kCommonRows[] = {
 // --- root ---
 
 const PropertyRow kRootRows[] = {
-    {"ScreenSize",
+    {Property::ScreenSize,
      [](const GraphicsModel&, const GraphicsObject& o) {
          const RootData& r = o.as<RootData>();
          if (r.units == "normalized")
@@ -149,11 +134,11 @@ const PropertyRow kRootRows[] = {
          return Value(Matrix::rowVector({1, 1, r.screenSize[0], r.screenSize[1]}));
      },
      nullptr},
-    {"Units", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<RootData>().units); },
+    {Property::Units, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<RootData>().units); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<RootData>().units, choiceOf(v, "Units", {"pixels", "normalized"}));
      }},
-    {"CurrentFigure",
+    {Property::CurrentFigure,
      [](const GraphicsModel& m, const GraphicsObject&) {
          auto f = m.currentFigure();
          return f ? Value(*f) : Value();
@@ -162,7 +147,7 @@ const PropertyRow kRootRows[] = {
          m.makeFigureCurrent(numberOf(v, "CurrentFigure"));
          return false;  // makeFigureCurrent tells the observers itself
      }},
-    {"DefaultUicontrolBackgroundColor",
+    {Property::DefaultUicontrolBackgroundColor,
      [](const GraphicsModel&, const GraphicsObject& o) {
          return colorToValue(o.as<RootData>().defaultUicontrolBackground);
      },
@@ -201,7 +186,7 @@ Rect outerOf(const FigureData& f)
 }
 
 const PropertyRow kFigureRows[] = {
-    {"Position",
+    {Property::Position,
      [](const GraphicsModel& m, const GraphicsObject& o) {
          const FigureData& f = o.as<FigureData>();
          return rectValue(toUnits(m, f, f.position));
@@ -210,7 +195,7 @@ const PropertyRow kFigureRows[] = {
          FigureData& f = o.as<FigureData>();
          return assign(f.position, fromUnits(m, f, rectOf(v, "Position")));
      }},
-    {"OuterPosition",
+    {Property::OuterPosition,
      [](const GraphicsModel& m, const GraphicsObject& o) {
          const FigureData& f = o.as<FigureData>();
          return rectValue(toUnits(m, f, outerOf(f)));
@@ -222,25 +207,26 @@ const PropertyRow kFigureRows[] = {
          return assign(f.position,
                        Rect{outer[0] + fr[0], outer[1] + fr[1], outer[2] - fr[0] - fr[2], outer[3] - fr[1] - fr[3]});
      }},
-    {"Units", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<FigureData>().units); },
+    {Property::Units, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<FigureData>().units); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<FigureData>().units, choiceOf(v, "Units", {"pixels", "normalized"}));
      }},
-    {"ActivePositionProperty",
+    {Property::ActivePositionProperty,
      [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<FigureData>().activePositionProperty); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<FigureData>().activePositionProperty,
                        choiceOf(v, "ActivePositionProperty", {"position", "outerposition"}));
      }},
-    {"Name", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<FigureData>().name); },
+    {Property::Name, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<FigureData>().name); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<FigureData>().name, textOf(v, "Name"));
      }},
-    {"Color", [](const GraphicsModel&, const GraphicsObject& o) { return colorToValue(o.as<FigureData>().color); },
+    {Property::Color,
+     [](const GraphicsModel&, const GraphicsObject& o) { return colorToValue(o.as<FigureData>().color); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<FigureData>().color, colorFromValue(v));
      }},
-    {"CurrentAxes",
+    {Property::CurrentAxes,
      [](const GraphicsModel& m, const GraphicsObject& o) {
          const Handle a = o.as<FigureData>().currentAxes;
          return a != kRootHandle && m.isValid(a) ? Value(a) : Value();
@@ -250,30 +236,37 @@ const PropertyRow kFigureRows[] = {
 
 // --- axes ---
 
-bool setFont(FontSpec& font, std::string_view which, const Value& v)
+bool setFont(FontSpec& font, Property which, const Value& v)
 {
-    if (sameName(which, "FontName"))
-        return assign(font.name, textOf(v, which));
-    if (sameName(which, "FontSize")) {
-        const double size = numberOf(v, which);
+    const std::string_view name = propertyName(which);
+    switch (which) {
+    case Property::FontName:
+        return assign(font.name, textOf(v, name));
+    case Property::FontSize: {
+        const double size = numberOf(v, name);
         if (!(size > 0))
             throw Error("The FontSize property must be a positive number");
         return assign(font.size, size);
     }
-    if (sameName(which, "FontAngle"))
-        return assign(font.angle, choiceOf(v, which, {"normal", "italic", "oblique"}));
-    return assign(font.weight, choiceOf(v, which, {"normal", "bold", "light", "demi"}));
+    case Property::FontAngle:
+        return assign(font.angle, choiceOf(v, name, {"normal", "italic", "oblique"}));
+    default:
+        return assign(font.weight, choiceOf(v, name, {"normal", "bold", "light", "demi"}));
+    }
 }
 
-Value getFont(const FontSpec& font, std::string_view which)
+Value getFont(const FontSpec& font, Property which)
 {
-    if (sameName(which, "FontName"))
+    switch (which) {
+    case Property::FontName:
         return font.name;
-    if (sameName(which, "FontSize"))
+    case Property::FontSize:
         return font.size;
-    if (sameName(which, "FontAngle"))
+    case Property::FontAngle:
         return font.angle;
-    return font.weight;
+    default:
+        return font.weight;
+    }
 }
 
 FontSpec& fontOf(GraphicsObject& o)
@@ -288,38 +281,40 @@ const FontSpec& fontOf(const GraphicsObject& o)
 
 #define VEZEDO_FONT_ROW(NAME)                                                                                          \
     {                                                                                                                  \
-        NAME, [](const GraphicsModel&, const GraphicsObject& o) { return getFont(fontOf(o), NAME); },                  \
-            [](GraphicsModel&, GraphicsObject& o, const Value& v) { return setFont(fontOf(o), NAME, v); }              \
+        Property::NAME,                                                                                                \
+            [](const GraphicsModel&, const GraphicsObject& o) { return getFont(fontOf(o), Property::NAME); },          \
+            [](GraphicsModel&, GraphicsObject& o, const Value& v) { return setFont(fontOf(o), Property::NAME, v); }    \
     }
 
 const PropertyRow kFontRows[] = {
-    VEZEDO_FONT_ROW("FontName"),
-    VEZEDO_FONT_ROW("FontSize"),
-    VEZEDO_FONT_ROW("FontAngle"),
-    VEZEDO_FONT_ROW("FontWeight"),
+    VEZEDO_FONT_ROW(FontName),
+    VEZEDO_FONT_ROW(FontSize),
+    VEZEDO_FONT_ROW(FontAngle),
+    VEZEDO_FONT_ROW(FontWeight),
 };
 #undef VEZEDO_FONT_ROW
 
 const PropertyRow kAxesRows[] = {
-    {"NextPlot",
+    {Property::NextPlot,
      [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(o.as<AxesData>().hold ? "add" : "replace"));
      },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<AxesData>().hold, choiceOf(v, "NextPlot", {"add", "replace"}) == "add");
      }},
-    {"XLimMode",
+    {Property::XLimMode,
      [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(o.as<AxesData>().limitsAuto ? "auto" : "manual"));
      },
      nullptr},
-    {"DataAspectRatioMode",
+    {Property::DataAspectRatioMode,
      [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(o.as<AxesData>().equal ? "manual" : "auto"));
      },
      nullptr},
-    {"YLabel", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<AxesData>().yLabel); }, nullptr},
-    {"View",
+    {Property::YLabel, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<AxesData>().yLabel); },
+     nullptr},
+    {Property::View,
      [](const GraphicsModel&, const GraphicsObject& o) {
          const Camera& c = o.as<AxesData>().camera;
          return Value(Matrix::rowVector({c.azimuth, c.elevation}));
@@ -359,42 +354,45 @@ bool setCoordinateRow(LineData& d, std::size_t axis, const Value& v, std::string
 
 #define VEZEDO_COORD_ROW(NAME, AXIS)                                                                                   \
     {                                                                                                                  \
-        NAME, [](const GraphicsModel&, const GraphicsObject& o) { return coordinateRow(o.as<LineData>(), AXIS); },     \
+        Property::NAME,                                                                                                \
+            [](const GraphicsModel&, const GraphicsObject& o) { return coordinateRow(o.as<LineData>(), AXIS); },       \
             [](GraphicsModel&, GraphicsObject& o, const Value& v) {                                                    \
-                return setCoordinateRow(o.as<LineData>(), AXIS, v, NAME);                                              \
+                return setCoordinateRow(o.as<LineData>(), AXIS, v, propertyName(Property::NAME));                      \
             }                                                                                                          \
     }
 
 const PropertyRow kLineRows[] = {
-    VEZEDO_COORD_ROW("XData", 0),
-    VEZEDO_COORD_ROW("YData", 1),
-    VEZEDO_COORD_ROW("ZData", 2),
-    {"Color", [](const GraphicsModel&, const GraphicsObject& o) { return colorToValue(o.as<LineData>().color); },
+    VEZEDO_COORD_ROW(XData, 0),
+    VEZEDO_COORD_ROW(YData, 1),
+    VEZEDO_COORD_ROW(ZData, 2),
+    {Property::Color,
+     [](const GraphicsModel&, const GraphicsObject& o) { return colorToValue(o.as<LineData>().color); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<LineData>().color, colorFromValue(v));
      }},
-    {"LineStyle",
+    {Property::LineStyle,
      [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(lineStyleName(o.as<LineData>().style)));
      },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<LineData>().style, lineStyleFromName(textOf(v, "LineStyle")));
      }},
-    {"Marker",
+    {Property::Marker,
      [](const GraphicsModel&, const GraphicsObject& o) {
          return Value(std::string(markerName(o.as<LineData>().marker)));
      },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<LineData>().marker, markerFromName(textOf(v, "Marker")));
      }},
-    {"LineWidth", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<LineData>().width); },
+    {Property::LineWidth, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<LineData>().width); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          const double w = numberOf(v, "LineWidth");
          if (!(w > 0))
              throw Error("The LineWidth property must be a positive number");
          return assign(o.as<LineData>().width, w);
      }},
-    {"MarkerSize", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<LineData>().markerSize); },
+    {Property::MarkerSize,
+     [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<LineData>().markerSize); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          const double s = numberOf(v, "MarkerSize");
          if (!(s > 0))
@@ -407,7 +405,7 @@ const PropertyRow kLineRows[] = {
 // --- text ---
 
 const PropertyRow kTextRows[] = {
-    {"Position",
+    {Property::Position,
      [](const GraphicsModel&, const GraphicsObject& o) {
          const Point3& p = o.as<TextData>().position;
          return Value(Matrix::rowVector({p[0], p[1], p[2]}));
@@ -418,11 +416,12 @@ const PropertyRow kTextRows[] = {
          const Matrix& m = v.matrix();
          return assign(o.as<TextData>().position, Point3{m[0], m[1], m.numel() == 3 ? m[2] : 0.0});
      }},
-    {"String", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<TextData>().string); },
+    {Property::String, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<TextData>().string); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<TextData>().string, textOf(v, "String"));
      }},
-    {"Color", [](const GraphicsModel&, const GraphicsObject& o) { return colorToValue(o.as<TextData>().color); },
+    {Property::Color,
+     [](const GraphicsModel&, const GraphicsObject& o) { return colorToValue(o.as<TextData>().color); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<TextData>().color, colorFromValue(v));
      }},
@@ -465,43 +464,45 @@ Callback callbackFrom(const Value& v)
 }
 
 const PropertyRow kUiControlRows[] = {
-    {"Style", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().style); },
+    {Property::Style, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().style); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().style, choiceOf(v, "Style",
                                                              {"pushbutton", "togglebutton", "radiobutton", "checkbox",
                                                               "edit", "text", "listbox", "popupmenu", "frame"}));
      }},
-    {"String", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().string); },
+    {Property::String,
+     [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().string); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().string, textOf(v, "String"));
      }},
-    {"Value", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().value); },
+    {Property::Value, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().value); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().value, numberOf(v, "Value"));
      }},
-    {"Min", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().min); },
+    {Property::Min, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().min); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().min, numberOf(v, "Min"));
      }},
-    {"Max", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().max); },
+    {Property::Max, [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().max); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().max, numberOf(v, "Max"));
      }},
-    {"Enable", [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().enable); },
+    {Property::Enable,
+     [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().enable); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().enable, choiceOf(v, "Enable", {"on", "off", "inactive"}));
      }},
-    {"Position",
+    {Property::Position,
      [](const GraphicsModel&, const GraphicsObject& o) { return rectValue(o.as<UiControlData>().position); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().position, rectOf(v, "Position"));
      }},
-    {"Units", [](const GraphicsModel&, const GraphicsObject&) { return Value(std::string("pixels")); },
+    {Property::Units, [](const GraphicsModel&, const GraphicsObject&) { return Value(std::string("pixels")); },
      [](GraphicsModel&, GraphicsObject&, const Value& v) {
          choiceOf(v, "Units", {"pixels"});
          return false;
      }},
-    {"Callback",
+    {Property::Callback,
      [](const GraphicsModel&, const GraphicsObject& o) { return callbackValue(o.as<UiControlData>().callback); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          UiControlData& d = o.as<UiControlData>();
@@ -510,7 +511,7 @@ const PropertyRow kUiControlRows[] = {
          d.callback = std::move(cb);
          return changed;
      }},
-    {"BackgroundColor",
+    {Property::BackgroundColor,
      [](const GraphicsModel& m, const GraphicsObject& o) {
          const auto& bg = o.as<UiControlData>().background;
          return colorToValue(bg ? *bg : m.root().defaultUicontrolBackground);
@@ -518,7 +519,7 @@ const PropertyRow kUiControlRows[] = {
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().background, std::optional<Rgb>(colorFromValue(v)));
      }},
-    {"TooltipString",
+    {Property::TooltipString,
      [](const GraphicsModel&, const GraphicsObject& o) { return Value(o.as<UiControlData>().tooltip); },
      [](GraphicsModel&, GraphicsObject& o, const Value& v) {
          return assign(o.as<UiControlData>().tooltip, textOf(v, "TooltipString"));
@@ -552,14 +553,14 @@ bool hasFont(ObjectType type)
 const PropertyRow* findRow(ObjectType type, std::string_view name)
 {
     for (const PropertyRow& row : rowsOf(type))
-        if (sameName(row.name, name))
+        if (sameName(propertyName(row.property), name))
             return &row;
     if (hasFont(type))
         for (const PropertyRow& row : kFontRows)
-            if (sameName(row.name, name))
+            if (sameName(propertyName(row.property), name))
                 return &row;
     for (const PropertyRow& row : kCommonRows)
-        if (sameName(row.name, name))
+        if (sameName(propertyName(row.property), name))
             return &row;
     return nullptr;
 }
@@ -573,6 +574,67 @@ const PropertyRow& requireRow(const GraphicsObject& obj, std::string_view name)
 
 }  // namespace
 
+std::string_view propertyName(Property property)
+{
+    switch (property) {
+#define VEZEDO_NAME(NAME)                                                                                              \
+    case Property::NAME:                                                                                               \
+        return #NAME;
+        VEZEDO_NAME(Type)
+        VEZEDO_NAME(Parent)
+        VEZEDO_NAME(Children)
+        VEZEDO_NAME(Tag)
+        VEZEDO_NAME(Visible)
+        VEZEDO_NAME(HandleVisibility)
+        VEZEDO_NAME(ScreenSize)
+        VEZEDO_NAME(Units)
+        VEZEDO_NAME(CurrentFigure)
+        VEZEDO_NAME(DefaultUicontrolBackgroundColor)
+        VEZEDO_NAME(Position)
+        VEZEDO_NAME(OuterPosition)
+        VEZEDO_NAME(ActivePositionProperty)
+        VEZEDO_NAME(Name)
+        VEZEDO_NAME(Color)
+        VEZEDO_NAME(CurrentAxes)
+        VEZEDO_NAME(Frame)
+        VEZEDO_NAME(FontName)
+        VEZEDO_NAME(FontSize)
+        VEZEDO_NAME(FontAngle)
+        VEZEDO_NAME(FontWeight)
+        VEZEDO_NAME(NextPlot)
+        VEZEDO_NAME(XLimMode)
+        VEZEDO_NAME(DataAspectRatioMode)
+        VEZEDO_NAME(YLabel)
+        VEZEDO_NAME(View)
+        VEZEDO_NAME(XData)
+        VEZEDO_NAME(YData)
+        VEZEDO_NAME(ZData)
+        VEZEDO_NAME(LineStyle)
+        VEZEDO_NAME(Marker)
+        VEZEDO_NAME(LineWidth)
+        VEZEDO_NAME(MarkerSize)
+        VEZEDO_NAME(String)
+        VEZEDO_NAME(Style)
+        VEZEDO_NAME(Value)
+        VEZEDO_NAME(Min)
+        VEZEDO_NAME(Max)
+        VEZEDO_NAME(Enable)
+        VEZEDO_NAME(Callback)
+        VEZEDO_NAME(BackgroundColor)
+        VEZEDO_NAME(TooltipString)
+#undef VEZEDO_NAME
+    }
+    return "unknown";
+}
+
+Rect rectOf(const Value& v, std::string_view property)
+{
+    if (!v.isMatrix() || v.matrix().numel() != 4)
+        throw Error("The " + std::string(property) + " property takes [x y width height]; found " + v.describe());
+    const Matrix& m = v.matrix();
+    return {m[0], m[1], m[2], m[3]};
+}
+
 Value GraphicsModel::get(Handle h, std::string_view property) const
 {
     const GraphicsObject& obj = object(h);
@@ -581,13 +643,13 @@ Value GraphicsModel::get(Handle h, std::string_view property) const
 
 void GraphicsModel::set(Handle h, std::string_view property, const Value& value)
 {
-    GraphicsObject& obj = object(h);
+    GraphicsObject& obj = mutableObject(h);
     const PropertyRow& row = requireRow(obj, property);
     if (!row.set)
-        throw Error("The " + std::string(row.name) + " property of a " + std::string(typeName(obj.type)) +
-                    " object cannot be set");
+        throw Error("The " + std::string(propertyName(row.property)) + " property of a " +
+                    std::string(typeName(obj.type)) + " object cannot be set");
     if (row.set(*this, obj, value))
-        notifyChanged(obj, row.name);
+        notifyChanged(obj, row.property);
 }
 
 }  // namespace vezedo::platform

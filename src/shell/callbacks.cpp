@@ -13,9 +13,26 @@ Program::Program(platform::Runtime& rt) : m_rt(rt), m_controller(std::make_uniqu
     defineIoFunctions(m_registry, m_rt);
     defineShapeFunctions(m_registry, m_rt);
     m_registry.define("vezedosw", [this](Inputs inputs, int) -> Outputs {
-        m_controller->vezedosw(inputs);
+        runNamedAction(inputs);
         return {};
     });
+}
+
+void Program::runNamedAction(Inputs inputs)
+{
+    if (inputs.empty() || !inputs[0].isString()) {
+        m_controller->vezedosw(inputs);  // no action named: the controller answers that itself
+        return;
+    }
+    const std::string action = inputs[0].string();
+    m_actionObservers.notify({ActionPhase::Started, action});
+    try {
+        m_controller->vezedosw(inputs);
+    } catch (...) {
+        m_actionObservers.notify({ActionPhase::Finished, action});
+        throw;
+    }
+    m_actionObservers.notify({ActionPhase::Finished, action});
 }
 
 Handle Program::start()

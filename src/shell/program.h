@@ -1,14 +1,25 @@
 #pragma once
 
 #include <memory>
+#include <string_view>
 
 #include "controller/controller.h"
 #include "platform/runtime.h"
+#include "platform/subscription.h"
 #include "shell/registry.h"
 
 namespace vezedo::shell {
 
 using platform::Handle;
+
+// An action of the main window (LoadFile1, AddLine, ...) run through the registry, as a
+// control's press or runAction does. Observers hear it start and finish; Finished comes also
+// when the action failed.
+enum class ActionPhase { Started, Finished };
+struct ActionEvent {
+    ActionPhase phase;
+    std::string_view action;
+};
 
 // The headless program: the runtime it works on and the registry of its functions. The GUI,
 // the tools and the tests all drive it through this class.
@@ -32,10 +43,19 @@ public:
     // to the console.
     void runAction(const std::string& action);
 
+    // Tells the observer of every action run from now on, until the subscription ends.
+    platform::Subscription onAction(std::function<void(const ActionEvent&)> observer)
+    {
+        return m_actionObservers.subscribe(std::move(observer));
+    }
+
 private:
+    void runNamedAction(Inputs inputs);
+
     platform::Runtime& m_rt;
     Registry m_registry;
     std::unique_ptr<controller::Controller> m_controller;
+    platform::ObserverList<ActionEvent> m_actionObservers;
 };
 
 // The rows of the GUI support functions (openfig, guihandles, guidata, movegui,

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "platform/error.h"
 #include "platform/scene.h"
 #include "qt/plotcanvas.h"
 
@@ -51,16 +52,26 @@ int countNear(const QImage& image, platform::PixelPoint p, QRect offsets, bool (
 
 }  // namespace
 
-TEST(PlotCanvas, DrawsBlueStarsAtTheProjectedLandmarksRedLabelsAndADottedLineThatTurnWithTheCamera)
+TEST(PlotCanvas, DrawsABlueStarAtEveryProjectedLandmark)
 {
     KnownShape s;
-    qt::PlotCanvas canvas(s.model, s.axes);
-    const QImage image = canvas.renderImage(QSize(500, 400));
+    const QImage image = qt::PlotCanvas(s.model, s.axes).renderImage(QSize(500, 400));
     for (std::size_t i = 0; i < s.landmarks.size(); ++i)
         EXPECT_GE(countNear(image, s.pixel(i), QRect(-3, -3, 7, 7), isBlue), 8) << "no star at landmark " << i + 1;
     EXPECT_EQ(image.pixel(3, 3), qRgb(255, 255, 255));  // far from every landmark
-    EXPECT_GE(countNear(image, s.pixel(1), QRect(1, -8, 14, 17), isRed), 5) << "no red label beside landmark 2";
+}
 
+TEST(PlotCanvas, DrawsARedLabelBesideItsLandmark)
+{
+    KnownShape s;
+    const QImage image = qt::PlotCanvas(s.model, s.axes).renderImage(QSize(500, 400));
+    EXPECT_GE(countNear(image, s.pixel(1), QRect(1, -8, 14, 17), isRed), 5) << "no red label beside landmark 2";
+}
+
+TEST(PlotCanvas, DrawsADottedLineWithGaps)
+{
+    KnownShape s;
+    const QImage image = qt::PlotCanvas(s.model, s.axes).renderImage(QSize(500, 400));
     const platform::PixelPoint a = s.pixel(0), b = s.pixel(2);
     int switches = 0;
     bool last = false;
@@ -74,37 +85,86 @@ TEST(PlotCanvas, DrawsBlueStarsAtTheProjectedLandmarksRedLabelsAndADottedLineTha
         last = dark;
     }
     EXPECT_GE(switches, 10) << "the line looks solid";
+}
 
-    // Turning the camera moves the projected landmarks and the picture; resetting the view undoes it.
+TEST(PlotCanvas, TurningTheCameraMovesTheProjectedLandmarksAndThePicture)
+{
+    KnownShape s;
+    qt::PlotCanvas canvas(s.model, s.axes);
+    const QImage image = canvas.renderImage(QSize(500, 400));
     const auto before = s.pixel(1);
     platform::Camera camera;
     camera.azimuth += 40;
     s.model.setCamera(s.axes, camera);
     const auto after = s.pixel(1);
     EXPECT_GT(std::hypot(after.x - before.x, after.y - before.y), 5.0);
-    const QImage rotated = canvas.renderImage(QSize(500, 400));
-    EXPECT_NE(rotated, image);
+    EXPECT_NE(canvas.renderImage(QSize(500, 400)), image);
+}
+
+TEST(PlotCanvas, ResetViewRestoresTheDefaultCameraAndPicture)
+{
+    KnownShape s;
+    qt::PlotCanvas canvas(s.model, s.axes);
+    const QImage image = canvas.renderImage(QSize(500, 400));
+    platform::Camera camera;
+    camera.azimuth += 40;
+    camera.zoom = 2;
+    s.model.setCamera(s.axes, camera);
     canvas.resetView();
     EXPECT_EQ(s.model.object(s.axes).as<platform::AxesData>().camera, platform::Camera{});
     EXPECT_EQ(canvas.renderImage(QSize(500, 400)), image);
 }
 
-TEST(PlotCanvas, SavesValidPngSvgAndPdfFiles)
+struct SavedFormat {
+    const char* name;
+    const char* file;
+    bool (*valid)(const QString& path);
+};
+
+class PlotCanvasSaves : public testing::TestWithParam<SavedFormat> {};
+
+TEST_P(PlotCanvasSaves, AValidFileOfTheTypeItsExtensionNames)
 {
     KnownShape s;
     qt::PlotCanvas canvas(s.model, s.axes);
     canvas.resize(400, 300);
     QTemporaryDir dir;
-    QString error;
-    for (const char* name : {"plot.png", "plot.svg", "plot.pdf"})
-        ASSERT_TRUE(canvas.saveFigure(dir.filePath(name), &error)) << name << ": " << error.toStdString();
-    EXPECT_EQ(QImage(dir.filePath("plot.png")).size(), QSize(400, 300));
-    EXPECT_TRUE(QSvgRenderer(dir.filePath("plot.svg")).isValid());
-    QFile pdf(dir.filePath("plot.pdf"));
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(pdf.read(5) == "%PDF-");
+    const QString path = dir.filePath(GetParam().file);
+    ASSERT_NO_THROW(canvas.saveFigure(path));
+    EXPECT_TRUE(GetParam().valid(path));
+}
 
-    EXPECT_FALSE(canvas.saveFigure(dir.filePath("plot.bmpx"), &error));
-    EXPECT_NE(error.indexOf("bmpx"), -1);
-    EXPECT_FALSE(canvas.saveFigure("/nonexistent/folder/plot.png", &error));
+INSTANTIATE_TEST_SUITE_P(
+    Formats, PlotCanvasSaves,
+    testing::Values(SavedFormat{"Png", "plot.png",
+                                [](const QString& path) { return QImage(path).size() == QSize(400, 300); }},
+                    SavedFormat{"Svg", "plot.svg", [](const QString& path) { return QSvgRenderer(path).isValid(); }},
+                    SavedFormat{"Pdf", "plot.pdf",
+                                [](const QString& path) {
+                                    QFile pdf(path);
+                                    return pdf.open(QIODevice::ReadOnly) && pdf.read(5) == "%PDF-";
+                                }}),
+    [](const testing::TestParamInfo<SavedFormat>& row) { return std::string(row.param.name); });
+
+TEST(PlotCanvas, SavingRefusesWhatCannotBeWrittenSayingWhy)
+{
+    KnownShape s;
+    qt::PlotCanvas canvas(s.model, s.axes);
+    QTemporaryDir dir;
+    const struct {
+        const char* name;
+        QString path;
+        std::string reason;
+    } cases[] = {
+        {"unknown type", dir.filePath("plot.bmpx"), "unknown file type \"bmpx\": use .png, .svg or .pdf"},
+        {"missing folder", "/nonexistent/folder/plot.png", "the PNG file could not be written"},
+    };
+    for (const auto& c : cases) {
+        try {
+            canvas.saveFigure(c.path);
+            ADD_FAILURE() << c.name << ": saved";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.what(), c.reason) << c.name;
+        }
+    }
 }
