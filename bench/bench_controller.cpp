@@ -89,7 +89,7 @@ void BM_LoadFile1(benchmark::State& state)
         h.open("big.tps");
         state.ResumeTiming();
         h.program.runAction("LoadFile1");
-        benchmark::DoNotOptimize(h.program.controller().state().mean1.data());
+        benchmark::DoNotOptimize(h.program.controller().session().specimens.mean.data());
     }
 }
 BENCHMARK(BM_LoadFile1)->Unit(benchmark::kMillisecond)->Iterations(3);

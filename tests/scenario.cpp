@@ -12,13 +12,13 @@ namespace {
 
 platform::Point3 landmark(Scenario& s, std::size_t i)
 {
-    const platform::Matrix& r = s.state().reference;
+    const platform::Matrix& r = s.state().specimens.reference;
     return {r(i - 1, 0), r(i - 1, 1), r(i - 1, 2)};
 }
 
 std::string where(Scenario& s, const std::vector<platform::Point3>& at)
 {
-    const std::size_t p = s.state().reference.rows();
+    const std::size_t p = s.state().specimens.reference.rows();
     for (std::size_t a = 1; a <= p; ++a) {
         const auto u = landmark(s, a);
         if (at == std::vector<platform::Point3>{{u[0] + 0.02, u[1] + 0.02, u[2] + 0.02}})
@@ -59,7 +59,7 @@ Strings drawing(Scenario& s)
     using platform::LineStyle, platform::Marker;
     Strings out;
     std::vector<platform::Point3> shape;
-    for (std::size_t i = 1; i <= s.state().reference.rows(); ++i)
+    for (std::size_t i = 1; i <= s.state().specimens.reference.rows(); ++i)
         shape.push_back(landmark(s, i));
     for (platform::Handle h : s.drawn(platform::ObjectType::Line)) {
         const auto& d = s.g().object(h).as<platform::LineData>();

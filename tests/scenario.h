@@ -10,6 +10,7 @@
 #include "harness.h"
 #include "platform/error.h"
 #include "platform/scene.h"
+#include "session/session.h"
 
 namespace vezedo::test {
 
@@ -29,7 +30,10 @@ struct Scenario {
     }
 
     platform::GraphicsModel& g() { return h.rt.graphics; }
-    controller::ControllerState& state() { return h.program.controller().state(); }
+    session::Session& state() { return h.program.controller().session(); }
+    // The protocol and the wireframe as rows: stored number, first and second landmark.
+    platform::Matrix proto() { return state().protocol.rows(); }
+    platform::Matrix wirelist() { return state().wireframe.rows(); }
 
     // Runs an action as its button does: errors go to the console.
     void press(const std::string& action)

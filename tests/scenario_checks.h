@@ -12,7 +12,7 @@
 
 namespace vezedo::test {
 
-using Blocks = std::vector<std::vector<double>>;
+using Blocks = std::vector<session::BlockStructure::Lines>;
 
 // The protocol of the block scenarios: 13 lines over 8 landmarks.
 inline const Pairs kChain{{1, 2}, {2, 3}, {3, 4}, {4, 5}, {5, 6}, {6, 7}, {7, 8},
@@ -107,13 +107,7 @@ inline std::string pressed(Scenario& s, const std::string& action)
 
 // What an action that is refused or cancelled must leave as it was.
 struct Snapshot {
-    platform::Matrix proto, wirelist, reference;
-    std::string protoname;
-    std::optional<platform::Handle> lineh, fighand1, mf;
-    platform::LandmarkSet data1;
-    std::vector<double> data1cs;
-    Blocks block;
-    std::optional<double> nblocks;
+    session::Session session;
     Strings boxes, shown;
     std::vector<platform::Handle> figures;
     bool operator==(const Snapshot&) const = default;
@@ -122,8 +116,7 @@ struct Snapshot {
 inline Snapshot snapshot(Scenario& s)
 {
     const auto& st = s.state();
-    Snapshot out{st.proto, st.wirelist, st.reference, st.protoname, st.lineh, st.fighand1, st.mf,
-                 st.data1, st.data1cs,  st.block,     st.nblocks,   {},       {},          s.g().figures()};
+    Snapshot out{st, {}, {}, s.g().figures()};
     for (const char* tag : {"FileBox1", "WireBox", "ProtoPointBox", "BlockBox", "CurrentBlockBox", "MaxBlockBox"})
         out.boxes.push_back(s.box(tag));
     if (st.fighand1 && s.g().isValid(*st.fighand1))

@@ -38,13 +38,13 @@ TEST(SaveMatrix, WritesTheHeaderAndOneLinePerCountedBlock)
 {
     Scenario s;
     setUpBlocks(s);
-    defineBlocks(s, {"3 5 9", "2", ""});
+    defineBlocks(s, {"3 5 6", "2", ""});
     enterBlock(s, "5", "4");  // an entry beyond the count is not written
     s.h.console.take();
     const Snapshot before = snapshot(s);
     fs::create_directory(s.dir.path() / "out");
     s.file("out/blocks.txt", "an older, longer file that must go away completely\n");
-    EXPECT_EQ(save(s, "out/blocks.txt"), "arm.txt \n 3  5  9 \n 2 \n\n");
+    EXPECT_EQ(save(s, "out/blocks.txt"), "arm.txt \n 3  5  6 \n 2 \n\n");
     const auto& request = s.h.dialogs.requests().back();
     EXPECT_TRUE(request.kind == platform::FileDialogKind::Save && request.filter == "*.txt");
     EXPECT_EQ(request.title, "Enter Name for Block Structure File");
@@ -70,9 +70,9 @@ TEST(LoadBlock, ReadsOneBlockPerLineSetsTheControlsAndShowsTheStructure)
     s.h.console.take();
     fs::create_directory(s.dir.path() / "in");
     load(s, "in/b.txt", "other.txt \n 3  5  2 \n 2 \n\n");  // the header need not name the protocol
-    EXPECT_EQ(s.state().block, (Blocks{{3, 5, 2}, {2}, {}, {6}}));
-    EXPECT_EQ(s.state().nblocks, 3.0);
-    EXPECT_EQ(s.state().lineh, controller::kNoLine);
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{3, 5, 2}, {2}, {}, {6}}));
+    EXPECT_EQ(s.state().blocks.count(), 3.0);
+    EXPECT_EQ(s.state().lineh, std::nullopt);
     EXPECT_TRUE(platform::parseNumericText(s.box("BlockBox")) == Matrix::rowVector({3, 5, 2})) << s.box("BlockBox");
     EXPECT_EQ(s.box("CurrentBlockBox"), " 1 ");
     EXPECT_EQ(s.box("MaxBlockBox"), "3");
@@ -120,26 +120,27 @@ TEST(BlockFile, RoundTripKeepsEmptyBlocksDuplicatesAndZeros)
     defineBlocks(s, {"1", "1", "1", "1", "1", "1"});
     s.answer("first.txt");
     s.press("LoadBlock");
-    EXPECT_EQ(s.state().nblocks, 4.0);
+    EXPECT_EQ(s.state().blocks.count(), 4.0);
     EXPECT_EQ(s.box("MaxBlockBox"), "4");
-    EXPECT_EQ(s.state().block, (Blocks{{3, 5, 3}, {}, {6}, {}, {1}, {1}}));
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{3, 5, 3}, {}, {6}, {}, {1}, {1}}));
     EXPECT_EQ(save(s, "second.txt"), first);
-    // Zeros stay as written and a line without a number list is an empty block; the
-    // structure is drawn up to the zero, which names its block.
-    load(s, "z.txt", "arm.txt \n 4  0  2 \nabc\n1,2\n\n 6");
-    EXPECT_EQ(s.state().block, (Blocks{{4, 0, 2}, {}, {1, 2}, {}, {6}, {1}}));
+    // Zeros stay as written and an empty line is an empty block; the structure is drawn up
+    // to the zero, which names its block.
+    load(s, "z.txt", "arm.txt \n 4  0  2 \n\n1,2\n\n 6");
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{4, 0, 2}, {}, {1, 2}, {}, {6}, {1}}));
     EXPECT_EQ(s.box("MaxBlockBox"), "5");
     EXPECT_EQ(drawing(s), blockStructure(6, {{"r", {4}}}));
     EXPECT_TRUE(containsEach(s.h.console.text(), "Block 1|line 0")) << s.h.console.text();
     EXPECT_EQ(save(s, "z-again.txt"), "arm.txt \n 4  0  2 \n\n 1  2 \n\n 6 \n");
-    // A header alone holds no block.
+    // A header alone holds no block: refused, nothing changes.
+    const Snapshot loaded = snapshot(s);
     for (const std::string header : {"arm.txt \n", "arm.txt", ""}) {
         SCOPED_TRACE("file \"" + header + "\"");
         load(s, "head.txt", header);
-        EXPECT_EQ(s.state().nblocks, 0.0);
-        EXPECT_TRUE(s.box("MaxBlockBox") == "0" && s.box("CurrentBlockBox") == " 1 ");
-        EXPECT_EQ(drawing(s), blockStructure(6, {}));
-        EXPECT_EQ(save(s, "head-again.txt"), "arm.txt \n");
+        ASSERT_EQ(s.h.messages.texts().size(), 1u);
+        EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "head.txt|no blocks")) << s.h.messages.texts()[0];
+        s.h.messages.clear();
+        EXPECT_TRUE(snapshot(s) == loaded);
     }
 }
 
@@ -163,7 +164,7 @@ TEST(BlockFile, WholeSessionComesBackWithTheSameStructureAndDrawing)
     s.press("BlockEnter");
     s.press("ShowBlockStructure");
     const Blocks blocks{{1, 2, 3}, {4, 6}, {5, 6}};
-    ASSERT_EQ(s.state().block, blocks);
+    ASSERT_EQ(s.state().blocks.blocks(), blocks);
     const Strings shown = drawing(s);
     EXPECT_EQ(shown, blockStructure(6, {{"r", {1, 2, 3}}, {"g", {4, 6}}, {"b", {5, 6}}}));
     save(s, "session.txt");
@@ -172,8 +173,8 @@ TEST(BlockFile, WholeSessionComesBackWithTheSameStructureAndDrawing)
     s.press("LoadProto");
     s.answer("session.txt");
     s.press("LoadBlock");
-    EXPECT_EQ(s.state().block, blocks);
-    EXPECT_EQ(s.state().nblocks, 3.0);
+    EXPECT_EQ(s.state().blocks.blocks(), blocks);
+    EXPECT_EQ(s.state().blocks.count(), 3.0);
     EXPECT_EQ(drawing(s), shown);
     EXPECT_TRUE(s.h.messages.shown().empty());
 }

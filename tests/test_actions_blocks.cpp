@@ -29,14 +29,14 @@ TEST(SetBlocks, CreatesEmptyBlocksSwitchesTheButtonsAndDrawsOverThePlot)
         s.type("MaxBlockBox", typed);
         EXPECT_TRUE(containsEach(pressed(s, "SetBlocks"), "MaxBlockBox|" + typed)) << typed;
         EXPECT_TRUE(enable(s, "SetBlocks") == "off" && enable(s, "LoadProtoButton") == "on");
-        EXPECT_TRUE(s.state().block.empty());
-        EXPECT_EQ(s.state().nblocks, typed.empty() ? std::nullopt : std::optional(std::stod(typed)));
+        EXPECT_TRUE(s.state().blocks.blocks().empty());
+        EXPECT_EQ(s.state().blocks.count(), std::nullopt);  // a refused count is not kept
         EXPECT_EQ(drawing(s), before);
     }
     s.type("MaxBlockBox", "3");
     EXPECT_EQ(pressed(s, "SetBlocks"), nhTrace(s, "LoadProtoButton"));
-    EXPECT_EQ(s.state().block, Blocks(3));
-    EXPECT_EQ(s.state().nblocks, 3.0);
+    EXPECT_EQ(s.state().blocks.blocks(), Blocks(3));
+    EXPECT_EQ(s.state().blocks.count(), 3u);
     // Nothing is cleared: the protocol is drawn once more over what was shown.
     EXPECT_EQ(drawing(s), Strings{"b*"} + kLines + kLines + kLines + marks(8) + kRed + kRed);
     EXPECT_EQ(s.g().currentFigure(), s.state().mf);
@@ -45,8 +45,8 @@ TEST(SetBlocks, CreatesEmptyBlocksSwitchesTheButtonsAndDrawsOverThePlot)
     enterBlock(s, "3", "5");
     s.type("MaxBlockBox", "2");
     s.press("SetBlocks");
-    EXPECT_EQ(s.state().nblocks, 2.0);
-    EXPECT_EQ(s.state().block, (Blocks{{}, {}, {5}}));
+    EXPECT_EQ(s.state().blocks.count(), 2u);
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{}, {}, {5}}));
 }
 
 TEST(AddBlocks, CountsFromTheBoxAndAddsOneEmptyBlockWithoutDrawing)
@@ -57,24 +57,24 @@ TEST(AddBlocks, CountsFromTheBoxAndAddsOneEmptyBlockWithoutDrawing)
     const Strings before = drawing(s);
     s.press("AddBlocks");
     EXPECT_EQ(s.box("MaxBlockBox"), "4");
-    EXPECT_EQ(s.state().nblocks, 4.0);
-    EXPECT_EQ(s.state().block, (Blocks{{2, 3}, {}, {}, {}}));
+    EXPECT_EQ(s.state().blocks.count(), 4u);
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{2, 3}, {}, {}, {}}));
     s.type("MaxBlockBox", "7");  // the box, not the stored count, is the base
     s.press("AddBlocks");
     EXPECT_EQ(s.box("MaxBlockBox"), "8");
-    EXPECT_EQ(s.state().block, (Blocks{{2, 3}, {}, {}, {}, {}, {}, {}, {}}));
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{2, 3}, {}, {}, {}, {}, {}, {}, {}}));
     EXPECT_EQ(drawing(s), before);
-    // A count that is no whole number from 1 up is kept, plus one, and stops at storing.
-    for (const auto& [typed, result] : {std::pair{"-3", -2.0}, std::pair{"2.5", 3.5}}) {
+    // A count that plus one is no whole number from 1 to 10000 is refused and changes nothing.
+    for (const std::string typed : {"-3", "2.5", "1e308", "Inf", "1e9", "10000"}) {
         s.type("MaxBlockBox", typed);
-        EXPECT_TRUE(containsEach(pressed(s, "AddBlocks"), "MaxBlockBox")) << typed;
-        EXPECT_EQ(s.state().nblocks, result);
-        EXPECT_TRUE(platform::parseNumericText(s.box("MaxBlockBox")) == Matrix::rowVector({result}));
-        EXPECT_EQ(s.state().block.size(), 8u);
+        EXPECT_TRUE(containsEach(pressed(s, "AddBlocks"), "MaxBlockBox|" + typed)) << typed;
+        EXPECT_EQ(s.state().blocks.count(), 8u) << typed;
+        EXPECT_EQ(s.box("MaxBlockBox"), typed);
+        EXPECT_EQ(s.state().blocks.blocks().size(), 8u);
     }
     Scenario fresh;  // not tied to block work
     fresh.press("AddBlocks");
-    EXPECT_EQ(fresh.state().block, Blocks(2));
+    EXPECT_EQ(fresh.state().blocks.blocks(), Blocks(2));
     EXPECT_EQ(fresh.h.console.text(), "");
 }
 
@@ -103,7 +103,7 @@ TEST(ShowAllBlock, StoresTheBoxListAndDrawsItGreenOverTheProtocol)
         return pressed(s, "ShowAllBlock");
     };
     EXPECT_EQ(show("2", "3 0 5 3"), "");
-    EXPECT_EQ(s.state().block, (Blocks{{}, {3, 5, 3}, {}}));
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{}, {3, 5, 3}, {}}));
     EXPECT_EQ(drawing(s),
               kLines + Strings{"ro"} + styled("g 1.5", kChain, {3, 5, 3}) + kRed + labelled("g", kChain, {3, 5, 3}));
     EXPECT_EQ(s.g().currentFigure(), s.state().mf);
@@ -111,16 +111,21 @@ TEST(ShowAllBlock, StoresTheBoxListAndDrawsItGreenOverTheProtocol)
     show("2", "");
     EXPECT_EQ(drawing(s), kLines + Strings{"ro"} + kRed);
     show("5", "4");
-    EXPECT_EQ(s.state().block, (Blocks{{}, {}, {}, {}, {4}}));
-    EXPECT_EQ(s.state().nblocks, 3.0);
-    // A line outside the protocol stops the drawing there; a bad block number stops at once.
-    EXPECT_TRUE(containsEach(show("2", "2 9 4"), "Block 2|line 9|1 to 6"));
-    EXPECT_EQ(s.state().block[1], (std::vector<double>{2, 9, 4}));
-    EXPECT_EQ(drawing(s), kLines + Strings{"ro"} + styled("g 1.5", kChain, {2}) + kRed + labelled("g", kChain, {2}));
-    const Blocks kept = s.state().block;
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{}, {}, {}, {}, {4}}));
+    EXPECT_EQ(s.state().blocks.count(), 3u);
+    // A list naming a line the protocol lacks is refused in a message box: nothing is
+    // stored or drawn. A bad block number stops at once.
+    const Blocks before = s.state().blocks.blocks();
+    const Strings drawn = drawing(s);
+    EXPECT_EQ(show("2", "2 9 4"), "");
+    ASSERT_EQ(s.h.messages.texts().size(), 1u);
+    EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "Block 2|line 9|1 to 6")) << s.h.messages.texts()[0];
+    s.h.messages.clear();
+    EXPECT_TRUE(s.state().blocks.blocks() == before && drawing(s) == drawn);
+    const Blocks kept = s.state().blocks.blocks();
     const Strings shown = drawing(s);
     EXPECT_TRUE(containsEach(show("0", "1"), "block 0|CurrentBlockBox"));
-    EXPECT_TRUE(s.state().block == kept && drawing(s) == shown);
+    EXPECT_TRUE(s.state().blocks.blocks() == kept && drawing(s) == shown);
 }
 
 // The redrawing actions clear the plot, the highlight with it, and forget it.
@@ -133,12 +138,12 @@ TEST(BlockRedraw, NoHighlightSurvivesARedrawingAction)
         typeEnds(s, "1", "8");
         s.press("ShowLine");
         s.press(action);
-        EXPECT_EQ(s.state().lineh, controller::kNoLine) << action;
+        EXPECT_EQ(s.state().lineh, std::nullopt) << action;
         EXPECT_EQ(pressed(s, "ShowLine").find("rror"), std::string::npos) << action;
     }
 }
 
-TEST(ShowBlockStructure, DrawsEachCountedBlockInItsStyleUpToALineOutsideTheProtocol)
+TEST(ShowBlockStructure, DrawsEachCountedBlockInItsStyle)
 {
     Scenario s;
     setUpBlocks(s, 13);
@@ -152,9 +157,11 @@ TEST(ShowBlockStructure, DrawsEachCountedBlockInItsStyleUpToALineOutsideTheProto
     s.h.console.take();
     s.press("ShowBlockStructure");  // block 2 is empty; a shared line is drawn for each block
     EXPECT_EQ(drawing(s), blockStructure(13, {{"r", {1}}, {"b", {2, 1}}}));
-    enterBlock(s, "2", "3 40 1");
-    EXPECT_TRUE(containsEach(pressed(s, "ShowBlockStructure"), "Block 2|line 40|1 to 13"));
-    EXPECT_EQ(drawing(s), blockStructure(13, {{"r", {1}}, {"g", {3}}}));
+    enterBlock(s, "2", "3 40 1");  // refused: the protocol has no line 40
+    EXPECT_EQ(s.h.messages.texts().size(), 1u);
+    s.h.messages.clear();
+    EXPECT_EQ(pressed(s, "ShowBlockStructure"), "");
+    EXPECT_EQ(drawing(s), blockStructure(13, {{"r", {1}}, {"b", {2, 1}}}));
 
     // Thirteen blocks: six colours solid, then dotted, then the thirteenth like the first.
     s.type("MaxBlockBox", "13");
@@ -185,7 +192,7 @@ TEST(BlockUpDown, StoreTheBoxAndShowTheNeighbourWithinTheCountedBlocks)
     s.type("BlockBox", "5 5");
     EXPECT_EQ(pressed(s, "BlockUp"),
               nhTrace(s, "CurrentBlockBox") + platform::displayValue("blist", Value(Matrix::rowVector({5, 5}))));
-    EXPECT_EQ(s.state().block, (Blocks{{5, 5}, {3, 4, 6}, {}}));
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{5, 5}, {3, 4, 6}, {}}));
     EXPECT_EQ(s.box("CurrentBlockBox"), "2");
     EXPECT_TRUE(platform::parseNumericText(s.box("BlockBox")) == Matrix::rowVector({3, 4, 6})) << s.box("BlockBox");
     EXPECT_EQ(drawing(s), shown);
@@ -194,7 +201,7 @@ TEST(BlockUpDown, StoreTheBoxAndShowTheNeighbourWithinTheCountedBlocks)
     s.type("BlockBox", "6 1");
     EXPECT_EQ(pressed(s, "BlockDown"), nhTrace(s, "CurrentBlockBox"));
     const Blocks blocks{{5, 5}, {3, 4, 6}, {6, 1}};
-    EXPECT_EQ(s.state().block, blocks);
+    EXPECT_EQ(s.state().blocks.blocks(), blocks);
     EXPECT_TRUE(platform::parseNumericText(s.box("BlockBox")) == Matrix::rowVector({3, 4, 6})) << s.box("BlockBox");
     // Up at the last block or beyond, down at the first, or either without a number: nothing.
     for (const auto& [action, current] : std::vector<std::pair<std::string, std::string>>{
@@ -202,45 +209,59 @@ TEST(BlockUpDown, StoreTheBoxAndShowTheNeighbourWithinTheCountedBlocks)
         s.type("CurrentBlockBox", current);
         s.type("BlockBox", "2 2");
         EXPECT_EQ(pressed(s, action), nhTrace(s, "CurrentBlockBox")) << action << " " << current;
-        EXPECT_EQ(s.state().block, blocks);
+        EXPECT_EQ(s.state().blocks.blocks(), blocks);
         EXPECT_TRUE(s.box("CurrentBlockBox") == current && s.box("BlockBox") == "2 2");
     }
     s.type("CurrentBlockBox", "5");  // down from beyond the list: the block left is made to exist
     s.press("BlockDown");
-    EXPECT_EQ(s.state().block, (Blocks{{5, 5}, {3, 4, 6}, {6, 1}, {}, {2, 2}}));
-    EXPECT_EQ(s.state().nblocks, 3.0);
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{5, 5}, {3, 4, 6}, {6, 1}, {}, {2, 2}}));
+    EXPECT_EQ(s.state().blocks.count(), 3u);
     EXPECT_TRUE(s.box("CurrentBlockBox") == "4" && s.box("BlockBox") == "");
     Scenario none;  // no block structure at all
     none.press("BlockUp");
-    EXPECT_TRUE(none.state().block.empty());
+    EXPECT_TRUE(none.state().blocks.blocks().empty());
     EXPECT_EQ(none.box("CurrentBlockBox"), "1");
 }
 
-TEST(BlockEnter, StoresTheListWithoutZerosRowByRowIntoTheCurrentBlock)
+TEST(BlockEnter, StoresTheListWithoutZerosInTextOrderIntoTheCurrentBlock)
 {
     Scenario s;
     setUpBlocks(s, 6, 3);
     const Strings shown = drawing(s);
-    enterBlock(s, "2", "4 0 7\n0 9 0");
-    EXPECT_EQ(s.state().block, (Blocks{{}, {4, 7, 9}, {}}));
+    enterBlock(s, "2", "4 0 5\n0 6 0");
+    EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{}, {4, 5, 6}, {}}));
     EXPECT_EQ(s.h.console.text(), nhTrace(s, "CurrentBlockBox"));
     EXPECT_TRUE(s.box("CurrentBlockBox") == "2" && s.box("MaxBlockBox") == "3");
     EXPECT_EQ(drawing(s), shown);
-    const std::vector<std::pair<std::string, std::vector<double>>> cases{
-        {"1,2;3,0", {1, 2, 3}}, {"2 2 1", {2, 2, 1}}, {"0 0", {}}, {"1 x", {}}, {"5 6; 7", {}}};
+    const std::vector<std::pair<std::string, session::BlockStructure::Lines>> cases{
+        {"1,2, 3,0", {1, 2, 3}}, {"2 2 1", {2, 2, 1}}, {"1 2 3\n4 5", {1, 2, 3, 4, 5}}, {"0 0", {}}, {"6,\r\n", {6}}};
     for (const auto& [text, list] : cases) {
         enterBlock(s, "1", text);
-        EXPECT_EQ(s.state().block[0], list) << "box \"" << text << "\"";
+        EXPECT_EQ(s.state().blocks.blocks()[0], list) << "box \"" << text << "\"";
     }
     enterBlock(s, "6", "3");  // beyond the count: the list grows, the count stays
-    const Blocks blocks{{}, {4, 7, 9}, {}, {}, {}, {3}};
-    EXPECT_EQ(s.state().block, blocks);
-    EXPECT_EQ(s.state().nblocks, 3.0);
+    const Blocks blocks{{6}, {4, 5, 6}, {}, {}, {}, {3}};
+    EXPECT_EQ(s.state().blocks.blocks(), blocks);
+    EXPECT_EQ(s.state().blocks.count(), 3u);
+    // A list holding anything but protocol line numbers is refused in a message box naming
+    // the item; the stored block stays.
+    for (const auto& [text, item] : std::vector<std::pair<std::string, std::string>>{{"1 x 3", "\"x\""},
+                                                                                     {"5 6; 7", "\"6;\""},
+                                                                                     {"-4 2", "\"-4\""},
+                                                                                     {"1.5", "\"1.5\""},
+                                                                                     {"2 99", "line 99"},
+                                                                                     {"1 2 7", "line 7"}}) {
+        enterBlock(s, "6", text);
+        ASSERT_EQ(s.h.messages.texts().size(), 1u) << text;
+        EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "Block 6|" + item)) << s.h.messages.texts()[0];
+        s.h.messages.clear();
+        EXPECT_EQ(s.state().blocks.blocks(), blocks) << text;
+    }
     // A block number that is no whole number from 1 up stops the action, naming the box.
     for (const std::string current : {"0", "-1", "2.5", "", "x"}) {
         enterBlock(s, current, "3");
         EXPECT_TRUE(containsEach(s.h.console.take(), "CurrentBlockBox|" + current)) << current;
-        EXPECT_EQ(s.state().block, blocks);
+        EXPECT_EQ(s.state().blocks.blocks(), blocks);
     }
 }
 
@@ -256,7 +277,7 @@ TEST(AddLinetoBlock, AppendsTheTargetTextAfterOneBlankWithoutStoring)
     s.type("TargetLineBox", "x");  // not checked
     s.press("AddLinetoBlock");
     EXPECT_EQ(s.box("BlockBox"), " x");
-    EXPECT_EQ(s.state().block, Blocks(2));
+    EXPECT_EQ(s.state().blocks.blocks(), Blocks(2));
 }
 
 TEST(ClearTarget, EmptiesProtocolAndBlocksAndResetsTheBlockControlsTwiceLikeOnce)
@@ -269,9 +290,9 @@ TEST(ClearTarget, EmptiesProtocolAndBlocksAndResetsTheBlockControlsTwiceLikeOnce
     s.press("ShowLine");
     s.h.console.take();
     Snapshot kept = snapshot(s);
-    kept.proto = {};
-    kept.block = {};
-    kept.nblocks.reset();
+    kept.session.protocol = {};
+    kept.session.blocks.clear();
+    kept.boxes[2] = "0";                  // ProtoPointBox: the protocol has no lines
     kept.boxes[3] = kept.boxes[5] = " ";  // BlockBox and MaxBlockBox
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
@@ -284,5 +305,5 @@ TEST(ClearTarget, EmptiesProtocolAndBlocksAndResetsTheBlockControlsTwiceLikeOnce
     }
     s.type("MaxBlockBox", "2");  // block work can start again
     s.press("SetBlocks");
-    EXPECT_EQ(s.state().block, Blocks(2));
+    EXPECT_EQ(s.state().blocks.blocks(), Blocks(2));
 }

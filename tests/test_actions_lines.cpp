@@ -118,20 +118,20 @@ TEST(DeleteLine, RemovesTheRowAndRedrawsThroughShowProto)
     s.press("ShowLine2");
     s.type("ActivePointBox", "2");
     s.press("DeleteLine");
-    EXPECT_EQ(s.state().proto, Matrix::fromRows({{1, 3, 7}, {3, 9, 2}}));
-    EXPECT_EQ(s.state().wirelist, s.state().proto);
+    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 3, 7}, {3, 9, 2}}));
+    EXPECT_EQ(s.wirelist(), s.proto());
     EXPECT_EQ(s.box("ProtoPointBox"), "2");
-    EXPECT_EQ(s.state().lineh, controller::kNoLine);
+    EXPECT_EQ(s.state().lineh, std::nullopt);
     // Wireframe and overlay without the row, the labels numbering rows, not the stored 1 and 3.
     const Pairs kept{{3, 7}, {9, 2}};
     EXPECT_EQ(drawing(s),
               Strings{"b*"} + styled("k 0.5", kept) + styled("k 0.5", kept) + marks(10) + labelled("r", kept));
     s.press("DeleteLine");  // the last row
-    EXPECT_EQ(s.state().proto, Matrix::rowVector({1, 3, 7}));
+    EXPECT_EQ(s.proto(), Matrix::rowVector({1, 3, 7}));
     EXPECT_EQ(s.box("ProtoPointBox"), "1");
     s.type("ActivePointBox", "1");
     s.press("DeleteLine");  // the first and only row
-    EXPECT_EQ(s.state().proto.rows(), 0u);
+    EXPECT_EQ(s.proto().rows(), 0u);
     EXPECT_EQ(s.box("ProtoPointBox"), "0");
     EXPECT_EQ(drawing(s), Strings{"b*"} + marks(10));
     const Snapshot empty = snapshot(s);
@@ -151,31 +151,33 @@ TEST(AddLine, TheFirstLineOfANewOrEmptiedProtocolIsLineOne)
     const platform::Handle highlight = *s.state().lineh;
     typeEnds(s, "3", "7");  // (3, 7) was in the old protocol: no duplicate test now
     EXPECT_EQ(pressed(s, "AddLine"), platform::displayValue("proto", Value(Matrix::rowVector({1, 3, 7}))));
-    EXPECT_EQ(s.state().proto, Matrix::rowVector({1, 3, 7}));
+    EXPECT_EQ(s.proto(), Matrix::rowVector({1, 3, 7}));
     EXPECT_EQ(s.box("ProtoPointBox"), "1");
     EXPECT_EQ(drawing(s), Strings{"b*"} + styled("k 0.5", kThree) + styled("k 0.5", kThree) + Strings{"k 0.5 3-7"} +
                               marks(10) + labelled("r", kThree));
     EXPECT_TRUE(s.g().isValid(highlight) && !s.g().object(highlight).visible);
-    EXPECT_EQ(s.state().lineh, controller::kNoLine);
+    EXPECT_EQ(s.state().lineh, std::nullopt);
     typeEnds(s, "4", "4");  // a line from a landmark to itself is a line too
     s.press("AddLine");
-    EXPECT_EQ(s.state().proto, Matrix::fromRows({{1, 3, 7}, {2, 4, 4}}));
+    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 3, 7}, {2, 4, 4}}));
     EXPECT_EQ(s.box("ProtoPointBox"), "2");
 
-    // Deleting the placeholder leaves no rows and the counter at -1; the next line is line 1.
+    // A new protocol has no line 1 to delete; its first line is line 1.
     s.press("NewProto");
     s.type("ActivePointBox", "1");
     s.press("DeleteLine");
-    EXPECT_EQ(s.state().proto.rows(), 0u);
-    EXPECT_EQ(s.box("ProtoPointBox"), "-1");
+    EXPECT_EQ(s.h.messages.texts(), Strings{"Deleted Value is outside of the number of points in the protocol"});
+    s.h.messages.clear();
+    EXPECT_EQ(s.proto().rows(), 0u);
+    EXPECT_EQ(s.box("ProtoPointBox"), "0");
     typeEnds(s, "5", "6");
     EXPECT_EQ(pressed(s, "AddLine"), platform::displayValue("proto", Value(Matrix::rowVector({1, 5, 6}))));
-    EXPECT_EQ(s.state().proto, Matrix::rowVector({1, 5, 6}));
+    EXPECT_EQ(s.proto(), Matrix::rowVector({1, 5, 6}));
     EXPECT_EQ(s.box("ProtoPointBox"), "1");
     EXPECT_TRUE(s.h.messages.shown().empty());
 }
 
-TEST(AddLine, RefusesAPairAlreadyInTheProtocolElsePutsTheLineWhereTheCounterSays)
+TEST(AddLine, RefusesAPairAlreadyInTheProtocolElseAppendsIt)
 {
     Scenario s;
     loadShapeAndProtocol(s);
@@ -195,21 +197,21 @@ TEST(AddLine, RefusesAPairAlreadyInTheProtocolElsePutsTheLineWhereTheCounterSays
     s.type("ActivePointBox", "2");
     s.press("DeleteLine");
     add("1", "5");
-    EXPECT_EQ(s.state().proto, Matrix::fromRows({{1, 3, 7}, {3, 9, 2}, {3, 1, 5}}));
+    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 3, 7}, {3, 9, 2}, {3, 1, 5}}));
     EXPECT_EQ(s.box("ProtoPointBox"), "3");
-    // A counter below the row count overwrites; above it, the gap fills with zeros.
-    s.type("ProtoPointBox", "1");
-    add("2", "6");
-    EXPECT_EQ(s.state().proto, Matrix::fromRows({{1, 3, 7}, {2, 2, 6}, {3, 1, 5}}));
-    s.type("ProtoPointBox", "4");
-    add("8", "10");
-    EXPECT_EQ(s.state().proto, Matrix::fromRows({{1, 3, 7}, {2, 2, 6}, {3, 1, 5}, {0, 0, 0}, {5, 8, 10}}));
-    EXPECT_EQ(s.box("ProtoPointBox"), "5");
+    // Whatever the counter box holds, a line goes after the last one, numbered m + 1.
+    for (const std::string counter : {"1", "7", "-2", "x"}) {
+        s.type("ProtoPointBox", counter);
+        add("2", counter == "1" ? "6" : counter == "7" ? "8" : counter == "-2" ? "4" : "10");
+    }
+    EXPECT_EQ(s.proto(),
+              Matrix::fromRows({{1, 3, 7}, {3, 9, 2}, {3, 1, 5}, {4, 2, 6}, {5, 2, 8}, {6, 2, 4}, {7, 2, 10}}));
+    EXPECT_EQ(s.box("ProtoPointBox"), "7");
 
     // The same pair stored twice: one console row per match, one message.
     loadProtocol(s, "twice.txt", "1 3 7\n2 7 3\n");
     s.h.messages.clear();
     EXPECT_EQ(add("3", "7"), ans({3, 3, 7, 7}) + ans({3, 7, 7, 3}));
     EXPECT_EQ(s.h.messages.texts(), Strings{kDuplicate});
-    EXPECT_EQ(s.state().proto.rows(), 2u);
+    EXPECT_EQ(s.proto().rows(), 2u);
 }

@@ -50,11 +50,11 @@ void loadTable(Scenario& s, const std::string& name, const std::string& content)
 void expectNumberedMeanShape(Scenario& s, std::size_t specimens, std::size_t p)
 {
     const auto& st = s.state();
-    ASSERT_EQ(st.mean1.rows(), p);
-    EXPECT_EQ(st.reference, st.mean1);
-    EXPECT_NEAR(norm(st.mean1), 1.0, 1e-12);
-    EXPECT_EQ(st.data1.specimens(), specimens);
-    EXPECT_NEAR(norm(st.data1.sliceMatrix(specimens - 1)), 1.0, 1e-9);
+    ASSERT_EQ(st.specimens.mean.rows(), p);
+    EXPECT_EQ(st.specimens.reference, st.specimens.mean);
+    EXPECT_NEAR(norm(st.specimens.mean), 1.0, 1e-12);
+    EXPECT_EQ(st.specimens.fitted.specimens(), specimens);
+    EXPECT_NEAR(norm(st.specimens.fitted.sliceMatrix(specimens - 1)), 1.0, 1e-9);
     ASSERT_TRUE(st.fighand1);
     EXPECT_NE(*st.fighand1, s.mainWindow);
     EXPECT_TRUE(st.mf == st.fighand1 && s.g().currentFigure() == st.fighand1);
@@ -73,9 +73,10 @@ TEST(LoadFile1, DescribesTheFileShowsTheMeanShapeAndASecondLoadReplacesTheDataSe
     EXPECT_TRUE(s.h.messages.shown().empty());
     EXPECT_EQ(std::filesystem::current_path(), s.dir.path());
     // Specimen j is specimen 1 scaled by 1 + j/10; its size is taken before the fit.
-    ASSERT_EQ(s.state().data1cs.size(), 25u);
+    ASSERT_EQ(s.state().specimens.sizes.size(), 25u);
     for (std::size_t j = 0; j < 25; ++j)
-        EXPECT_NEAR(s.state().data1cs[j] / s.state().data1cs[0], 1.0 + static_cast<double>(j) / 10, 1e-5);
+        EXPECT_NEAR(s.state().specimens.sizes[j] / s.state().specimens.sizes[0], 1.0 + static_cast<double>(j) / 10,
+                    1e-5);
     expectNumberedMeanShape(s, 25, 10);
 
     const platform::Handle first = *s.state().fighand1;
@@ -84,7 +85,7 @@ TEST(LoadFile1, DescribesTheFileShowsTheMeanShapeAndASecondLoadReplacesTheDataSe
     EXPECT_NE(*s.state().fighand1, first);
     EXPECT_TRUE(s.g().isValid(first));  // the old window stays open, forgotten
     EXPECT_EQ(s.box("FileBox1"), "small.txt \nhas 3 specimens \nwith 12 landmarks");
-    EXPECT_EQ(s.state().proto, Matrix::fromRows({{1, 3, 7}, {2, 9, 10}}));  // the protocol stays, undrawn
+    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 3, 7}, {2, 9, 10}}));  // the protocol stays, undrawn
     EXPECT_EQ(s.box("ProtoPointBox"), "2");
     expectNumberedMeanShape(s, 3, 12);
 }
@@ -96,14 +97,14 @@ TEST(LoadFileIMP, DescribesTheTableAndKeepsItsSizeColumn)
     EXPECT_EQ(s.box("FileBox1"), "File: mice.txt \n  25 Specimens \n  10 Landmarks");
     EXPECT_EQ(s.h.console.text(), "");  // no landmark count, unlike "LoadFile1"
     EXPECT_EQ(s.h.dialogs.requests().at(0).filter, "*.*");
-    ASSERT_EQ(s.state().data1cs.size(), 25u);
+    ASSERT_EQ(s.state().specimens.sizes.size(), 25u);
     for (std::size_t j = 0; j < 25; ++j)
-        EXPECT_EQ(s.state().data1cs[j], 100.0 + static_cast<double>(j));  // as stored
+        EXPECT_EQ(s.state().specimens.sizes[j], 100.0 + static_cast<double>(j));  // as stored
     expectNumberedMeanShape(s, 25, 10);
 
     loadTable(s, "few.txt", tableText(specimenTable(2, 4)));
     EXPECT_EQ(s.box("FileBox1"), "File: few.txt \n   2 Specimens \n   4 Landmarks");
-    EXPECT_EQ(s.state().data1cs, (std::vector<double>{100, 101}));
+    EXPECT_EQ(s.state().specimens.sizes, (std::vector<double>{100, 101}));
     expectNumberedMeanShape(s, 2, 4);
 }
 

@@ -84,9 +84,11 @@ TEST(SaveLengths, RefusesWithoutSpecimensOrProtocolLines)
     s.press("SaveLengths");  // no protocol yet
     s.press("NewProto");
     s.press("SaveLengths");  // the placeholder only
+    typeEnds(s, "1", "2");
+    s.press("AddLine");
     s.type("ActivePointBox", "1");
     s.press("DeleteLine");
-    s.press("SaveLengths");  // the last row deleted
+    s.press("SaveLengths");  // the last line deleted
     ASSERT_EQ(s.h.messages.shown().size(), 4u);
     EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "No specimens")) << s.h.messages.texts()[0];
     for (std::size_t i = 1; i < 4; ++i)

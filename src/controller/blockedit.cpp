@@ -1,6 +1,7 @@
 // Editing the block structure block by block: "BlockUp", "BlockDown", "BlockEnter",
 // "AddLinetoBlock".
-#include "controller/controller.h"
+#include "controller/actions.h"
+#include "controller/blocks.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
 #include "platform/textformat.h"
@@ -14,55 +15,66 @@ namespace {
 // The number in a box, or nullopt when its text is not exactly one number.
 std::optional<double> singleNumber(const std::string& text)
 {
-    const Matrix m = platform::parseNumericText(text);
+    const platform::Matrix m = platform::parseNumericText(text);
     if (m.numel() != 1)
         return std::nullopt;
     return m[0];
 }
 
+// Stores the typed list as block `from` and shows block `to`. Nothing moves when the list
+// or the block number is refused.
+void moveBlock(Context& c, double from, double to)
+{
+    const std::string what = currentBlockName(c);
+    session::BlockStructure::checkedNumber(from, what);
+    const auto lines = typedBlockList(c, from);
+    if (!lines)
+        return;
+    c.controls.currentBlock().setText(platform::formatText("%i", {Value(to)}));
+    if (to > from)
+        c.rt.console.display("blist", Value(platform::parseNumericText(c.controls.blockLines().text())));
+    c.s.blocks.store(from, *lines, what);
+    c.controls.blockLines().setText("  ");
+    c.controls.blockLines().setText(blockText(c.s.blocks, static_cast<std::size_t>(to)));
+}
+
 }  // namespace
 
-void Controller::blockUp()
+void blockUp(Context& c)
 {
-    displayHandles("nh", "CurrentBlockBox");
-    const auto cblock = singleNumber(boxText("CurrentBlockBox"));
-    if (!cblock || !m_state.nblocks || !(*cblock < *m_state.nblocks))
+    c.displayHandles("nh", c.controls.currentBlock());
+    const auto cblock = singleNumber(c.controls.currentBlock().text());
+    const auto count = c.s.blocks.count();
+    if (!cblock || !count || !(*cblock < static_cast<double>(*count)))
         return;  // at the last block, or no block to move to
-    setString("CurrentBlockBox", platform::formatText("%i", {Value(*cblock + 1)}));
-    m_rt.console.display("blist", Value(platform::parseNumericText(boxText("BlockBox"))));
-    storeBlock(*cblock, blockListFromBox(), "the current block in CurrentBlockBox");
-    setString("BlockBox", "  ");
-    setString("BlockBox", blockText(static_cast<std::size_t>(*cblock) + 1));
+    moveBlock(c, *cblock, *cblock + 1);
 }
 
-void Controller::blockDown()
+void blockDown(Context& c)
 {
-    displayHandles("nh", "CurrentBlockBox");
-    const auto cblock = singleNumber(boxText("CurrentBlockBox"));
+    c.displayHandles("nh", c.controls.currentBlock());
+    const auto cblock = singleNumber(c.controls.currentBlock().text());
     if (!cblock || !(*cblock > 1))
         return;  // at the first block
-    setString("CurrentBlockBox", platform::formatText("%i", {Value(*cblock - 1)}));
-    storeBlock(*cblock, blockListFromBox(), "the current block in CurrentBlockBox");
-    setString("BlockBox", "  ");
-    const double shown = *cblock - 1;
-    setString("BlockBox", shown >= 1 && shown == static_cast<double>(static_cast<std::size_t>(shown))
-                              ? blockText(static_cast<std::size_t>(shown))
-                              : "");
+    moveBlock(c, *cblock, *cblock - 1);
 }
 
-void Controller::blockEnter()
+void blockEnter(Context& c)
 {
-    displayHandles("nh", "CurrentBlockBox");
-    const double cblock = boxWholeNumber("CurrentBlockBox", "the number of the current block");
-    storeBlock(cblock, blockListFromBox(), "the current block in CurrentBlockBox");
+    c.displayHandles("nh", c.controls.currentBlock());
+    const double cblock = c.controls.currentBlock().wholeNumber("the number of the current block");
+    const std::string what = currentBlockName(c);
+    session::BlockStructure::checkedNumber(cblock, what);
+    if (const auto lines = typedBlockList(c, cblock))
+        c.s.blocks.store(cblock, *lines, what);
 }
 
-void Controller::addLinetoBlock()
+void addLinetoBlock(Context& c)
 {
-    const std::string stemp = boxText("BlockBox");
-    const std::string stempa = boxText("TargetLineBox");
-    m_rt.console.display("stempa", Value(stempa));
-    setString("BlockBox", stemp + " " + stempa);
+    const std::string stemp = c.controls.blockLines().text();
+    const std::string stempa = c.controls.targetLine().text();
+    c.rt.console.display("stempa", Value(stempa));
+    c.controls.blockLines().setText(stemp + " " + stempa);
 }
 
 }  // namespace vezedo::controller

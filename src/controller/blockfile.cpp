@@ -1,86 +1,83 @@
 // The block-structure file: "SaveMatrix" writes it, "LoadBlock" reads it. Line 1 is the
 // protocol name and a blank; then one line per block, each number written as " %i ".
-
-#include "controller/controller.h"
+#include "controller/actions.h"
+#include "controller/blocks.h"
 #include "io/files.h"
+#include "io/lines.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
-#include "platform/textformat.h"
 
 namespace vezedo::controller {
 
 using platform::Value;
 
-std::string blockStructureText(const std::string& protoname, const std::vector<std::vector<double>>& blocks,
-                               double nblocks)
+std::string blockStructureText(const std::string& protoname, const session::BlockStructure& blocks)
 {
     std::string text = protoname + " \n";
-    for (std::size_t k = 1; static_cast<double>(k) <= nblocks; ++k) {
-        if (k <= blocks.size())
-            for (double line : blocks[k - 1])
-                text += platform::formatText(" %i ", {Value(line)});
+    const std::size_t count = blocks.count().value_or(0);
+    for (std::size_t k = 1; k <= count; ++k) {
+        for (std::size_t line : blocks.block(k))
+            text += " " + std::to_string(line) + " ";
         text += '\n';
     }
     return text;
 }
 
-std::vector<std::vector<double>> parseBlockStructure(std::string_view text)
+std::vector<session::BlockStructure::Lines> parseBlockStructure(std::string_view text, std::size_t protocolLines)
 {
-    std::vector<std::vector<double>> blocks;
-    std::size_t start = text.find('\n');
-    if (start == std::string_view::npos)
-        return blocks;  // a header alone
-    ++start;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        const Matrix m = platform::parseNumericText(line);
-        std::vector<double> block;
-        for (std::size_t r = 0; r < m.rows(); ++r)
-            for (std::size_t c = 0; c < m.cols(); ++c)
-                block.push_back(m(r, c));  // zeros stay: the file is taken as written
-        blocks.push_back(std::move(block));
-        start = end + 1;
+    const std::vector<std::string_view> lines = io::splitLines(text);
+    if (lines.size() < 2)
+        throw Error("The file holds no blocks: after the protocol name on line 1, each line lists one block.");
+    const std::size_t count = lines.size() - 1;
+    if (count > session::BlockStructure::kMaxBlocks)
+        throw Error("The file holds " + std::to_string(count) + " blocks; a block structure has at most " +
+                    std::to_string(session::BlockStructure::kMaxBlocks) + ".");
+    std::vector<session::BlockStructure::Lines> blocks(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        try {
+            blocks[k] = parseBlockList(lines[k + 1], protocolLines, Zeros::Keep);
+        } catch (const Error& e) {
+            throw Error("Line " + std::to_string(k + 2) + " (block " + std::to_string(k + 1) + "): " + e.what() + ".");
+        }
     }
     return blocks;
 }
 
-void Controller::saveMatrix()
+void saveMatrix(Context& c)
 {
-    if (const auto chosen = chooseFile(platform::FileDialogKind::Save, "Enter Name for Block Structure File"))
-        writeOrReport(*chosen, blockStructureText(m_state.protoname, m_state.block, m_state.nblocks.value_or(0)));
+    if (const auto chosen = c.chooseFile(platform::FileDialogKind::Save, "Enter Name for Block Structure File"))
+        c.writeOrReport(*chosen, blockStructureText(c.s.protoname, c.s.blocks));
 }
 
-void Controller::loadBlock()
+void loadBlock(Context& c)
 {
-    const auto chosen = chooseFile(platform::FileDialogKind::Open, "Enter Name of Block Structure File");
+    const auto chosen = c.chooseFile(platform::FileDialogKind::Open, "Enter Name of Block Structure File");
     if (!chosen)
         return;
-    std::string content;
+    std::vector<session::BlockStructure::Lines> blocks;
     try {
-        content = io::readFile(io::joinPath(chosen->folder, chosen->name));
+        blocks = parseBlockStructure(io::readFile(io::joinPath(chosen->folder, chosen->name)), c.s.protocol.size());
+    } catch (const io::UnreadableFile& e) {
+        c.message("Could not load the block structure.\n" + std::string(e.what()));
+        return;
     } catch (const Error& e) {
-        message("Could not load the block structure.\n" + std::string(e.what()));
+        c.message("Could not load the block structure from " + chosen->name + ".\n" + e.what());
         return;
     }
-    std::vector<std::vector<double>> blocks = parseBlockStructure(content);
     const std::size_t count = blocks.size();
     for (std::size_t k = 0; k < count; ++k)
-        storeBlock(static_cast<double>(k + 1), std::move(blocks[k]), "the block-structure file");
-    m_state.nblocks = static_cast<double>(count);
-    m_state.lineh = kNoLine;
-    makeCurrent(m_state.mf, "plot window");
-    setString("BlockBox", "  ");
-    if (count > 0)
-        setString("BlockBox", blockText(1));
-    displayHandles("nh", "CurrentBlockBox");
-    setString("CurrentBlockBox", " 1 ");
-    setString("MaxBlockBox", platform::numberToText(static_cast<double>(count)));
-    run("ShowBlockStructure");
+        c.s.blocks.store(static_cast<double>(k + 1), std::move(blocks[k]), "a block of the file");
+    c.s.blocks.setCount(static_cast<double>(count), "the number of blocks in the file");
+    c.s.lineh.reset();
+    if (!c.s.mf)
+        throw Error("There is no plot window yet: load specimens first");
+    c.rt.graphics.makeFigureCurrent(*c.s.mf);
+    c.controls.blockLines().setText("  ");
+    c.controls.blockLines().setText(blockText(c.s.blocks, 1));
+    c.displayHandles("nh", c.controls.currentBlock());
+    c.controls.currentBlock().setText(" 1 ");
+    c.controls.blockCount().setText(platform::numberToText(static_cast<double>(count)));
+    showBlockStructure(c);
 }
 
 }  // namespace vezedo::controller

@@ -1,15 +1,16 @@
 // Block set-up and display: "SetBlocks", "AddBlocks", "ReplotM", "ShowAllBlock",
-// "ShowBlockStructure", and the storing rule the block actions share.
+// "ShowBlockStructure", and the block list shared by the block actions.
 #include <array>
-#include <cmath>
 
-#include "controller/controller.h"
+#include "controller/actions.h"
+#include "controller/blocks.h"
 #include "display/display.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
 
 namespace vezedo::controller {
 
+using platform::Matrix;
 using platform::Value;
 
 namespace {
@@ -25,152 +26,126 @@ std::string_view blockCode(std::size_t block)
 }
 
 constexpr double kBlockLineWidth = 1.5;
-// Far more blocks than any protocol has lines; a larger number is a typing slip, not a
-// request for that much memory.
-constexpr double kMaxBlocks = 100000;
+
+std::string countRule()
+{
+    return "a whole number from 1 to " + std::to_string(session::BlockStructure::kMaxBlocks);
+}
 
 }  // namespace
 
-void Controller::storeBlock(double n, std::vector<double> list, std::string_view source)
-{
-    if (std::floor(n) != n || n < 1 || !std::isfinite(n) || n > kMaxBlocks)
-        throw Error("Cannot store block " + platform::numberToText(n) + " (" + std::string(source) +
-                    "): block numbers are whole numbers from 1 to " + platform::numberToText(kMaxBlocks));
-    const auto index = static_cast<std::size_t>(n);
-    if (m_state.block.size() < index)
-        m_state.block.resize(index);
-    m_state.block[index - 1] = std::move(list);
-}
-
-std::vector<double> Controller::blockListFromBox() const
-{
-    const Matrix m = platform::parseNumericText(boxText("BlockBox"));
-    std::vector<double> list;
-    for (std::size_t r = 0; r < m.rows(); ++r)
-        for (std::size_t c = 0; c < m.cols(); ++c)
-            if (m(r, c) != 0)
-                list.push_back(m(r, c));
-    return list;
-}
-
-std::string Controller::blockText(std::size_t n) const
-{
-    if (n < 1 || n > m_state.block.size() || m_state.block[n - 1].empty())
-        return "";
-    return platform::numberToText(Matrix::rowVector(m_state.block[n - 1]));
-}
-
-void Controller::selectPlotWindowOrNew()
+std::optional<session::BlockStructure::Lines> typedBlockList(Context& c, double block)
 {
     try {
-        makeCurrent(m_state.fighand1, "plot window");
-    } catch (const Error&) {
-        m_state.fighand1 = m_rt.graphics.createFigure();
+        return parseBlockList(c.controls.blockLines().text(), c.s.protocol.size(), Zeros::Skip);
+    } catch (const Error& e) {
+        c.message("Block " + platform::numberToText(block) + " was not stored: " + e.what() + ".");
+        return std::nullopt;
     }
 }
 
-// Protocol line `line` drawn again in a block's style, with its number beside it.
-void Controller::drawProtocolLine(double line, std::string_view style, std::string_view labelColor, double width,
-                                  std::string_view owner)
+std::string currentBlockName(const Context& c)
 {
-    const std::size_t m = hasPlaceholderProtocol() ? 0 : m_state.proto.rows();
-    if (std::floor(line) != line || line < 1 || line > static_cast<double>(m))
-        throw Error(std::string(owner) + " holds line " + platform::numberToText(line) + ", but the protocol has " +
-                    (m == 0 ? std::string("no lines") : "lines 1 to " + std::to_string(m)));
-    const std::size_t i = static_cast<std::size_t>(line) - 1;
-    const Handle h = drawLineBetween(m_state.proto(i, 1), m_state.proto(i, 2), style);
-    if (width > 0)
-        m_rt.graphics.set(h, "LineWidth", Value(width));
-    const Matrix& r = m_state.reference;
-    const std::size_t a = landmarkIndex(m_state.proto(i, 1)), b = landmarkIndex(m_state.proto(i, 2));
-    const Handle label =
-        m_rt.graphics.text3(currentAxes(), {(r(a, 0) + r(b, 0)) / 2, (r(a, 1) + r(b, 1)) / 2, (r(a, 2) + r(b, 2)) / 2},
-                            platform::integerText(line));
-    m_rt.graphics.set(label, "Color", Value(std::string(labelColor)));
+    return "the current block in " + std::string(c.controls.currentBlock().tag());
 }
 
-void Controller::setBlocks()
+std::string blockText(const session::BlockStructure& blocks, std::size_t number)
 {
-    const std::string typed = boxText("MaxBlockBox");
-    const Matrix count = platform::parseNumericText(typed);
-    // A text that is no single number leaves the count empty; storing then stops the action.
-    if (count.numel() == 1)
-        m_state.nblocks = count[0];
-    else
-        m_state.nblocks.reset();
-    setEnable("SetBlocks", "off");
-    displayHandles("nh", "LoadProtoButton");
-    setEnable("LoadProtoButton", "on");
-    if (!m_state.nblocks)
-        throw Error("Cannot set up the blocks: the box MaxBlockBox holds \"" + typed +
-                    "\", not a number of blocks (a whole number from 1 up)");
-    storeBlock(*m_state.nblocks, {}, "the number of blocks in MaxBlockBox");
-    makeCurrent(m_state.fighand1, "plot window");
-    drawProtocolOverlay();
-    makeCurrent(m_state.mf, "plot window");
+    const session::BlockStructure::Lines& lines = blocks.block(number);
+    if (lines.empty())
+        return "";
+    std::vector<double> values(lines.begin(), lines.end());
+    return platform::numberToText(Matrix::rowVector(values));
 }
 
-void Controller::addBlocks()
+void setBlocks(Context& c)
 {
-    const std::string typed = boxText("MaxBlockBox");
+    const std::string typed = c.controls.blockCount().text();
     const Matrix count = platform::parseNumericText(typed);
+    c.controls.setBlocksButton().setEnable(false);
+    c.displayHandles("nh", c.controls.loadBlocksButton());
+    c.controls.loadBlocksButton().setEnable(true);
+    const std::string what = "Cannot set up the blocks: the box " + std::string(c.controls.blockCount().tag()) +
+                             " holds \"" + typed + "\", not a number of blocks (" + countRule() + ")";
     if (count.numel() != 1)
-        throw Error("Cannot add a block: the box MaxBlockBox holds \"" + typed +
-                    "\", not a number of blocks (a whole number from 1 up)");
-    const double n = count[0] + 1;
-    m_state.nblocks = n;
-    setString("MaxBlockBox", platform::numberToText(n));
-    storeBlock(n, {}, "the number of blocks in MaxBlockBox, plus one");
-}
-
-void Controller::replotM()
-{
-    selectPlotWindowOrNew();
-    display::cla(m_rt.graphics);
-    display::showshape3D(m_rt.graphics, referenceSet(), "b*");
-    m_state.mf = m_rt.graphics.currentFigure();
-    drawLandmarkLabels(m_state.reference, m_state.reference.rows());
-    drawProtocolOverlay();
-    m_state.lineh = kNoLine;
-    makeCurrent(m_state.mf, "plot window");
-}
-
-void Controller::showAllBlock()
-{
-    const double nb = boxWholeNumber("CurrentBlockBox", "the number of the current block");
-    selectPlotWindowOrNew();
-    std::vector<double> jlist = blockListFromBox();
-    storeBlock(nb, jlist, "the current block in CurrentBlockBox");
-    display::cla(m_rt.graphics);
-    m_state.lineh = kNoLine;
-    drawProtocolOverlay();
-    display::showshape3D(m_rt.graphics, referenceSet(), "ro");
-    const std::string owner = "Block " + platform::numberToText(nb);
-    for (double line : jlist)
-        drawProtocolLine(line, "g", "g", kBlockLineWidth, owner);
-    makeCurrent(m_state.mf, "plot window");
-}
-
-void Controller::showBlockStructure()
-{
-    selectPlotWindowOrNew();
-    display::cla(m_rt.graphics);
-    m_state.lineh = kNoLine;
-    const platform::LandmarkSet shape = referenceSet();
-    display::showshape3D(m_rt.graphics, shape, "r+");
-    const std::size_t lines = hasPlaceholderProtocol() ? 0 : m_state.proto.rows();
-    for (std::size_t r = 0; r < lines; ++r)
-        drawProtocolLine(static_cast<double>(r + 1), "k", "k", 0, "The protocol");
-    display::showshape3D(m_rt.graphics, shape, "ro");
-    const double nblocks = m_state.nblocks.value_or(0);
-    for (std::size_t k = 1; static_cast<double>(k) <= nblocks; ++k) {
-        if (k > m_state.block.size())
-            break;
-        const std::string_view code = blockCode(k);
-        for (double line : m_state.block[k - 1])
-            drawProtocolLine(line, code, code.substr(0, 1), kBlockLineWidth, "Block " + std::to_string(k));
+        throw Error(what);
+    try {
+        session::BlockStructure::checkedNumber(count[0], "the number of blocks");
+    } catch (const Error&) {
+        throw Error(what);
     }
-    makeCurrent(m_state.mf, "plot window");
+    c.s.blocks.setCount(count[0], "the number of blocks");
+    c.s.blocks.store(count[0], {}, "the number of blocks");
+    PlotWindowScope plot(c);
+    drawProtocolOverlay(c);
+}
+
+void addBlocks(Context& c)
+{
+    const std::string typed = c.controls.blockCount().text();
+    const Matrix count = platform::parseNumericText(typed);
+    const std::string box = "the box " + std::string(c.controls.blockCount().tag()) + " holds \"" + typed + "\"";
+    if (count.numel() != 1)
+        throw Error("Cannot add a block: " + box + ", not a number of blocks (" + countRule() + ")");
+    const double n = count[0] + 1;
+    try {
+        session::BlockStructure::checkedNumber(n, "the new number of blocks");
+    } catch (const Error&) {
+        throw Error("Cannot add a block: " + box + ", and one more block would make " + platform::numberToText(n) +
+                    ", not a number of blocks (" + countRule() + ")");
+    }
+    c.s.blocks.setCount(n, "the new number of blocks");
+    c.controls.blockCount().setText(platform::numberToText(n));
+    c.s.blocks.store(n, {}, "the new number of blocks");
+}
+
+void replotM(Context& c)
+{
+    PlotWindowScope plot(c, PlotWindowScope::IfClosed::OpenNew);
+    display::cla(c.rt.graphics);
+    display::showshape3D(c.rt.graphics, referenceSet(c), "b*");
+    c.s.mf = c.rt.graphics.currentFigure();
+    drawLandmarkLabels(c, c.s.specimens.reference, c.s.specimens.reference.rows());
+    drawProtocolOverlay(c);
+    c.s.lineh.reset();
+}
+
+void showAllBlock(Context& c)
+{
+    const double nb = c.controls.currentBlock().wholeNumber("the number of the current block");
+    const std::string what = currentBlockName(c);
+    session::BlockStructure::checkedNumber(nb, what);
+    const auto lines = typedBlockList(c, nb);
+    if (!lines)
+        return;
+    PlotWindowScope plot(c, PlotWindowScope::IfClosed::OpenNew);
+    c.s.blocks.store(nb, *lines, what);
+    display::cla(c.rt.graphics);
+    c.s.lineh.reset();
+    drawProtocolOverlay(c);
+    display::showshape3D(c.rt.graphics, referenceSet(c), "ro");
+    const std::string owner = "Block " + platform::numberToText(nb);
+    for (std::size_t line : *lines)
+        drawProtocolLine(c, static_cast<double>(line), "g", "g", kBlockLineWidth, owner);
+}
+
+void showBlockStructure(Context& c)
+{
+    PlotWindowScope plot(c, PlotWindowScope::IfClosed::OpenNew);
+    display::cla(c.rt.graphics);
+    c.s.lineh.reset();
+    const platform::LandmarkSet shape = referenceSet(c);
+    display::showshape3D(c.rt.graphics, shape, "r+");
+    for (std::size_t r = 1; r <= c.s.protocol.size(); ++r)
+        drawProtocolLine(c, static_cast<double>(r), "k", "k", 0, "The protocol");
+    display::showshape3D(c.rt.graphics, shape, "ro");
+    const std::size_t count = std::min(c.s.blocks.count().value_or(0), c.s.blocks.blocks().size());
+    for (std::size_t k = 1; k <= count; ++k) {
+        const std::string_view code = blockCode(k);
+        for (std::size_t line : c.s.blocks.block(k))
+            drawProtocolLine(c, static_cast<double>(line), code, code.substr(0, 1), kBlockLineWidth,
+                             "Block " + std::to_string(k));
+    }
 }
 
 }  // namespace vezedo::controller

@@ -1,18 +1,18 @@
 // "ClearTarget": the protocol and the block structure are discarded and the block controls reset.
-#include "controller/controller.h"
+#include "controller/actions.h"
 
 namespace vezedo::controller {
 
-void Controller::clearTarget()
+void clearTarget(Context& c)
 {
-    m_state.proto = Matrix();
-    m_state.block.clear();
-    m_state.nblocks.reset();
-    setEnable("SetBlocks", "on");
-    setString("MaxBlockBox", " ");
-    setString("BlockBox", " ");
-    setEnable("LoadProtoButton", "off");
-    setString("LengthBox", " ");
+    c.s.protocol = session::Protocol();
+    c.s.blocks.clear();
+    c.controls.lineCount().setText("0");  // the counter always shows the protocol's lines
+    c.controls.setBlocksButton().setEnable(true);
+    c.controls.blockCount().setText(" ");
+    c.controls.blockLines().setText(" ");
+    c.controls.loadBlocksButton().setEnable(false);
+    c.controls.lineLength().setText(" ");
 }
 
 }  // namespace vezedo::controller

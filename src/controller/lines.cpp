@@ -1,119 +1,87 @@
 // Picking and editing single lines: "ShowLine", "ShowLine2", "DeleteLine", "AddLine".
-#include "controller/controller.h"
+#include "controller/actions.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
 
 namespace vezedo::controller {
 
+using platform::Matrix;
 using platform::Value;
 
-void Controller::showLine()
+namespace {
+
+void highlightProtocolLine(Context& c, double number)
 {
-    m_rt.console.display("stemp", Value("here"));
-    hideHighlight();
-    const double b1 = boxWholeNumber("EndBox1", "a landmark number");
-    m_rt.console.display("stemp", Value(boxText("EndBox2")));
-    const double b2 = boxWholeNumber("EndBox2", "a landmark number");
-    makeCurrent(m_state.fighand1, "plot window");
-    highlight(b1, b2);
-    makeCurrent(m_state.mf, "plot window");
+    const session::ProtocolLine& line = c.s.protocol.line(number);
+    highlight(c, static_cast<double>(line.from), static_cast<double>(line.to));
 }
 
-void Controller::showLine2()
+}  // namespace
+
+void showLine(Context& c)
 {
-    hideHighlight();
-    const std::size_t i = protocolRow(boxWholeNumber("ActivePointBox", "a protocol line number"));
-    makeCurrent(m_state.fighand1, "plot window");
-    highlight(m_state.proto(i, 1), m_state.proto(i, 2));
-    makeCurrent(m_state.mf, "plot window");
+    c.rt.console.display("stemp", Value("here"));
+    hideHighlight(c);
+    const double b1 = c.controls.firstLandmark().wholeNumber("a landmark number");
+    c.rt.console.display("stemp", Value(c.controls.secondLandmark().text()));
+    const double b2 = c.controls.secondLandmark().wholeNumber("a landmark number");
+    PlotWindowScope plot(c);
+    highlight(c, b1, b2);
 }
 
-void Controller::deleteLine()
+void showLine2(Context& c)
 {
-    const double i = boxWholeNumber("ActivePointBox", "a protocol line number");
-    const std::size_t m = m_state.proto.rows();
-    if (i < 1 || i > static_cast<double>(m)) {
-        message("Deleted Value is outside of the number of points in the protocol");
+    hideHighlight(c);
+    const double line = c.controls.activeLine().wholeNumber("a protocol line number");
+    c.s.protocol.line(line);  // checked before the plot window is touched
+    PlotWindowScope plot(c);
+    highlightProtocolLine(c, line);
+}
+
+void deleteLine(Context& c)
+{
+    const double i = c.controls.activeLine().wholeNumber("a protocol line number");
+    if (!c.s.protocol.hasLine(i)) {
+        c.message("Deleted Value is outside of the number of points in the protocol");
         return;
     }
-    const double ptnum = boxWholeNumber("ProtoPointBox", "the number of protocol lines");
-    const std::size_t row = static_cast<std::size_t>(i) - 1;
-    const Matrix& old = m_state.proto;
-    Matrix kept(m - 1, old.cols());
-    for (std::size_t r = 0, out = 0; r < m; ++r) {
-        if (r == row)
-            continue;
-        for (std::size_t c = 0; c < old.cols(); ++c)
-            kept(out, c) = old(r, c);
-        ++out;
-    }
-    m_state.proto = std::move(kept);
-    setString("ProtoPointBox", platform::numberToText(ptnum - 1));
-    m_state.wirelist = m_state.proto;
-    run("ShowProto");
+    c.s.protocol.remove(i);
+    c.controls.lineCount().setText(platform::numberToText(static_cast<double>(c.s.protocol.size())));
+    c.s.wireframe = c.s.protocol;
+    showProto(c);
 }
 
-void Controller::addLine()
+void addLine(Context& c)
 {
-    const double b1 = boxWholeNumber("EndBox1", "a landmark number");
-    const double b2 = boxWholeNumber("EndBox2", "a landmark number");
+    const double b1 = c.controls.firstLandmark().wholeNumber("a landmark number");
+    const double b2 = c.controls.secondLandmark().wholeNumber("a landmark number");
     // Check the ends before the protocol changes, so a bad number leaves it as it was.
-    landmarkIndex(b1);
-    landmarkIndex(b2);
-    Matrix& proto = m_state.proto;
-
-    bool found = false;
-    if (proto.rows() > 0 && proto.cols() >= 3 && proto(0, 0) != -1) {
-        for (std::size_t i = 0; i < proto.rows(); ++i) {
-            const Value match(Matrix::rowVector({b1, proto(i, 1), b2, proto(i, 2)}));
-            if (b1 == proto(i, 1) && b2 == proto(i, 2)) {
-                m_rt.console.display("ans", match);
-                found = true;
-            }
-            if (b1 == proto(i, 2) && b2 == proto(i, 1)) {
-                m_rt.console.display("ans", match);
-                found = true;
-            }
-        }
+    const std::size_t a = c.s.specimens.landmarkRow(b1) + 1, b = c.s.specimens.landmarkRow(b2) + 1;
+    const std::vector<std::size_t> matches = c.s.protocol.linesJoining(a, b);
+    for (std::size_t i : matches) {
+        const session::ProtocolLine& line = c.s.protocol.lines()[i];
+        // A line stored both ways round matches twice, as the two tests find it.
+        const Value shown(Matrix::rowVector({b1, static_cast<double>(line.from), b2, static_cast<double>(line.to)}));
+        c.rt.console.display("ans", shown);
+        if (line.from == line.to)
+            c.rt.console.display("ans", shown);
     }
-    if (found) {
-        message("Line Not added, since it is already in protocol");
+    if (!matches.empty()) {
+        c.message("Line Not added, since it is already in protocol");
         return;
     }
-
-    double ptnum = 0;
-    if (proto.empty()) {
-        // A protocol whose last line was deleted, or that was cleared: start a new one.
-        proto = Matrix::rowVector({1, b1, b2});
-        m_rt.console.display("proto", Value(proto));
-        ptnum = 0;
-    } else {
-        ptnum = boxWholeNumber("ProtoPointBox", "the number of protocol lines");
-        // The counter places the line; far beyond the protocol's end it is a typing slip.
-        constexpr double kMaxGap = 100000;
-        if (ptnum < 0 || ptnum > static_cast<double>(proto.rows()) + kMaxGap)
-            throw Error("The box ProtoPointBox holds \"" + boxText("ProtoPointBox") +
-                        "\": the number of protocol lines must lie between 0 and " +
-                        platform::numberToText(static_cast<double>(proto.rows()) + kMaxGap));
-        if (ptnum == 0) {
-            proto.set(1, 1, 1);
-            proto.set(1, 2, b1);
-            proto.set(1, 3, b2);
-            m_rt.console.display("proto", Value(proto));
-        } else {
-            const auto row = static_cast<std::size_t>(ptnum) + 1;
-            proto.set(row, 1, ptnum + 1);
-            proto.set(row, 2, b1);
-            proto.set(row, 3, b2);
-        }
+    const bool first = c.s.protocol.empty();
+    c.s.protocol.append(a, b);
+    if (first)
+        c.rt.console.display("proto", Value(c.s.protocol.rows()));
+    c.controls.lineCount().setText(platform::numberToText(static_cast<double>(c.s.protocol.size())));
+    {
+        PlotWindowScope plot(c);
+        drawLineBetween(c, b1, b2, "k");
     }
-    setString("ProtoPointBox", platform::numberToText(ptnum + 1));
-    makeCurrent(m_state.fighand1, "plot window");
-    drawLineBetween(b1, b2, "k");
-    makeCurrent(m_state.mf, "plot window");
-    if (m_state.lineh && *m_state.lineh != kNoLine) {
-        hideHighlight();
-        m_state.lineh = kNoLine;
+    if (c.s.lineh) {
+        hideHighlight(c);
+        c.s.lineh.reset();
     }
 }
 

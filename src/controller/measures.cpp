@@ -2,7 +2,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "controller/controller.h"
+#include "controller/actions.h"
 #include "platform/error.h"
 #include "platform/textformat.h"
 
@@ -29,20 +29,20 @@ void appendFixed(std::string& out, double v, bool lineEnd)
 }  // namespace
 
 std::string traditionalMeasures(const platform::LandmarkSet& data, const std::vector<double>& sizes,
-                                const Matrix& proto)
+                                const session::Protocol& protocol)
 {
-    const std::size_t m = proto.rows();
+    const std::size_t m = protocol.size();
     const std::size_t k = data.specimens();
     const std::size_t p = data.landmarks();
     std::vector<std::size_t> ends(2 * m);
     for (std::size_t i = 0; i < m; ++i) {
+        const session::ProtocolLine& line = protocol.lines()[i];
         for (std::size_t c = 0; c < 2; ++c) {
-            const double v = proto(i, c + 1);
-            if (std::floor(v) != v || v < 1 || v > static_cast<double>(p))
-                throw Error("Protocol line " + std::to_string(i + 1) + " names landmark " +
-                            platform::formatText("%g", {Value(v)}) + ", but the specimens have landmarks 1 to " +
-                            std::to_string(p));
-            ends[2 * i + c] = static_cast<std::size_t>(v) - 1;
+            const std::size_t v = c == 0 ? line.from : line.to;
+            if (v < 1 || v > p)
+                throw Error("Protocol line " + std::to_string(i + 1) + " names landmark " + std::to_string(v) +
+                            ", but the specimens have landmarks 1 to " + std::to_string(p));
+            ends[2 * i + c] = v - 1;
         }
     }
     std::string out;
@@ -62,35 +62,32 @@ std::string traditionalMeasures(const platform::LandmarkSet& data, const std::ve
     return out;
 }
 
-void Controller::saveLengths()
+void saveLengths(Context& c)
 {
-    if (m_state.data1.empty()) {
-        message("No specimens are loaded: load a TPS file or a specimen table before saving the measures.");
+    if (c.s.specimens.empty()) {
+        c.message("No specimens are loaded: load a TPS file or a specimen table before saving the measures.");
         return;
     }
-    const Matrix& proto = m_state.proto;
-    if (proto.rows() == 0 || (proto.rows() == 1 && proto.cols() >= 1 && proto(0, 0) == -1)) {
-        message("The protocol has no lines: load a protocol or add lines before saving the measures.");
+    if (c.s.protocol.empty()) {
+        c.message("The protocol has no lines: load a protocol or add lines before saving the measures.");
         return;
     }
-    if (proto.cols() < 3)
-        throw Error("The protocol has " + std::to_string(proto.cols()) + " columns: a protocol line needs three");
     // The lengths are worked out before the dialog: a protocol that does not fit the
     // specimens stops here, before anything is asked or written.
-    const std::string text = traditionalMeasures(m_state.data1, m_state.data1cs, proto);
+    const std::string text = traditionalMeasures(c.s.specimens.fitted, c.s.specimens.sizes, c.s.protocol);
     if (const auto chosen =
-            chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for traditional Measures"))
-        writeOrReport(*chosen, text);
+            c.chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for traditional Measures"))
+        c.writeOrReport(*chosen, text);
 }
 
-void Controller::showMLine()
+void showMLine(Context& c)
 {
-    m_rt.console.display("stemp", Value("in show M line"));
-    makeCurrent(m_state.fighand1, "plot window");
-    hideHighlight();
-    const std::size_t i = protocolRow(boxWholeNumber("TargetLineBox", "a protocol line number"));
-    highlight(m_state.proto(i, 1), m_state.proto(i, 2));
-    makeCurrent(m_state.mf, "plot window");
+    c.rt.console.display("stemp", Value("in show M line"));
+    PlotWindowScope plot(c);
+    hideHighlight(c);
+    const session::ProtocolLine& line =
+        c.s.protocol.line(c.controls.targetLine().wholeNumber("a protocol line number"));
+    highlight(c, static_cast<double>(line.from), static_cast<double>(line.to));
 }
 
 }  // namespace vezedo::controller

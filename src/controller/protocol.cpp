@@ -1,13 +1,13 @@
 // Protocols and wireframes as a whole: "LoadWire", "LoadProto", "SaveProtocol", "ShowProto",
 // "NewProto".
-#include <cmath>
-
-#include "controller/controller.h"
+#include "controller/actions.h"
 #include "display/display.h"
+#include "io/files.h"
 #include "io/numeric.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
 #include "platform/textformat.h"
+#include "session/protocolfile.h"
 
 namespace vezedo::controller {
 
@@ -15,153 +15,89 @@ using platform::Value;
 
 namespace {
 
-bool isPlaceholder(const Matrix& proto)
+void showLineCount(Context& c)
 {
-    return proto.rows() == 1 && proto.cols() == 3 && proto(0, 0) == -1 && proto(0, 1) == -1 && proto(0, 2) == -1;
+    c.controls.lineCount().setText(platform::integerText(static_cast<double>(c.s.protocol.size())));
 }
 
-Matrix placeholderRow()
+// "LoadWire" and "LoadProto" differ only in the dialog's filter: the file becomes both the
+// protocol and the wireframe, is drawn over the plot, and is named in the main window. A
+// file that is no protocol of the shape changes nothing.
+void loadProtocolFile(Context& c, std::string_view filter)
 {
-    return Matrix::rowVector({-1, -1, -1});
-}
-
-struct ProtocolFile {
-    Matrix rows;
-    std::string name;
-};
-
-// Reads a protocol or wireframe file with the given loader and checks every line against
-// the loaded shape. nullopt when the user cancelled or the file was refused (the reason is
-// then shown in a message box).
-std::optional<ProtocolFile> readProtocolFile(io::MatrixLoad (*loader)(platform::Runtime&), platform::Runtime& rt,
-                                             std::size_t landmarks)
-{
-    io::MatrixLoad read;
-    auto refuse = [&](const std::string& file, const std::string& problem) -> std::optional<ProtocolFile> {
-        rt.messages.showMessage("Could not load the protocol from " + file + ".\n" + problem);
-        return std::nullopt;
+    const auto choice = io::chooseTableFile(c.rt, filter);
+    if (!choice)
+        return;
+    const auto refuse = [&](const std::string& problem) {
+        c.message("Could not load the protocol from " + choice->name + ".\n" + problem);
     };
+    session::Protocol loaded;
     try {
-        read = loader(rt);
+        loaded = session::protocolFromTable(io::readChosenTable(*choice).table, c.s.specimens.landmarks());
+    } catch (const io::UnreadableFile&) {
+        return refuse("The file could not be opened.");
     } catch (const FileFormatError& e) {
-        rt.messages.showMessage("Could not load the protocol.\n" + std::string(e.what()));
-        return std::nullopt;
+        c.message("Could not load the protocol.\n" + std::string(e.what()));
+        return;
     } catch (const Error& e) {
-        return refuse("the chosen file", e.what());
+        return refuse(e.what());
     }
-    if (!read.fn.isString())
-        return std::nullopt;  // cancelled
-    ProtocolFile file{read.y.matrix(), read.fn.string()};
-    const Matrix& m = file.rows;
-    if (m.isScalar() && m[0] == -1)
-        return refuse(file.name, "The file could not be opened.");
-    if (m.empty() || isPlaceholder(m))
-        return file;  // a protocol without lines
-    if (m.cols() < 3)
-        return refuse(file.name, "Each line needs a line number and two landmark numbers; line 1 holds " +
-                                     std::to_string(m.cols()) + (m.cols() == 1 ? " number." : " numbers."));
-    if (landmarks == 0)
-        return refuse(file.name, "No specimens are loaded yet: load specimens before a protocol.");
-    for (std::size_t i = 0; i < m.rows(); ++i) {
-        for (std::size_t c = 1; c <= 2; ++c) {
-            const double v = m(i, c);
-            if (std::floor(v) != v || v < 1 || v > static_cast<double>(landmarks))
-                return refuse(file.name, "Line " + std::to_string(i + 1) + " names landmark " +
-                                             platform::numberToText(v) + ", but the shape has landmarks 1 to " +
-                                             std::to_string(landmarks) + ".");
-        }
+    c.s.protocol = std::move(loaded);
+    c.s.wireframe = c.s.protocol;
+    c.s.protoname = choice->name;
+    if (!c.s.protocol.empty()) {
+        PlotWindowScope plot(c);
+        display::wire3d(c.rt.graphics, c.s.specimens.reference, c.s.wireframe.rows(), "k-");
     }
-    return file;
+    c.controls.protocolText().setText(platform::formatText("Loaded Protocol is : %s", {Value(c.s.protoname)}));
+    c.s.lineh.reset();
+    showLineCount(c);
+    if (!c.s.protocol.empty() && c.controls.showProtocolLines().value() != 0)
+        drawProtocolOverlay(c);
 }
 
 }  // namespace
 
-void Controller::loadWire()
+void loadWire(Context& c)
 {
-    auto file = readProtocolFile(&io::mfloadtxt, m_rt, m_state.reference.rows());
-    if (!file)
-        return;
-    const bool noLines = file->rows.empty() || isPlaceholder(file->rows);
-    m_state.wirelist = noLines ? Matrix() : file->rows;
-    m_state.proto = noLines ? placeholderRow() : file->rows;
-    if (!noLines) {
-        makeCurrent(m_state.fighand1, "plot window");
-        display::wire3d(m_rt.graphics, m_state.reference, m_state.wirelist, "k-");
-        makeCurrent(m_state.mf, "plot window");
-    }
-    setString("WireBox", platform::formatText("Loaded Protocol is : %s", {Value(file->name)}));
-    m_state.lineh = kNoLine;
-    setString("ProtoPointBox", platform::integerText(noLines ? 0.0 : static_cast<double>(m_state.proto.rows())));
-    m_state.protoname = file->name;
-    if (!noLines && boxValue("ShowLineButton") != 0)
-        drawProtocolOverlay();
+    loadProtocolFile(c, "*.txt");
 }
 
-void Controller::loadProto()
+void loadProto(Context& c)
 {
-    auto file = readProtocolFile(&io::mfload, m_rt, m_state.reference.rows());
-    if (!file)
-        return;
-    const bool noLines = file->rows.empty() || isPlaceholder(file->rows);
-    m_state.proto = noLines ? placeholderRow() : file->rows;
-    m_state.protoname = file->name;
-    setString("WireBox", platform::formatText("Loaded Protocol is : %s", {Value(m_state.protoname)}));
-    m_state.wirelist = noLines ? Matrix() : m_state.proto;
-    if (!noLines) {
-        makeCurrent(m_state.fighand1, "plot window");
-        display::wire3d(m_rt.graphics, m_state.reference, m_state.wirelist, "k-");
-        makeCurrent(m_state.mf, "plot window");
-    }
-    m_state.lineh = kNoLine;
-    setString("ProtoPointBox", platform::integerText(noLines ? 0.0 : static_cast<double>(m_state.proto.rows())));
-    if (!noLines && boxValue("ShowLineButton") != 0)
-        drawProtocolOverlay();
+    loadProtocolFile(c, "*.*");
 }
 
-void Controller::saveProtocol()
+void saveProtocol(Context& c)
 {
-    const auto chosen = chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for protocol or Wireframe");
-    if (!chosen)
+    const auto chosen = c.chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for protocol or Wireframe");
+    if (!chosen || !c.writeOrReport(*chosen, session::protocolFileText(c.s.protocol)))
         return;
-    std::string text;
-    for (std::size_t i = 0; i < m_state.proto.rows(); ++i) {
-        const std::vector<double> row = m_state.proto.row(i);
-        text += platform::formatText("%i %i %i \\n", {Value(Matrix::rowVector(row))});
-    }
-    if (!writeOrReport(*chosen, text))
-        return;
-    makeCurrent(m_state.fighand1, "plot window");
-    display::ylabel(m_rt.graphics, Value(platform::formatText("Active Protocal Name: %s", {Value(chosen->name)})));
-    makeCurrent(m_state.mf, "plot window");
+    PlotWindowScope plot(c);
+    display::ylabel(c.rt.graphics, Value(platform::formatText("Active Protocal Name: %s", {Value(chosen->name)})));
 }
 
-void Controller::showProto()
+void showProto(Context& c)
 {
-    try {
-        makeCurrent(m_state.fighand1, "plot window");
-    } catch (const Error&) {
-        // No window was ever made: open one.
-        m_state.fighand1 = m_rt.graphics.createFigure();
-    }
-    display::cla(m_rt.graphics);
-    display::showshape3D(m_rt.graphics, referenceSet(), "b*");
-    m_state.mf = m_rt.graphics.currentFigure();
-    drawLandmarkLabels(m_state.reference, m_state.reference.rows());
-    display::wire3d(m_rt.graphics, m_state.reference, m_state.wirelist, "k-");
-    if (boxValue("ShowLineButton") != 0)
-        drawProtocolOverlay();
-    m_state.lineh = kNoLine;
-    makeCurrent(m_state.mf, "plot window");
+    PlotWindowScope plot(c, PlotWindowScope::IfClosed::OpenNew);
+    display::cla(c.rt.graphics);
+    display::showshape3D(c.rt.graphics, referenceSet(c), "b*");
+    c.s.mf = c.rt.graphics.currentFigure();
+    const platform::Matrix& reference = c.s.specimens.reference;
+    drawLandmarkLabels(c, reference, reference.rows());
+    display::wire3d(c.rt.graphics, reference, c.s.wireframe.rows(), "k-");
+    if (c.controls.showProtocolLines().value() != 0)
+        drawProtocolOverlay(c);
+    c.s.lineh.reset();
 }
 
-void Controller::newProto()
+void newProto(Context& c)
 {
-    setString("ProtoPointBox", "0");
-    m_state.proto = placeholderRow();
-    m_state.lineh = kNoLine;
-    makeCurrent(m_state.fighand1, "plot window");
-    display::ylabel(m_rt.graphics, Value("New Protocol in Use"));
-    makeCurrent(m_state.mf, "plot window");
+    c.controls.lineCount().setText("0");
+    c.s.protocol = session::Protocol();
+    c.s.lineh.reset();
+    PlotWindowScope plot(c);
+    display::ylabel(c.rt.graphics, Value("New Protocol in Use"));
 }
 
 }  // namespace vezedo::controller

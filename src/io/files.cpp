@@ -21,9 +21,19 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+std::string failure(const std::string& doing, const std::string& path, int error)
+{
+    return "Cannot " + doing + " file \"" + path + "\": " + std::strerror(error);
+}
+
 [[noreturn]] void fail(const std::string& doing, const std::string& path, int error)
 {
-    throw Error("Cannot " + doing + " file \"" + path + "\": " + std::strerror(error));
+    throw Error(failure(doing, path, error));
+}
+
+[[noreturn]] void failReading(const std::string& doing, const std::string& path, int error)
+{
+    throw UnreadableFile(failure(doing, path, error));
 }
 
 // A name in the target's folder that no other writer uses: hidden, derived from the
@@ -44,7 +54,7 @@ std::string readFile(const std::string& path)
     errno = 0;
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file)
-        fail("open", path, errno);
+        failReading("open", path, errno);
 
     // The size is only a hint (pipes, growing files): read until the end, one byte more
     // than expected so that the end is seen without growing the buffer.
@@ -59,7 +69,7 @@ std::string readFile(const std::string& path)
         size += std::fread(content.data() + size, 1, content.size() - size, file.get());
         if (size < content.size()) {
             if (std::ferror(file.get()))
-                fail("read", path, errno != 0 ? errno : EIO);
+                failReading("read", path, errno != 0 ? errno : EIO);
             break;
         }
         content.resize(content.size() * 2);

@@ -3,12 +3,19 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error.h"
+
 // Whole-file reading and safe writing: readers parse a file held in memory; writers never
 // leave a half-written or destroyed file behind.
 namespace vezedo::io {
 
-// The whole content of a file. Throws an Error naming the file and the reason when it
-// cannot be opened or read.
+// A file that could not be opened or read; the message names it and the reason.
+class UnreadableFile : public Error {
+public:
+    using Error::Error;
+};
+
+// The whole content of a file. Throws UnreadableFile when it cannot be opened or read.
 std::string readFile(const std::string& path);
 
 // Writes `content` to a temporary file in the target's folder and renames it over the

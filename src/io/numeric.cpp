@@ -89,20 +89,6 @@ const char* contentEnd(const char* p, const char* next)
     return next != p && next[-1] == '\n' ? next - 1 : next;
 }
 
-MatrixLoad loadChosen(platform::Runtime& rt, std::string_view filter)
-{
-    const auto choice = rt.dialogs.openFile(filter, "Enter file to Load?");
-    MatrixLoad out;
-    if (!choice) {
-        out.fn = Value(0.0);
-        return out;
-    }
-    out.y = dload(joinPath(choice->folder, choice->name));
-    out.fn = Value(choice->name);
-    changeDirectory(choice->folder);
-    return out;
-}
-
 }  // namespace
 
 const char* scanNumber(const char* first, const char* last, double& value)
@@ -204,11 +190,54 @@ Value dload(const std::string& path)
     std::string bytes;
     try {
         bytes = readFile(path);
-    } catch (const Error&) {
+    } catch (const UnreadableFile&) {
         return Value(-1.0);
     }
     return Value(parseNumericTable(bytes, path));
 }
+
+ChosenTable readChosenTable(const platform::FileChoice& choice)
+{
+    const std::string path = joinPath(choice.folder, choice.name);
+    std::string bytes;
+    try {
+        bytes = readFile(path);
+    } catch (const UnreadableFile&) {
+        changeDirectory(choice.folder);
+        throw;
+    }
+    ChosenTable out{parseNumericTable(bytes, path), choice.name};
+    changeDirectory(choice.folder);
+    return out;
+}
+
+std::optional<platform::FileChoice> chooseTableFile(platform::Runtime& rt, std::string_view filter)
+{
+    return rt.dialogs.openFile(filter, "Enter file to Load?");
+}
+
+namespace {
+
+// The registry's form: the table and the name; -1 for a file that cannot be read, and the
+// number 0 as name when the user cancelled.
+MatrixLoad loadChosen(platform::Runtime& rt, std::string_view filter)
+{
+    MatrixLoad out;
+    const auto choice = chooseTableFile(rt, filter);
+    if (!choice) {
+        out.fn = Value(0.0);
+        return out;
+    }
+    out.fn = Value(choice->name);
+    try {
+        out.y = Value(readChosenTable(*choice).table);
+    } catch (const UnreadableFile&) {
+        out.y = Value(-1.0);
+    }
+    return out;
+}
+
+}  // namespace
 
 MatrixLoad mfload(platform::Runtime& rt)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,18 @@ platform::Matrix parseNumericTable(std::string_view bytes, std::string_view file
 
 // Reads the named file; the number -1 when it cannot be opened.
 platform::Value dload(const std::string& path);
+
+// A table read from a file the user chose.
+struct ChosenTable {
+    platform::Matrix table;
+    std::string name;  // without folder
+};
+// The file-open dialog of the table readers ("Enter file to Load?"); nullopt when cancelled.
+std::optional<platform::FileChoice> chooseTableFile(platform::Runtime& rt, std::string_view filter);
+// Reads the chosen file and makes its folder current. Throws UnreadableFile when the file
+// cannot be read (its folder is made current all the same) and a FileFormatError when it
+// holds no table.
+ChosenTable readChosenTable(const platform::FileChoice& choice);
 
 // The dialog-driven loaders ("*.*" and "*.txt" filters).
 struct MatrixLoad {

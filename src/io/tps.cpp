@@ -281,35 +281,40 @@ TpsData parseTps(std::string_view bytes, std::string_view fileName)
     return TpsParser(bytes, fileName).run();
 }
 
+TpsData readChosenTps(const platform::FileChoice& choice)
+{
+    // The path is fixed before the folder becomes current, so a relative folder still works.
+    std::string path = joinPath(choice.folder, choice.name);
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(path, ec);
+    if (!ec)
+        path = absolute.string();
+    changeDirectory(choice.folder);
+    return parseTps(readFile(path), choice.name);
+}
+
+std::optional<platform::FileChoice> chooseTpsFile(platform::Runtime& rt)
+{
+    return rt.dialogs.openFile("*.txt", "Specify 3D input file to load");
+}
+
 TpsLoad gettpsfile3D(platform::Runtime& rt)
 {
     TpsLoad out;
-    const auto choice = rt.dialogs.openFile("*.txt", "Specify 3D input file to load");
+    const auto choice = chooseTpsFile(rt);
     if (!choice) {
         out.fname = Value(0.0);
         return out;
     }
     out.fname = Value(choice->name);
-
-    // The path is fixed before the folder becomes current, so a relative folder still works.
-    std::string path = joinPath(choice->folder, choice->name);
-    std::error_code ec;
-    const auto absolute = std::filesystem::absolute(path, ec);
-    if (!ec)
-        path = absolute.string();
-    changeDirectory(choice->folder);
-
-    std::string bytes;
     try {
-        bytes = readFile(path);
-    } catch (const Error&) {
+        TpsData data = readChosenTps(*choice);
+        out.y = std::move(data.table);
+        out.namelist = std::move(data.namelist);
+        out.ids = std::move(data.ids);
+    } catch (const UnreadableFile&) {
         rt.console.write("Error on file open");
-        return out;
     }
-    TpsData data = parseTps(bytes, choice->name);
-    out.y = std::move(data.table);
-    out.namelist = std::move(data.namelist);
-    out.ids = std::move(data.ids);
     return out;
 }
 

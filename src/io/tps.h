@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,13 @@ struct TpsData {
 // what was expected when the text is no usable 3D TPS data.
 TpsData parseTps(std::string_view bytes, std::string_view fileName);
 
-// The dialog-driven reader: asks for a file, makes its folder current, reads it.
+// The file-open dialog of the TPS reader ("*.txt"); nullopt when the user cancelled.
+std::optional<platform::FileChoice> chooseTpsFile(platform::Runtime& rt);
+// Makes the chosen file's folder current and reads it. Throws UnreadableFile when it cannot
+// be read and a FileFormatError when it holds no usable 3D TPS data.
+TpsData readChosenTps(const platform::FileChoice& choice);
+
+// The registry's dialog-driven reader: asks for a file, makes its folder current, reads it.
 struct TpsLoad {
     platform::Matrix y;     // empty when cancelled or unreadable
     platform::Value fname;  // the chosen name without folder; the number 0 when cancelled

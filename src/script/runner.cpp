@@ -241,7 +241,7 @@ bool ScriptRunner::runText(std::string_view text, const fs::path& folder, const 
                 break;
             }
             case Verb::Snapshot: {
-                const auto& state = program.controller().state();
+                const auto& state = program.controller().session();
                 std::optional<platform::Handle> fig = state.fighand1;
                 if (!fig || !rt.graphics.isValid(*fig))
                     fig = rt.graphics.currentFigure();

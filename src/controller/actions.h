@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "controller/context.h"
+
+// The actions of the main window, each a short function over the session. The dispatch
+// table in dispatch.cpp maps their names to them.
+namespace vezedo::controller {
+
+// Specimens
+void loadFile1(Context& c);
+void loadFileImp(Context& c);
+// Protocols and wireframes
+void loadWire(Context& c);
+void loadProto(Context& c);
+void saveProtocol(Context& c);
+void showProto(Context& c);
+void newProto(Context& c);
+// Lines
+void showLine(Context& c);
+void showLine2(Context& c);
+void deleteLine(Context& c);
+void addLine(Context& c);
+// Measures
+void saveLengths(Context& c);
+void showMLine(Context& c);
+// Blocks
+void setBlocks(Context& c);
+void addBlocks(Context& c);
+void replotM(Context& c);
+void showAllBlock(Context& c);
+void showBlockStructure(Context& c);
+void blockUp(Context& c);
+void blockDown(Context& c);
+void blockEnter(Context& c);
+void addLinetoBlock(Context& c);
+void saveMatrix(Context& c);
+void loadBlock(Context& c);
+void clearTarget(Context& c);
+
+// The block-structure file: its text for the first `count` blocks, and the blocks a file
+// holds (a check against the protocol is the caller's).
+std::string blockStructureText(const std::string& protoname, const session::BlockStructure& blocks);
+std::vector<session::BlockStructure::Lines> parseBlockStructure(std::string_view text, std::size_t protocolLines);
+
+// The traditional measures of every specimen: the length of each protocol line at the
+// specimen's own scale, then its centroid size, one line per specimen.
+std::string traditionalMeasures(const platform::LandmarkSet& data, const std::vector<double>& sizes,
+                                const session::Protocol& protocol);
+
+}  // namespace vezedo::controller

@@ -1,0 +1,159 @@
+// The steps the actions share: the plot window scope, drawing on the reference shape,
+// choosing and writing files.
+#include "controller/context.h"
+
+#include <exception>
+
+#include "display/display.h"
+#include "io/files.h"
+#include "platform/error.h"
+#include "platform/numtext.h"
+
+namespace vezedo::controller {
+
+using platform::Handle;
+using platform::Matrix;
+using platform::Value;
+
+namespace {
+constexpr double kLabelOffset = 0.02;
+constexpr double kHighlightWidth = 1.5;
+
+platform::Point3 middle(const Matrix& r, std::size_t a, std::size_t b)
+{
+    return {(r(a, 0) + r(b, 0)) / 2, (r(a, 1) + r(b, 1)) / 2, (r(a, 2) + r(b, 2)) / 2};
+}
+}  // namespace
+
+void Context::displayHandles(std::string_view name, const Control& control) const
+{
+    rt.console.display(name, Value(Matrix::rowVector(control.handles())));
+}
+
+std::optional<platform::FileChoice> Context::chooseFile(platform::FileDialogKind kind, std::string_view title) const
+{
+    auto chosen = kind == platform::FileDialogKind::Open ? rt.dialogs.openFile("*.txt", title)
+                                                         : rt.dialogs.saveFile("*.txt", title);
+    if (!chosen)
+        return std::nullopt;
+    try {
+        io::changeDirectory(chosen->folder);
+    } catch (const Error& e) {
+        message("Error on file opening\n" + std::string(e.what()));
+        return std::nullopt;
+    }
+    return chosen;
+}
+
+bool Context::writeOrReport(const platform::FileChoice& file, const std::string& content) const
+{
+    try {
+        io::writeFileAtomically(io::joinPath(file.folder, file.name), content);
+    } catch (const Error& e) {
+        message("Error on file opening\n" + std::string(e.what()));
+        return false;
+    }
+    return true;
+}
+
+PlotWindowScope::PlotWindowScope(Context& c, IfClosed ifClosed) : m_c(c), m_exceptions(std::uncaught_exceptions())
+{
+    if (!c.s.fighand1) {
+        if (ifClosed == IfClosed::Fail)
+            throw Error("There is no plot window yet: load specimens first");
+        c.s.fighand1 = c.rt.graphics.createFigure();  // no window was ever made: open one
+        return;
+    }
+    c.rt.graphics.makeFigureCurrent(*c.s.fighand1);
+}
+
+PlotWindowScope::~PlotWindowScope()
+{
+    if (std::uncaught_exceptions() > m_exceptions || !m_c.s.mf)
+        return;
+    try {
+        m_c.rt.graphics.makeFigureCurrent(*m_c.s.mf);
+    } catch (const Error&) {
+        // mf always names a window number, which can always be made current
+    }
+}
+
+Handle currentAxes(Context& c)
+{
+    return c.rt.graphics.currentAxesOrNew();
+}
+
+platform::LandmarkSet referenceSet(const Context& c)
+{
+    if (c.s.specimens.reference.empty())
+        throw Error("There is no shape to draw: load specimens first");
+    return platform::LandmarkSet(c.s.specimens.reference);
+}
+
+void drawLandmarkLabels(Context& c, const Matrix& shape, std::size_t count)
+{
+    const Handle axes = currentAxes(c);
+    for (std::size_t i = 0; i < count; ++i) {
+        const platform::Point3 at{shape(i, 0) + kLabelOffset, shape(i, 1) + kLabelOffset, shape(i, 2) + kLabelOffset};
+        c.rt.graphics.text3(axes, at, platform::integerText(static_cast<double>(i + 1)));
+    }
+}
+
+Handle drawLineBetween(Context& c, double a, double b, std::string_view style)
+{
+    const Matrix& r = c.s.specimens.reference;
+    const std::size_t ia = c.s.specimens.landmarkRow(a), ib = c.s.specimens.landmarkRow(b);
+    return c.rt.graphics.plot3(currentAxes(c), {{r(ia, 0), r(ia, 1), r(ia, 2)}, {r(ib, 0), r(ib, 1), r(ib, 2)}},
+                               platform::parseLineSpec(style));
+}
+
+namespace {
+
+// A protocol line and its number at its middle.
+void drawNumberedLine(Context& c, std::size_t number, std::string_view style, std::string_view labelColor, double width)
+{
+    const session::ProtocolLine& line = c.s.protocol.line(static_cast<double>(number));
+    const auto from = static_cast<double>(line.from), to = static_cast<double>(line.to);
+    const Handle h = drawLineBetween(c, from, to, style);
+    if (width > 0)
+        c.rt.graphics.set(h, "LineWidth", Value(width));
+    const Matrix& r = c.s.specimens.reference;
+    const Handle label =
+        c.rt.graphics.text3(currentAxes(c), middle(r, c.s.specimens.landmarkRow(from), c.s.specimens.landmarkRow(to)),
+                            platform::integerText(static_cast<double>(number)));
+    c.rt.graphics.set(label, "Color", Value(std::string(labelColor)));
+}
+
+}  // namespace
+
+void drawProtocolOverlay(Context& c)
+{
+    for (std::size_t i = 1; i <= c.s.protocol.size(); ++i)
+        drawNumberedLine(c, i, "k", "r", 0);
+}
+
+void drawProtocolLine(Context& c, double line, std::string_view style, std::string_view labelColor, double width,
+                      std::string_view owner)
+{
+    const std::size_t m = c.s.protocol.size();
+    if (!c.s.protocol.hasLine(line))
+        throw Error(std::string(owner) + " holds line " + platform::numberToText(line) + ", but the protocol has " +
+                    (m == 0 ? std::string("no lines") : "lines 1 to " + std::to_string(m)));
+    drawNumberedLine(c, static_cast<std::size_t>(line), style, labelColor, width);
+}
+
+void hideHighlight(Context& c)
+{
+    // A line whose window the user closed is gone already: nothing to hide.
+    if (c.s.lineh && c.rt.graphics.isValid(*c.s.lineh))
+        c.rt.graphics.set(*c.s.lineh, "Visible", Value("off"));
+}
+
+void highlight(Context& c, double a, double b)
+{
+    const Handle line = drawLineBetween(c, a, b, "M");
+    c.s.lineh = line;
+    c.rt.graphics.set(line, "LineWidth", Value(kHighlightWidth));
+}
+
+}  // namespace vezedo::controller

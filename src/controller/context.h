@@ -1,0 +1,64 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "controller/controls.h"
+#include "platform/runtime.h"
+#include "session/session.h"
+
+namespace vezedo::controller {
+
+// What an action works on: the session, the main window's controls and the desktop.
+struct Context {
+    platform::Runtime& rt;
+    session::Session& s;
+    MainControls controls{rt.graphics};
+
+    void message(const std::string& text) const { rt.messages.showMessage(text); }
+    // Shows the handles of a control on the console under `name`.
+    void displayHandles(std::string_view name, const Control& control) const;
+
+    // Asks for a "*.txt" file and makes its folder current. nullopt when the user cancelled
+    // or the folder cannot be entered (then a message box says why).
+    std::optional<platform::FileChoice> chooseFile(platform::FileDialogKind kind, std::string_view title) const;
+    // False, after a message box naming the file and the reason, when it cannot be written.
+    bool writeOrReport(const platform::FileChoice& file, const std::string& content) const;
+};
+
+// While alive, drawing goes to the plot window; at the end `mf` is made current again. An
+// action stopped by an error leaves the current window as the error found it.
+class PlotWindowScope {
+public:
+    enum class IfClosed { Fail, OpenNew };
+    explicit PlotWindowScope(Context& c, IfClosed ifClosed = IfClosed::Fail);
+    ~PlotWindowScope();
+    PlotWindowScope(const PlotWindowScope&) = delete;
+    PlotWindowScope& operator=(const PlotWindowScope&) = delete;
+
+private:
+    Context& m_c;
+    int m_exceptions;
+};
+
+// --- drawing steps shared by the actions, into the current axes ---
+
+platform::Handle currentAxes(Context& c);
+// The reference shape as a one-specimen data set; an Error when none is loaded.
+platform::LandmarkSet referenceSet(const Context& c);
+// Numbers 1 to `count` beside the landmarks of `shape`.
+void drawLandmarkLabels(Context& c, const platform::Matrix& shape, std::size_t count);
+platform::Handle drawLineBetween(Context& c, double a, double b, std::string_view style);
+// Every protocol line in black with its number in red at its middle.
+void drawProtocolOverlay(Context& c);
+// Protocol line `line` in a block's style with its number beside it; `owner` names who asked
+// for it in the error about a line the protocol does not have.
+void drawProtocolLine(Context& c, double line, std::string_view style, std::string_view labelColor, double width,
+                      std::string_view owner);
+// The one highlighted line, drawn thick in magenta; the previous one is hidden first by the
+// caller (hideHighlight) where the action says so.
+void highlight(Context& c, double a, double b);
+void hideHighlight(Context& c);
+
+}  // namespace vezedo::controller

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace vezedo::io {
+
+// The lines of a text, without their ends. A line ends at LF, CRLF or a lone CR; a line end
+// at the very end of the text starts no further line.
+std::vector<std::string_view> splitLines(std::string_view text);
+
+// Where the line that starts at `p` ends (before its line end), and where the next starts.
+struct LineSpan {
+    const char* contentEnd;
+    const char* next;
+};
+LineSpan lineAt(const char* p, const char* end);
+
+}  // namespace vezedo::io
