@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <set>
@@ -52,7 +53,7 @@ struct EventLog {
 
 }  // namespace
 
-TEST(GraphicsModel, FiguresTakeTheLowestFreeNumberAndCurrencyFollowsUse)
+TEST(GraphicsModel, FiguresTakeTheLowestFreeNumber)
 {
     GraphicsModel model;
     for (double n : {1.0, 2.0, 3.0})
@@ -61,20 +62,32 @@ TEST(GraphicsModel, FiguresTakeTheLowestFreeNumberAndCurrencyFollowsUse)
     EXPECT_EQ(model.createFigure(), 2.0);
     EXPECT_EQ(model.createFigure(), 4.0);
     EXPECT_EQ(model.figures(), (std::vector<Handle>{1, 2, 3, 4}));
+}
 
-    // Deleting the current window makes the one current before it current again.
-    model.makeFigureCurrent(1);
-    for (double next : {4.0, 2.0, 3.0}) {
+TEST(GraphicsModel, DeletingTheCurrentFigureMakesTheOneCurrentBeforeItCurrent)
+{
+    GraphicsModel model;
+    for (int i = 0; i < 4; ++i)
+        model.createFigure();
+    model.makeFigureCurrent(3);
+    model.makeFigureCurrent(1);  // made current in the order 2 4 3 1
+    for (double next : {3.0, 4.0, 2.0}) {
         model.deleteObject(*model.currentFigure());
         EXPECT_EQ(model.currentFigure(), next);
     }
-    model.deleteObject(3);
+    model.deleteObject(2);
     EXPECT_EQ(model.currentFigure(), std::nullopt);
     EXPECT_TRUE(model.get(kRootHandle, "CurrentFigure").isEmptyMatrix());
+}
+
+TEST(GraphicsModel, CurrentFigureOrNewOpensAFigureWhenNoneIsOpen)
+{
+    GraphicsModel model;
+    EXPECT_EQ(model.currentFigureOrNew(), 1.0);
     EXPECT_EQ(model.currentFigureOrNew(), 1.0);
 }
 
-TEST(GraphicsModel, MakeCurrentRecreatesAClosedFigureAndRefusesWhatNamesNone)
+TEST(GraphicsModel, MakeCurrentRecreatesAClosedFigureEmpty)
 {
     GraphicsModel model;
     const Handle fig1 = model.createFigure();
@@ -86,27 +99,62 @@ TEST(GraphicsModel, MakeCurrentRecreatesAClosedFigureAndRefusesWhatNamesNone)
     model.deleteObject(fig2);
 
     EXPECT_EQ(model.makeFigureCurrent(2), 2.0);
-    EXPECT_EQ(model.listObjects(2), std::vector<Handle>{2.0});  // a new empty window
+    EXPECT_EQ(model.listObjects(2), std::vector<Handle>{2.0});
     EXPECT_EQ(model.appData(2, "state"), nullptr);
     EXPECT_EQ(*model.appData(kRootHandle, "state"), Value(1));
     EXPECT_EQ(model.currentFigure(), 2.0);
-    // An unused number is taken as given; numbering still fills the lowest gap.
-    EXPECT_EQ(model.makeFigureCurrent(7), 7.0);
-    EXPECT_EQ(model.createFigure(), 3.0);
-    const Handle axes = model.currentAxes(fig1);
-    model.makeFigureCurrent(fig1);
-    EXPECT_EQ(model.currentAxes(fig1), axes);  // an open window stays what it is
-
-    for (double bad :
-         {1.5, 0.0, -3.0, std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(), 1e12})
-        EXPECT_THROW(model.makeFigureCurrent(bad), Error) << bad;
-    const Handle line = drawLine(model, axes);
-    EXPECT_NE(errorOf([&] { model.makeFigureCurrent(line); }).find("line"), std::string::npos);
-    EXPECT_THROW(model.set(kRootHandle, "CurrentFigure", Value(0.0)), Error);
-    EXPECT_EQ(model.figures(), (std::vector<Handle>{1, 2, 3, 7}));
 }
 
-TEST(GraphicsModel, HandlesAreNeverWholeNeverReusedAndRetireWithTheirFigure)
+TEST(GraphicsModel, MakeCurrentTakesAnUnusedNumberAsGivenLeavingTheLowestGapForTheNext)
+{
+    GraphicsModel model;
+    EXPECT_EQ(model.makeFigureCurrent(7), 7.0);
+    EXPECT_EQ(model.createFigure(), 1.0);
+    EXPECT_EQ(model.figures(), (std::vector<Handle>{1, 7}));
+}
+
+TEST(GraphicsModel, MakeCurrentLeavesAnOpenFigureAsItIs)
+{
+    GraphicsModel model;
+    const Handle fig1 = model.createFigure();
+    const Handle axes = model.currentAxes(fig1);
+    model.createFigure();
+    model.makeFigureCurrent(fig1);
+    EXPECT_EQ(model.currentAxes(fig1), axes);
+}
+
+TEST(GraphicsModel, MakeCurrentRefusesWhatCanNameNoFigure)
+{
+    const struct {
+        const char* name;
+        double value;
+    } cases[] = {{"a fraction", 1.5},
+                 {"zero", 0.0},
+                 {"a negative number", -3.0},
+                 {"NaN", std::numeric_limits<double>::quiet_NaN()},
+                 {"infinity", std::numeric_limits<double>::infinity()},
+                 {"beyond the largest figure number", 1e12}};
+    for (const auto& c : cases) {
+        GraphicsModel model;
+        EXPECT_THROW(model.makeFigureCurrent(c.value), Error) << c.name;
+        EXPECT_TRUE(model.figures().empty()) << c.name;
+    }
+}
+
+TEST(GraphicsModel, MakeCurrentOfAnotherObjectSaysWhatItIs)
+{
+    GraphicsModel model;
+    const Handle line = drawLine(model, model.currentAxesOrNew());
+    EXPECT_NE(errorOf([&] { model.makeFigureCurrent(line); }).find("line"), std::string::npos);
+}
+
+TEST(GraphicsModel, SettingTheCurrentFigureToZeroIsRefused)
+{
+    GraphicsModel model;
+    EXPECT_THROW(model.set(kRootHandle, "CurrentFigure", Value(0.0)), Error);
+}
+
+TEST(GraphicsModel, HandlesAreNeverWholeAndNeverReused)
 {
     GraphicsModel model;
     std::set<Handle> seen;
@@ -123,21 +171,44 @@ TEST(GraphicsModel, HandlesAreNeverWholeNeverReusedAndRetireWithTheirFigure)
             EXPECT_TRUE(seen.insert(h).second) << "handle given twice: " << h;
         }
         model.deleteObject(fig);
-        for (Handle h : made)
-            EXPECT_THROW(model.get(h, "Type"), Error) << h;
-        EXPECT_TRUE(model.findByTag("ok").empty());
     }
-    // Values next to issued handles name nothing, least of all the root or a window.
+}
+
+TEST(GraphicsModel, ObjectsRetireWithTheirFigure)
+{
+    GraphicsModel model;
     const Handle fig = model.createFigure();
     const Handle axes = model.currentAxes(fig);
-    for (double stray : {0.5, fig + 0.5, axes + 0.25, axes + 1000.0, -0.5}) {
-        EXPECT_FALSE(model.isValid(stray)) << stray;
-        EXPECT_THROW(model.deleteObject(stray), Error) << stray;
+    model.setHold(axes, true);
+    const std::vector<Handle> made{axes, model.yLabel(axes), model.createUiControl(fig, {}, "ok"),
+                                   drawLine(model, axes), model.text3(axes, {}, "t")};
+    model.deleteObject(fig);
+    for (Handle h : made)
+        EXPECT_THROW(model.get(h, "Type"), Error) << h;
+    EXPECT_TRUE(model.findByTag("ok").empty());
+}
+
+TEST(GraphicsModel, ValuesNextToIssuedHandlesNameNothing)
+{
+    GraphicsModel model;
+    const Handle fig = model.createFigure();
+    const Handle axes = model.currentAxes(fig);
+    const struct {
+        const char* name;
+        double value;
+    } cases[] = {{"the root's neighbour", 0.5},
+                 {"the figure's neighbour", fig + 0.5},
+                 {"a quarter past the axes", axes + 0.25},
+                 {"far past the axes", axes + 1000.0},
+                 {"a negative half", -0.5}};
+    for (const auto& c : cases) {
+        EXPECT_FALSE(model.isValid(c.value)) << c.name;
+        EXPECT_THROW(model.deleteObject(c.value), Error) << c.name;
     }
     EXPECT_EQ(model.figures(), std::vector<Handle>{fig});
 }
 
-TEST(GraphicsModel, AxesAreMadeOnFirstUseAndHoldDecidesWhetherPlotReplaces)
+TEST(GraphicsModel, AxesAreMadeOnFirstUse)
 {
     GraphicsModel model;
     const Handle fig = model.createFigure();
@@ -145,33 +216,72 @@ TEST(GraphicsModel, AxesAreMadeOnFirstUseAndHoldDecidesWhetherPlotReplaces)
     const Handle axes = model.currentAxes(fig);
     EXPECT_EQ(model.parent(axes), fig);
     EXPECT_EQ(model.get(fig, "CurrentAxes").scalar(), axes);
+}
 
-    EXPECT_EQ(model.get(axes, "NextPlot").string(), "replace");
-    const Handle first = drawLine(model, axes);
-    model.setAxisEqual(axes);
-    const Handle second = drawLine(model, axes);  // hold off: replaces and resets the modes
-    EXPECT_FALSE(model.isValid(first));
-    EXPECT_EQ(numbers(model.get(axes, "Children")), std::vector<double>{second});
-    EXPECT_EQ(model.get(axes, "DataAspectRatioMode").string(), "auto");
-
-    model.setHold(axes, true);
-    model.setAxisEqual(axes);
-    EXPECT_EQ(model.get(axes, "nextplot").string(), "add");
-    const Handle third = drawLine(model, axes, "ro");
-    EXPECT_EQ(numbers(model.get(axes, "Children")), (std::vector<double>{second, third}));
-    EXPECT_EQ(model.get(axes, "DataAspectRatioMode").string(), "manual");
-
-    EXPECT_EQ(model.get(third, "Marker").string(), "o");
-    EXPECT_EQ(model.get(third, "LineStyle").string(), "none");  // markers only
-    EXPECT_EQ(numbers(model.get(second, "ZData")), (std::vector<double>{0, 3}));
-
+TEST(GraphicsModel, DeletedAxesAreReplacedOnNextUse)
+{
+    GraphicsModel model;
+    const Handle fig = model.createFigure();
+    const Handle axes = model.currentAxes(fig);
     model.deleteObject(axes);
     const Handle replacement = model.currentAxes(fig);
     EXPECT_NE(replacement, axes);
     EXPECT_TRUE(model.isValid(replacement));
 }
 
-TEST(GraphicsModel, ClearAxesKeepsHoldModesAndTheHiddenLabel)
+TEST(GraphicsModel, WithHoldOffPlotReplacesTheLinesAndResetsTheAspectMode)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    EXPECT_EQ(model.get(axes, "NextPlot").string(), "replace");
+    const Handle first = drawLine(model, axes);
+    model.setAxisEqual(axes);
+    const Handle second = drawLine(model, axes);
+    EXPECT_FALSE(model.isValid(first));
+    EXPECT_EQ(numbers(model.get(axes, "Children")), std::vector<double>{second});
+    EXPECT_EQ(model.get(axes, "DataAspectRatioMode").string(), "auto");
+}
+
+TEST(GraphicsModel, WithHoldOnPlotAddsLinesAndKeepsTheAspectMode)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    const Handle first = drawLine(model, axes);
+    model.setHold(axes, true);
+    model.setAxisEqual(axes);
+    EXPECT_EQ(model.get(axes, "nextplot").string(), "add");
+    const Handle second = drawLine(model, axes);
+    EXPECT_EQ(numbers(model.get(axes, "Children")), (std::vector<double>{first, second}));
+    EXPECT_EQ(model.get(axes, "DataAspectRatioMode").string(), "manual");
+}
+
+TEST(GraphicsModel, PlotTakesColourStyleAndMarkerFromTheLineSpec)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    const struct {
+        const char* spec;
+        const char* property;
+        Value expected;
+    } cases[] = {{"ro", "Marker", Value("o")},
+                 {"ro", "LineStyle", Value("none")},  // markers only
+                 {"ro", "Color", Value(Matrix::rowVector({1, 0, 0}))},
+                 {"k-", "LineStyle", Value("-")},
+                 {"k-", "Marker", Value("none")}};
+    for (const auto& c : cases)
+        EXPECT_EQ(model.get(drawLine(model, axes, c.spec), c.property), c.expected) << c.spec << " " << c.property;
+}
+
+TEST(GraphicsModel, PlotStoresTheCoordinatesByAxis)
+{
+    GraphicsModel model;
+    const Handle line = drawLine(model, model.currentAxesOrNew());
+    EXPECT_EQ(numbers(model.get(line, "XData")), (std::vector<double>{0, 1}));
+    EXPECT_EQ(numbers(model.get(line, "YData")), (std::vector<double>{0, 2}));
+    EXPECT_EQ(numbers(model.get(line, "ZData")), (std::vector<double>{0, 3}));
+}
+
+TEST(GraphicsModel, TheYLabelIsAHiddenChildOfItsAxes)
 {
     GraphicsModel model;
     const Handle axes = model.currentAxesOrNew();
@@ -179,25 +289,62 @@ TEST(GraphicsModel, ClearAxesKeepsHoldModesAndTheHiddenLabel)
     EXPECT_EQ(model.get(axes, "YLabel").scalar(), label);
     EXPECT_EQ(model.get(label, "HandleVisibility").string(), "off");
     EXPECT_EQ(model.listObjects(model.figureOf(axes).value()).back(), label);
-    model.set(label, "String", Value("PC 2"));
-    model.setTag(label, "ylab");
-    drawLine(model, axes);  // hold off: clears, but not the label
+    drawLine(model, axes);
+    EXPECT_EQ(numbers(model.get(axes, "Children")).size(), 1u);  // the label is not listed
+}
+
+TEST(GraphicsModel, ClearAxesDeletesWhatWasDrawn)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
     model.setHold(axes, true);
-    model.setAxisEqual(axes);
     const Handle line = drawLine(model, axes);
     const Handle text = model.text3(axes, {0, 0, 0}, "1");
-    EXPECT_EQ(model.get(axes, "Children").matrix().numel(), 3u);  // the label is not listed
-
     model.clearAxes(axes);
     EXPECT_FALSE(model.isValid(line));
     EXPECT_FALSE(model.isValid(text));
     EXPECT_TRUE(model.get(axes, "Children").isEmpty());
+}
+
+TEST(GraphicsModel, ClearAxesKeepsHoldAspectModeAndTheLabel)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    const Handle label = model.yLabel(axes);
+    model.set(label, "String", Value("PC 2"));
+    model.setTag(label, "ylab");
+    model.setHold(axes, true);
+    model.setAxisEqual(axes);
+    drawLine(model, axes);
+    model.clearAxes(axes);
     EXPECT_EQ(model.get(axes, "NextPlot").string(), "add");
     EXPECT_EQ(model.get(axes, "DataAspectRatioMode").string(), "manual");
     EXPECT_EQ(model.findByTag("ylab"), std::vector<Handle>{label});
     EXPECT_EQ(model.get(label, "String").string(), "PC 2");
-    EXPECT_THROW(model.clearAxes(model.figureOf(axes).value()), Error);
+}
 
+TEST(GraphicsModel, PlotWithHoldOffKeepsTheLabel)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    const Handle label = model.yLabel(axes);
+    drawLine(model, axes);
+    drawLine(model, axes);
+    EXPECT_TRUE(model.isValid(label));
+}
+
+TEST(GraphicsModel, OnlyAnAxesCanBeCleared)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    EXPECT_THROW(model.clearAxes(model.figureOf(axes).value()), Error);
+}
+
+TEST(GraphicsModel, ADeletedLabelIsReplacedByANewHiddenOne)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    const Handle label = model.yLabel(axes);
     model.deleteObject(label);
     const Handle fresh = model.yLabel(axes);
     EXPECT_NE(fresh, label);
@@ -214,15 +361,20 @@ TEST(GraphicsModel, FindByTagSearchesEveryFigureInOrder)
     const Handle first = model.createUiControl(fig1, {}, "apply");
     model.createUiControl(fig1, {}, "cancel");
     const Handle second = model.createUiControl(fig1, {}, "apply");
-
     EXPECT_EQ(model.findByTag("apply"), (std::vector<Handle>{first, second, in3}));
-    EXPECT_TRUE(model.findByTag("APPLY").empty());
-    EXPECT_TRUE(model.findByTag("app").empty());
     model.deleteObject(fig1);
     EXPECT_EQ(model.findByTag("apply"), std::vector<Handle>{in3});
 }
 
-TEST(GraphicsModel, PropertyNamesIgnoreCaseAndValuesAreChecked)
+TEST(GraphicsModel, FindByTagMatchesTheWholeTagInItsCase)
+{
+    GraphicsModel model;
+    model.createUiControl(model.createFigure(), {}, "apply");
+    for (const char* other : {"APPLY", "app", "applyx"})
+        EXPECT_TRUE(model.findByTag(other).empty()) << other;
+}
+
+TEST(GraphicsModel, PropertyNamesIgnoreCase)
 {
     GraphicsModel model;
     const Handle control = model.createUiControl(model.createFigure(), {});
@@ -231,31 +383,73 @@ TEST(GraphicsModel, PropertyNamesIgnoreCaseAndValuesAreChecked)
     model.set(control, "TAG", Value("load"));
     EXPECT_EQ(model.findByTag("load"), std::vector<Handle>{control});
     EXPECT_EQ(model.get(control, "tYpE").string(), "uicontrol");
-    model.set(control, "enable", Value("INACTIVE"));
-    EXPECT_EQ(model.object(control).as<UiControlData>().enable, "inactive");
-    EXPECT_THROW(model.set(control, "Enable", Value("maybe")), Error);
-
-    const Handle line = drawLine(model, model.currentAxesOrNew());
-    EXPECT_NE(errorOf([&] { model.get(line, "Colour"); }).find("Colour"), std::string::npos);
-    EXPECT_NE(errorOf([&] { model.set(line, "type", Value("text")); }).find("cannot be set"), std::string::npos);
-    EXPECT_THROW(model.set(kRootHandle, "ScreenSize", Value(Matrix::rowVector({1, 1, 9, 9}))), Error);
-    EXPECT_THROW(model.set(line, "LineWidth", Value("thick")), Error);
-    EXPECT_THROW(model.set(line, "LineWidth", Value(-1)), Error);
-    EXPECT_EQ(model.get(line, "LineWidth").scalar(), 0.5);
-
-    // Colours: a letter (the highlight "M" too), a name, or an [r g b] row.
-    for (const auto& [given, rgb] : std::vector<std::pair<Value, std::vector<double>>>{
-             {"r", {1, 0, 0}}, {Matrix::rowVector({0, 0.5, 1}), {0, 0.5, 1}}, {"Green", {0, 1, 0}}, {"M", {1, 0, 1}}}) {
-        model.set(line, "Color", given);
-        EXPECT_EQ(numbers(model.get(line, "Color")), rgb) << given.describe();
-    }
-    EXPECT_NE(errorOf([&] { model.set(line, "Color", Value("purple")); }).find("purple"), std::string::npos);
-    EXPECT_THROW(model.set(line, "Color", Value(Matrix::rowVector({1, 2, 0}))), Error);
-    EXPECT_THROW(model.set(line, "Color", Value(Matrix::rowVector({1, 0}))), Error);
-    EXPECT_EQ(numbers(model.get(line, "Color")), (std::vector<double>{1, 0, 1}));
 }
 
-TEST(GraphicsModel, FigurePositionsAccountForFrameAndUnits)
+TEST(GraphicsModel, ChoicesAreStoredInLowerCase)
+{
+    GraphicsModel model;
+    const Handle control = model.createUiControl(model.createFigure(), {});
+    model.set(control, "enable", Value("INACTIVE"));
+    EXPECT_EQ(model.object(control).as<UiControlData>().enable, "inactive");
+}
+
+TEST(GraphicsModel, BadPropertiesAndValuesAreRefusedSayingWhy)
+{
+    GraphicsModel model;
+    const Handle control = model.createUiControl(model.createFigure(), {});
+    const Handle line = drawLine(model, model.currentAxesOrNew());
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        const char* said;
+    } cases[] = {
+        {"an unknown choice", [&] { model.set(control, "Enable", Value("maybe")); }, "Enable"},
+        {"an unknown property", [&] { model.get(line, "Colour"); }, "Colour"},
+        {"a read-only property", [&] { model.set(line, "type", Value("text")); }, "cannot be set"},
+        {"the screen size",
+         [&] {
+             model.set(kRootHandle, "ScreenSize", Value(Matrix::rowVector({1, 1, 9, 9})));
+         },
+         "cannot be set"},
+        {"a width in words", [&] { model.set(line, "LineWidth", Value("thick")); }, "LineWidth"},
+        {"a negative width", [&] { model.set(line, "LineWidth", Value(-1)); }, "LineWidth"},
+        {"an unknown colour name", [&] { model.set(line, "Color", Value("purple")); }, "purple"},
+        {"a component above one",
+         [&] {
+             model.set(line, "Color", Value(Matrix::rowVector({1, 2, 0})));
+         },
+         "between"},
+        {"two components",
+         [&] {
+             model.set(line, "Color", Value(Matrix::rowVector({1, 0})));
+         },
+         "colour"},
+    };
+    for (const auto& c : cases)
+        EXPECT_NE(errorOf(c.change).find(c.said), std::string::npos) << c.name << ": " << errorOf(c.change);
+    EXPECT_EQ(model.get(line, "LineWidth").scalar(), 0.5);
+    EXPECT_EQ(model.get(control, "Enable").string(), "on");
+}
+
+TEST(GraphicsModel, ColoursAreALetterANameOrAnRgbRow)
+{
+    GraphicsModel model;
+    const Handle line = drawLine(model, model.currentAxesOrNew());
+    const struct {
+        const char* name;
+        Value given;
+        std::vector<double> rgb;
+    } cases[] = {{"a letter", Value("r"), {1, 0, 0}},
+                 {"an rgb row", Value(Matrix::rowVector({0, 0.5, 1})), {0, 0.5, 1}},
+                 {"a name in any case", Value("Green"), {0, 1, 0}},
+                 {"the highlight letter", Value("M"), {1, 0, 1}}};
+    for (const auto& c : cases) {
+        model.set(line, "Color", c.given);
+        EXPECT_EQ(numbers(model.get(line, "Color")), c.rgb) << c.name;
+    }
+}
+
+TEST(GraphicsModel, OuterPositionIsThePositionWithTheFrame)
 {
     GraphicsModel model;
     model.setScreenSize(1000, 500);
@@ -263,6 +457,15 @@ TEST(GraphicsModel, FigurePositionsAccountForFrameAndUnits)
     model.setFrame(fig, {8, 8, 8, 31});  // left, bottom, right, top
     model.set(fig, "OuterPosition", Value(Matrix::rowVector({0, 0, 600, 500})));
     EXPECT_EQ(numbers(model.get(fig, "Position")), (std::vector<double>{8, 8, 584, 461}));
+}
+
+TEST(GraphicsModel, NormalizedUnitsAreFractionsOfTheScreen)
+{
+    GraphicsModel model;
+    model.setScreenSize(1000, 500);
+    const Handle fig = model.createFigure();
+    model.setFrame(fig, {8, 8, 8, 31});
+    model.set(fig, "OuterPosition", Value(Matrix::rowVector({0, 0, 600, 500})));
     model.set(fig, "Units", Value("Normalized"));
     EXPECT_EQ(numbers(model.get(fig, "OuterPosition")), (std::vector<double>{0, 0, 0.6, 1}));
     model.set(fig, "Position", Value(Matrix::rowVector({0.5, 0.5, 0.25, 0.5})));
@@ -270,7 +473,7 @@ TEST(GraphicsModel, FigurePositionsAccountForFrameAndUnits)
     EXPECT_EQ(numbers(model.get(fig, "OuterPosition")), (std::vector<double>{492, 242, 266, 289}));
 }
 
-TEST(GraphicsModel, ObserversHearCreationThenDestructionChildrenFirst)
+TEST(GraphicsModel, ObserversHearCreationInOrder)
 {
     GraphicsModel model;
     EventLog log(model);
@@ -278,12 +481,28 @@ TEST(GraphicsModel, ObserversHearCreationThenDestructionChildrenFirst)
     const Handle axes = model.currentAxes(fig);
     const Handle line = drawLine(model, axes);
     EXPECT_EQ(log.handles(ModelEventKind::Created), (std::vector<Handle>{fig, axes, model.yLabel(axes), line}));
-    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::CurrentFigure), std::vector<Handle>{kRootHandle});
-    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::CurrentAxes), std::vector<Handle>{fig});
     EXPECT_EQ(log.entries.back().type, ObjectType::Line);
     EXPECT_EQ(log.entries.back().parent, axes);
+}
 
+TEST(GraphicsModel, ObserversHearTheCurrentFigureAndAxesChange)
+{
+    GraphicsModel model;
+    EventLog log(model);
+    const Handle fig = model.createFigure();
+    model.currentAxes(fig);
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::CurrentFigure), std::vector<Handle>{kRootHandle});
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::CurrentAxes), std::vector<Handle>{fig});
+}
+
+TEST(GraphicsModel, ObserversHearDestructionOfEveryMemberWithTheFigureLast)
+{
+    GraphicsModel model;
+    const Handle fig = model.createFigure();
+    drawLine(model, model.currentAxes(fig));
+    model.createUiControl(fig, {});
     std::vector<Handle> members = model.listObjects(fig);
+    EventLog log(model);
     model.deleteObject(fig);
     std::vector<Handle> destroyed = log.handles(ModelEventKind::Destroyed);
     ASSERT_FALSE(destroyed.empty());
@@ -293,7 +512,7 @@ TEST(GraphicsModel, ObserversHearCreationThenDestructionChildrenFirst)
     EXPECT_EQ(destroyed, members);
 }
 
-TEST(GraphicsModel, ObserversHearOnlyRealChangesUnderTheDisplayName)
+TEST(GraphicsModel, ObserversHearOnlyRealChangesOfTheNamedProperty)
 {
     GraphicsModel model;
     const Handle control = model.createUiControl(model.createFigure(), {});
@@ -310,7 +529,46 @@ TEST(GraphicsModel, ObserversHearOnlyRealChangesUnderTheDisplayName)
     EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::String), std::vector<Handle>{control});
     EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::Value), std::vector<Handle>{control});
     EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::ScreenSize), std::vector<Handle>{kRootHandle});
-    EXPECT_EQ(numbers(model.get(kRootHandle, "screensize")), (std::vector<double>{1, 1, 1280, 800}));
+}
+
+TEST(GraphicsModel, ObserversHearAFrameChangeOnlyWhenItDiffers)
+{
+    GraphicsModel model;
+    const Handle fig = model.createFigure();
+    EventLog log(model);
+    model.setFrame(fig, {8, 8, 8, 31});
+    model.setFrame(fig, {8, 8, 8, 31});
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::Frame), std::vector<Handle>{fig});
+    EXPECT_EQ(log.entries.size(), 1u);
+}
+
+TEST(GraphicsModel, OnlyAWindowHasAFrame)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    EXPECT_THROW(model.setFrame(axes, {1, 1, 1, 1}), Error);
+}
+
+TEST(GraphicsModel, BringToFrontMakesTheFigureCurrentAndAsksToRaiseIt)
+{
+    GraphicsModel model;
+    const Handle fig = model.createFigure();
+    model.createFigure();
+    EventLog log(model);
+    model.bringToFront(fig);
+    EXPECT_EQ(model.currentFigure(), fig);
+    EXPECT_EQ(log.handles(ModelEventKind::Raise), std::vector<Handle>{fig});
+}
+
+TEST(GraphicsModel, ChangedEventsNameTheirPropertyByItsDisplayName)
+{
+    GraphicsModel model;
+    const Handle control = model.createUiControl(model.createFigure(), {});
+    EventLog log(model);
+    model.set(control, "tooltipstring", Value("Loads a file"));
+    ASSERT_EQ(log.entries.size(), 1u);
+    ASSERT_TRUE(log.entries[0].property.has_value());
+    EXPECT_EQ(propertyName(*log.entries[0].property), "TooltipString");
 }
 
 TEST(GraphicsModel, SubscriptionsEndWhenDestroyedOrResetEvenDuringAnEvent)
@@ -362,7 +620,7 @@ TEST(GraphicsModel, SubscriptionsEndWhenDestroyedOrResetEvenDuringAnEvent)
     outliving.reset();  // must not touch the destroyed model
 }
 
-TEST(LineStyleText, SetsOnlyWhatIsGivenAndRefusesTheRestNamingIt)
+TEST(LineStyleText, SetsOnlyWhatIsGiven)
 {
     constexpr Rgb kBlack{0, 0, 0}, kRed{1, 0, 0}, kBlue{0, 0, 1}, kMagenta{1, 0, 1};
     constexpr auto none = std::nullopt;
@@ -379,6 +637,10 @@ TEST(LineStyleText, SetsOnlyWhatIsGivenAndRefusesTheRestNamingIt)
         const LineSpec got = parseLineSpec(text);
         EXPECT_TRUE(got.color == want.color && got.style == want.style && got.marker == want.marker) << text;
     }
+}
+
+TEST(LineStyleText, RefusesTwoOfAKindOrAnUnknownCharacterNamingTheText)
+{
     for (const std::string bad : {"q", "b*o", "kk", "-:", "k--:", "r x"}) {
         const std::string message = errorOf([&] { parseLineSpec(bad); });
         EXPECT_NE(message.find("\"" + bad + "\""), std::string::npos) << message;

@@ -38,12 +38,26 @@ std::string loadError(GraphicsModel& g, const std::string& path)
     return "";
 }
 
+struct MainWindow {
+    GraphicsModel g;
+    Handle fig = gui::loadLayout(g, kMainLayout);
+
+    std::vector<Handle> controls() const
+    {
+        std::vector<Handle> out;
+        for (Handle h : g.listObjects(fig))
+            if (g.type(h) == platform::ObjectType::UiControl)
+                out.push_back(h);
+        return out;
+    }
+    const UiControlData& tagged(const char* tag) const { return control(g, g.findByTag(tag).at(0)); }
+};
+
 }  // namespace
 
-TEST(MainLayout, HasEveryTagWithItsKindAButtonPerActionAndACaptionPerEditBox)
+TEST(MainLayout, EveryTagIsOneControlOfItsKind)
 {
-    GraphicsModel g;
-    const Handle fig = gui::loadLayout(g, kMainLayout);
+    MainWindow w;
     const std::map<std::string, std::set<std::string>> kinds{
         {"FileBox1", {"text"}},
         {"WireBox", {"text"}},
@@ -60,57 +74,89 @@ TEST(MainLayout, HasEveryTagWithItsKindAButtonPerActionAndACaptionPerEditBox)
         {"LengthBox", {"text", "edit"}},
         {"ShowLineButton", {"checkbox", "radiobutton", "togglebutton"}}};
     for (const auto& [tag, allowed] : kinds) {
-        const auto found = g.findByTag(tag);
+        const auto found = w.g.findByTag(tag);
         ASSERT_EQ(found.size(), 1u) << tag;
-        EXPECT_TRUE(allowed.count(control(g, found[0]).style)) << tag << " is a " << control(g, found[0]).style;
+        EXPECT_TRUE(allowed.count(control(w.g, found[0]).style)) << tag << " is a " << control(w.g, found[0]).style;
     }
-    EXPECT_EQ(control(g, g.findByTag("ProtoPointBox")[0]).string, "0");
-    EXPECT_EQ(control(g, g.findByTag("CurrentBlockBox")[0]).string, "1");
-    EXPECT_EQ(actionOf(control(g, g.findByTag("SetBlocks")[0])), "SetBlocks");
-    EXPECT_EQ(actionOf(control(g, g.findByTag("LoadProtoButton")[0])), "LoadBlock");
+}
 
-    // One labelled button per action; every control inside the window, every edit box captioned.
+TEST(MainLayout, BoxesStartWithTheirNumbers)
+{
+    MainWindow w;
+    const struct {
+        const char* tag;
+        const char* text;
+    } cases[] = {{"ProtoPointBox", "0"}, {"CurrentBlockBox", "1"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(w.tagged(c.tag).string, c.text) << c.tag;
+}
+
+TEST(MainLayout, TaggedButtonsRunTheirActions)
+{
+    MainWindow w;
+    const struct {
+        const char* tag;
+        const char* action;
+    } cases[] = {{"SetBlocks", "SetBlocks"}, {"LoadProtoButton", "LoadBlock"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(actionOf(w.tagged(c.tag)), c.action) << c.tag;
+}
+
+TEST(MainLayout, EveryActionHasExactlyOneLabelledButton)
+{
+    MainWindow w;
     std::vector<std::string> actions{
         "LoadFile1",          "LoadFileIMP",    "LoadWire",   "LoadProto",    "SaveProtocol", "ShowProto", "NewProto",
         "ShowLine",           "ShowLine2",      "DeleteLine", "AddLine",      "SaveLengths",  "ProtoAux",  "ShowMLine",
         "SetBlocks",          "AddBlocks",      "ReplotM",    "ShowAllBlock", "BlockUp",      "BlockDown", "BlockEnter",
         "ShowBlockStructure", "AddLinetoBlock", "SaveMatrix", "LoadBlock",    "ClearTarget"};
-    const auto window = g.object(fig).as<platform::FigureData>().position;
     std::vector<std::string> buttons;
-    std::vector<platform::Rect> captions;
-    std::vector<std::pair<std::string, platform::Rect>> edits;
-    for (Handle h : g.listObjects(fig)) {
-        if (g.type(h) != platform::ObjectType::UiControl)
-            continue;
-        const UiControlData& d = control(g, h);
-        const auto& p = d.position;
-        EXPECT_TRUE(p[0] >= 0 && p[1] >= 0 && p[0] + p[2] <= window[2] && p[1] + p[3] <= window[3])
-            << g.object(h).tag << " " << d.string;
+    for (Handle h : w.controls()) {
+        const UiControlData& d = control(w.g, h);
         if (const std::string action = actionOf(d); !action.empty()) {
             EXPECT_EQ(d.style, "pushbutton") << action;
             EXPECT_FALSE(d.string.empty()) << action << " has no label";
             buttons.push_back(action);
         }
-        if (d.style == "text" && g.object(h).tag.empty())
-            captions.push_back(p);
-        if (d.style == "edit")
-            edits.emplace_back(g.object(h).tag, p);
     }
     std::sort(actions.begin(), actions.end());
     std::sort(buttons.begin(), buttons.end());
-    EXPECT_EQ(buttons, actions);  // each action once
-    for (const auto& [tag, e] : edits) {
+    EXPECT_EQ(buttons, actions);
+}
+
+TEST(MainLayout, EveryControlLiesInsideTheWindow)
+{
+    MainWindow w;
+    const auto window = w.g.object(w.fig).as<platform::FigureData>().position;
+    for (Handle h : w.controls()) {
+        const auto& p = control(w.g, h).position;
+        EXPECT_TRUE(p[0] >= 0 && p[1] >= 0 && p[0] + p[2] <= window[2] && p[1] + p[3] <= window[3])
+            << w.g.object(h).tag << " " << control(w.g, h).string;
+    }
+}
+
+TEST(MainLayout, EveryEditBoxHasACaptionBesideOrAboveIt)
+{
+    MainWindow w;
+    std::vector<platform::Rect> captions;
+    for (Handle h : w.controls())
+        if (control(w.g, h).style == "text" && w.g.object(h).tag.empty())
+            captions.push_back(control(w.g, h).position);
+    for (Handle h : w.controls()) {
+        if (control(w.g, h).style != "edit")
+            continue;
+        const platform::Rect& e = control(w.g, h).position;
         // A caption ends left of the box on the same line, or sits right above it.
         const bool captioned = std::any_of(captions.begin(), captions.end(), [&](const platform::Rect& c) {
             const bool besideLeft = c[0] + c[2] <= e[0] + 1 && std::abs((c[1] + c[3] / 2) - (e[1] + e[3] / 2)) < 12;
             const bool above = c[1] >= e[1] + e[3] - 1 && c[1] <= e[1] + e[3] + 12 && std::abs(c[0] - e[0]) < 12;
             return besideLeft || above;
         });
-        EXPECT_TRUE(captioned) << tag << " has no caption";
+        EXPECT_TRUE(captioned) << w.g.object(h).tag << " has no caption";
     }
 }
 
-TEST(LayoutFile, ErrorsNameTheFileAndTheProblemAndLeaveNoWindow)
+TEST(LayoutFile, AContentErrorNamesTheFileAndTheProblemAndLeavesNoWindow)
 {
     test::TempDir dir;
     const std::string window = R"({"window": {"size": [10, 10]}, "controls": )";
@@ -132,11 +178,16 @@ TEST(LayoutFile, ErrorsNameTheFileAndTheProblemAndLeaveNoWindow)
         const std::string path = dir.write("bad.fig", text);
         GraphicsModel g;
         const std::string message = loadError(g, path);
-        EXPECT_EQ(message.rfind("Layout file " + path + ": ", 0), 0u) << message;
-        EXPECT_NE(message.find(problem), std::string::npos) << message;
-        EXPECT_TRUE(g.figures().empty());
+        EXPECT_EQ(message.rfind("Layout file " + path + ": ", 0), 0u) << problem << ": " << message;
+        EXPECT_NE(message.find(problem), std::string::npos) << problem << ": " << message;
+        EXPECT_TRUE(g.figures().empty()) << problem;
     }
+}
+
+TEST(LayoutFile, AMissingFileIsNamedAndSaysItCannotBeOpened)
+{
     GraphicsModel g;
     EXPECT_EQ(loadError(g, "/nonexistent/folder/vezedo6.fig"),
               "Layout file /nonexistent/folder/vezedo6.fig: cannot be opened (no such file)");
+    EXPECT_TRUE(g.figures().empty());
 }

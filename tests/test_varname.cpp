@@ -8,41 +8,66 @@ using platform::Value;
 
 TEST(IsVarName, AcceptsOnlyShortWordsStartingWithALetterThatAreNoKeyword)
 {
-    for (const auto& [input, valid] : std::vector<std::pair<Value, bool>>{{Value("a_1"), true},
-                                                                          {Value("EndBox1"), true},
-                                                                          {Value(std::string(31, 'x')), true},
-                                                                          {Value(std::string(32, 'x')), false},
-                                                                          {Value(""), false},
-                                                                          {Value("Load-File"), false},
-                                                                          {Value("1abc"), false},
-                                                                          {Value("_abc"), false},
-                                                                          {Value("for"), false},
-                                                                          {Value("For"), true},
-                                                                          {Value("end"), false},
-                                                                          {Value("a b"), false},
-                                                                          {Value(3.0), false}})
-        EXPECT_EQ(gui::isvarname(input), valid) << input.describe();
+    const struct {
+        const char* name;
+        Value input;
+        bool valid;
+    } cases[] = {
+        {"letters, digit and underscore", Value("a_1"), true},
+        {"mixed case", Value("EndBox1"), true},
+        {"31 characters", Value(std::string(31, 'x')), true},
+        {"32 characters", Value(std::string(32, 'x')), false},
+        {"empty", Value(""), false},
+        {"a hyphen", Value("Load-File"), false},
+        {"a leading digit", Value("1abc"), false},
+        {"a leading underscore", Value("_abc"), false},
+        {"a keyword", Value("for"), false},
+        {"a keyword in other case", Value("For"), true},
+        {"another keyword", Value("end"), false},
+        {"a blank", Value("a b"), false},
+        {"a number", Value(3.0), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(gui::isvarname(c.input), c.valid) << c.name;
 }
 
-TEST(IsKeyword, KnowsTheSeventeenWordsInOrderCaseSensitivelyAlsoThroughTheRegistry)
+TEST(IsKeyword, RecognisesKeywordsCaseSensitively)
 {
-    const auto& words = gui::keywords();
-    ASSERT_EQ(words.size(), 17u);
-    EXPECT_EQ(words.front(), "break");
-    EXPECT_EQ(words[5], "elseif");
-    EXPECT_EQ(words.back(), "while");
-    EXPECT_TRUE(gui::iskeyword("persistent"));
-    EXPECT_FALSE(gui::iskeyword("Persistent"));
-    EXPECT_FALSE(gui::iskeyword("elif"));
+    const struct {
+        const char* word;
+        bool keyword;
+    } cases[] = {{"persistent", true}, {"switch", true}, {"Persistent", false}, {"elif", false}, {"", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(gui::iskeyword(c.word), c.keyword) << '"' << c.word << '"';
+}
 
+TEST(IsKeyword, EveryListedKeywordIsRecognised)
+{
+    for (const std::string& word : gui::keywords())
+        EXPECT_TRUE(gui::iskeyword(word)) << word;
+}
+
+TEST(VarNameRows, AnswerAsTheFunctionsDoWithOneOrZero)
+{
     test::Harness h;
     const auto& reg = h.program.registry();
-    EXPECT_EQ(reg.call("iskeyword", {Value("switch")}, 1).at(0), Value(1.0));
-    EXPECT_EQ(reg.call("iskeyword", {Value("Switch")}, 1).at(0), Value(0.0));
-    EXPECT_EQ(reg.call("isvarname", {Value("ok_2")}, 1).at(0), Value(1.0));
-    const Value list = reg.call("iskeyword", {}, 1).at(0);
+    const struct {
+        const char* function;
+        const char* input;
+        double answer;
+    } cases[] = {
+        {"iskeyword", "switch", 1}, {"iskeyword", "Switch", 0}, {"isvarname", "ok_2", 1}, {"isvarname", "2ok", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(reg.call(c.function, {Value(c.input)}, 1).at(0), Value(c.answer)) << c.function << " " << c.input;
+}
+
+TEST(VarNameRows, IsKeywordWithoutInputListsTheKeywordsInOrder)
+{
+    test::Harness h;
+    const Value list = h.program.registry().call("iskeyword", {}, 1).at(0);
     ASSERT_TRUE(list.isCell());
+    const auto& words = gui::keywords();
     ASSERT_EQ(list.cell().size(), words.size());
     for (std::size_t i = 0; i < words.size(); ++i)
-        EXPECT_EQ(list.cell()[i], Value(words[i]));
+        EXPECT_EQ(list.cell()[i], Value(words[i])) << "keyword " << i + 1;
 }

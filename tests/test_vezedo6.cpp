@@ -8,24 +8,45 @@ using namespace vezedo;
 using platform::Handle;
 using platform::Value;
 
-TEST(Vezedo6, StartOpensTheMainWindowWithItsHandleTableCallingAgainReusesItAndNoLayoutStopsIt)
+TEST(Vezedo6, StartOpensOneMainWindowColouredAsTheControls)
 {
     test::Harness h;
     const Handle fig = h.program.start();
     platform::GraphicsModel& g = h.rt.graphics;
     EXPECT_EQ(g.figures(), std::vector<Handle>{fig});
     EXPECT_EQ(g.get(fig, "Color"), g.get(platform::kRootHandle, "DefaultUicontrolBackgroundColor"));
+}
+
+TEST(Vezedo6, StartKeepsTheTableOfControlHandlesOnTheWindow)
+{
+    test::Harness h;
+    const Handle fig = h.program.start();
+    platform::GraphicsModel& g = h.rt.graphics;
     const Value* table = g.appData(fig, "UsedByGUIData_m");
     ASSERT_TRUE(table && table->isRecord());
-    EXPECT_EQ(table->record().get("EndBox1"), Value(g.findByTag("EndBox1").at(0)));
-    EXPECT_EQ(table->record().get("LoadProtoButton"), Value(g.findByTag("LoadProtoButton").at(0)));
+    for (const char* tag : {"EndBox1", "LoadProtoButton"})
+        EXPECT_EQ(table->record().get(tag), Value(g.findByTag(tag).at(0))) << tag;
+}
 
+TEST(Vezedo6, CallingAgainReusesTheWindowAndRebuildsItsTable)
+{
+    test::Harness h;
+    const Handle fig = h.program.start();
+    platform::GraphicsModel& g = h.rt.graphics;
     g.setAppData(fig, "UsedByGUIData_m", Value("stale"));
     EXPECT_EQ(h.program.registry().call("Vezedo6", {}, 1).at(0), Value(fig));
     EXPECT_EQ(g.figures().size(), 1u);
     EXPECT_TRUE(g.appData(fig, "UsedByGUIData_m")->isRecord());
-    EXPECT_TRUE(h.program.registry().call("Vezedo6", {}, 0).empty());
+}
 
+TEST(Vezedo6, WithoutOutputsNothingIsReturned)
+{
+    test::Harness h;
+    EXPECT_TRUE(h.program.registry().call("Vezedo6", {}, 0).empty());
+}
+
+TEST(Vezedo6, WithoutALayoutStartFailsNamingTheFileAndOpensNothing)
+{
     test::Harness missing;
     missing.rt.layoutFolders = {"/nonexistent"};
     try {
@@ -37,7 +58,17 @@ TEST(Vezedo6, StartOpensTheMainWindowWithItsHandleTableCallingAgainReusesItAndNo
     EXPECT_TRUE(missing.rt.graphics.figures().empty());
 }
 
-TEST(Vezedo6, ACallbackNamePrintsItsLineAndAFunctionNameRunsThatFunction)
+TEST(Vezedo6, EveryDefaultCallbackPrintsItsNotImplementedLine)
+{
+    test::Harness h;
+    const auto& reg = h.program.registry();
+    for (const std::string& control : shell::defaultCallbackControls()) {
+        reg.call("Vezedo6", {Value(control + "_Callback"), Value(), Value(), Value(), Value("more")});
+        EXPECT_EQ(h.console.take(), control + " Callback not implemented yet.\n");
+    }
+}
+
+TEST(Vezedo6, ADefaultCallbackTakesFromNoneToAllOfItsInputs)
 {
     test::Harness h;
     const auto& reg = h.program.registry();
@@ -45,50 +76,148 @@ TEST(Vezedo6, ACallbackNamePrintsItsLineAndAFunctionNameRunsThatFunction)
     reg.call("Vezedo6", {Value("ProtoPointBox_Callback")});
     EXPECT_EQ(h.console.take(),
               "pushbutton14 Callback not implemented yet.\nProtoPointBox Callback not implemented yet.\n");
-    EXPECT_EQ(shell::defaultCallbackControls().size(), 32u);
-    for (const std::string& control : shell::defaultCallbackControls()) {
-        reg.call("Vezedo6", {Value(control + "_Callback"), Value(), Value(), Value(), Value("more")});
-        EXPECT_EQ(h.console.take(), control + " Callback not implemented yet.\n");
-    }
-
-    EXPECT_EQ(reg.call("Vezedo6", {Value("isvarname"), Value("abc")}, 1), (shell::Outputs{Value(1.0)}));
-    // Errors of the called function go to the console and nothing is returned.
-    EXPECT_TRUE(reg.call("Vezedo6", {Value("movegui"), Value("nowhere")}, 0).empty());
-    EXPECT_TRUE(reg.call("Vezedo6", {Value("undefinedThing")}, 0).empty());
-    EXPECT_TRUE(reg.call("Vezedo6", {Value("pushbutton1_Callback")}, 1).empty());
-    EXPECT_EQ(h.console.text(),
-              "unrecognized position\n"
-              "Undefined function \"undefinedThing\": no function of that name is registered.\n"
-              "Run-time Error: File: Vezedo6/pushbutton1_Callback Line: 77 Column: 1 The function "
-              "\"Vezedo6/pushbutton1_Callback\" was called with more than the declared number of outputs (0).\n");
 }
 
-TEST(CallbackBoundary, RunsControlCallbacksWithTheirHandleAndReportsErrorsOnTheConsole)
+TEST(Vezedo6, AFunctionNameRunsThatFunction)
 {
     test::Harness h;
-    platform::GraphicsModel& g = h.rt.graphics;
-    g.setScreenSize(1000, 800);
-    const Handle fig = h.program.start();
-    // The two-state button routes through Vezedo6 to a default callback.
-    h.program.runCallback(g.findByTag("ShowLineButton").at(0));
-    EXPECT_EQ(h.console.take(), "radiobutton1 Callback not implemented yet.\n");
-    h.program.runCallback(g.findByTag("SetBlocks").at(0));
-    EXPECT_NE(h.console.take().find("There is no plot window yet"), std::string::npos);
+    EXPECT_EQ(h.program.registry().call("Vezedo6", {Value("isvarname"), Value("abc")}, 1),
+              (shell::Outputs{Value(1.0)}));
+}
 
-    auto moveguiButton = [&](std::vector<platform::CallbackArg> args) {
+TEST(Vezedo6, ErrorsOfTheCalledFunctionGoToTheConsoleAndNothingIsReturned)
+{
+    const struct {
+        const char* name;
+        std::vector<Value> inputs;
+        int outputs;
+        std::string console;
+    } cases[] = {
+        {"a failing function", {Value("movegui"), Value("nowhere")}, 0, "unrecognized position\n"},
+        {"an unknown function",
+         {Value("undefinedThing")},
+         0,
+         "Undefined function \"undefinedThing\": no function of that name is registered.\n"},
+        {"an output asked of a callback",
+         {Value("pushbutton1_Callback")},
+         1,
+         "Run-time Error: File: Vezedo6/pushbutton1_Callback Line: 77 Column: 1 The function "
+         "\"Vezedo6/pushbutton1_Callback\" was called with more than the declared number of outputs (0).\n"},
+    };
+    for (const auto& c : cases) {
+        test::Harness h;
+        EXPECT_TRUE(h.program.registry().call("Vezedo6", c.inputs, c.outputs).empty()) << c.name;
+        EXPECT_EQ(h.console.text(), c.console) << c.name;
+    }
+}
+
+namespace {
+
+// A started main window and a way to add buttons that call movegui.
+struct Started {
+    test::Harness h;
+    platform::GraphicsModel& g = h.rt.graphics;
+    Handle fig;
+
+    Started()
+    {
+        g.setScreenSize(1000, 800);
+        fig = h.program.start();
+    }
+    Handle moveguiButton(std::vector<platform::CallbackArg> args)
+    {
         platform::UiControlData d;
         d.callback = {"movegui", std::move(args)};
         return g.createUiControl(fig, d);
+    }
+};
+
+}  // namespace
+
+TEST(CallbackBoundary, ATwoStateButtonRoutesThroughVezedo6ToItsDefaultCallback)
+{
+    Started s;
+    s.h.program.runCallback(s.g.findByTag("ShowLineButton").at(0));
+    EXPECT_EQ(s.h.console.take(), "radiobutton1 Callback not implemented yet.\n");
+}
+
+TEST(CallbackBoundary, ErrorsOfTheCallbackGoToTheConsole)
+{
+    const struct {
+        const char* name;
+        std::function<Handle(Started&)> control;
+        std::string console;
+    } cases[] = {
+        {"an action", [](Started& s) { return s.g.findByTag("SetBlocks").at(0); }, "There is no plot window yet"},
+        {"a function", [](Started& s) { return s.moveguiButton({Value("sideways")}); }, "unrecognized position\n"},
     };
-    h.program.runCallback(moveguiButton({Value("sideways")}));
-    EXPECT_EQ(h.console.take(), "unrecognized position\n");
+    for (const auto& c : cases) {
+        Started s;
+        s.h.program.runCallback(c.control(s));
+        EXPECT_NE(s.h.console.take().find(c.console), std::string::npos) << c.name;
+        EXPECT_FALSE(s.h.rt.callbackObject.has_value()) << c.name;
+    }
+}
+
+TEST(CallbackBoundary, PlaceholdersGiveTheControlsOwnHandle)
+{
+    Started s;
     // From a callback movegui skips the event data and moves the callback's window, not the current one.
-    g.createFigure();
-    h.program.runCallback(
-        moveguiButton({platform::CallbackRef::Self, platform::CallbackRef::EventData, Value("northeast")}));
-    EXPECT_EQ(h.console.text(), "");
-    const auto outer = g.get(fig, "OuterPosition").matrix();
+    s.g.createFigure();
+    s.h.program.runCallback(
+        s.moveguiButton({platform::CallbackRef::Self, platform::CallbackRef::EventData, Value("northeast")}));
+    EXPECT_EQ(s.h.console.text(), "");
+    const auto outer = s.g.get(s.fig, "OuterPosition").matrix();
     EXPECT_EQ(outer[0] + outer[2], 1000);
     EXPECT_EQ(outer[1] + outer[3], 800);
-    EXPECT_FALSE(h.rt.callbackObject.has_value());
+}
+
+namespace {
+
+struct ActionLog {
+    std::vector<std::pair<shell::ActionPhase, std::string>> heard;
+    platform::Subscription subscription;
+
+    explicit ActionLog(shell::Program& program)
+        : subscription(program.onAction(
+              [this](const shell::ActionEvent& e) { heard.emplace_back(e.phase, std::string(e.action)); }))
+    {
+    }
+};
+
+using Heard = std::vector<std::pair<shell::ActionPhase, std::string>>;
+
+}  // namespace
+
+TEST(ActionHook, ObserversHearAnActionStartAndFinishEvenWhenItFails)
+{
+    const struct {
+        const char* name;
+        std::function<void(Started&)> run;
+        Heard heard;
+    } cases[] = {
+        {"a refused action by name", [](Started& s) { s.h.program.runAction("SetBlocks"); },
+         Heard{{shell::ActionPhase::Started, "SetBlocks"}, {shell::ActionPhase::Finished, "SetBlocks"}}},
+        {"a control's press", [](Started& s) { s.h.program.runCallback(s.g.findByTag("SetBlocks").at(0)); },
+         Heard{{shell::ActionPhase::Started, "SetBlocks"}, {shell::ActionPhase::Finished, "SetBlocks"}}},
+        {"a callback that runs no action",
+         [](Started& s) { s.h.program.runCallback(s.moveguiButton({Value("north")})); }, Heard{}},
+        {"an action given as a number", [](Started& s) { s.h.program.registry().call("vezedosw", {Value(1.0)}, 0); },
+         Heard{}},
+    };
+    for (const auto& c : cases) {
+        Started s;
+        ActionLog log(s.h.program);
+        c.run(s);
+        EXPECT_EQ(log.heard, c.heard) << c.name;
+    }
+}
+
+TEST(ActionHook, AnEndedSubscriptionHearsNothing)
+{
+    Started s;
+    ActionLog log(s.h.program);
+    log.subscription.reset();
+    s.h.program.runAction("SetBlocks");
+    EXPECT_TRUE(log.heard.empty());
 }
