@@ -42,13 +42,14 @@ TEST(LoadWire, DrawsTheWireframeAndMakesItTheProtocol)
     EXPECT_EQ(drawing(s), (Strings{"b*", "m 1.5 1-2"} + wire + wire + labels));
     EXPECT_EQ(yLabelText(s), "");
 
-    // After "NewProto", a file cut short by an empty line, with the overlay switched off.
+    // After "NewProto", a file with an empty line (passed over), with the overlay switched off.
     s.press("NewProto");
     showLines(s, false);
-    loadProtocol(s, "short.txt", "1 1 2\n2 2 3\n\n4 4 5\n", "LoadWire");
-    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 1, 2}, {2, 2, 3}}));
-    EXPECT_EQ(s.box("ProtoPointBox"), "2");
-    EXPECT_EQ(drawing(s), (Strings{"b*", "m 1.5 1-2"} + wire + wire + Strings{"k 0.5 1-2", "k 0.5 2-3"} + labels));
+    loadProtocol(s, "gap.txt", "1 1 2\n2 2 3\n\n4 4 5\n", "LoadWire");
+    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 1, 2}, {2, 2, 3}, {4, 4, 5}}));
+    EXPECT_EQ(s.box("ProtoPointBox"), "3");
+    EXPECT_EQ(drawing(s),
+              (Strings{"b*", "m 1.5 1-2"} + wire + wire + Strings{"k 0.5 1-2", "k 0.5 2-3", "k 0.5 4-5"} + labels));
     EXPECT_TRUE(s.h.messages.shown().empty());
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
@@ -30,7 +32,7 @@ TEST(Files, ReadFileReturnsEveryByteOrAnErrorNamingTheFileAndTheReason)
     EXPECT_EQ(errorOf([&] { io::readFile(missing); }),
               "Cannot open file \"" + missing + "\": No such file or directory");
     const std::string folder = dir.path().string();
-    EXPECT_EQ(errorOf([&] { io::readFile(folder); }), "Cannot read file \"" + folder + "\": Is a directory");
+    EXPECT_EQ(errorOf([&] { io::readFile(folder); }), "Cannot open file \"" + folder + "\": it is not a regular file");
 }
 
 TEST(Files, WriteFileAtomicallyReplacesTheTargetOrLeavesEverythingAsItWas)
@@ -60,6 +62,48 @@ TEST(Files, WriteFileAtomicallyReplacesTheTargetOrLeavesEverythingAsItWas)
     EXPECT_EQ(message, "Cannot write file \"" + target + "\": File too large");
     EXPECT_EQ(io::readFile(target), "1 1 2 \n");
     EXPECT_EQ(entriesIn(dir.path()), 1u);
+}
+
+// What is on disk is never lost: a read-only file is refused, a link stays a link and its
+// target is replaced, and any legal name can be written.
+TEST(Files, WritesKeepWhatIsOnDisk)
+{
+    test::TempDir dir;
+    const std::string readOnly = dir.write("locked.txt", "kept\n");
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(errorOf([&] { io::writeFileAtomically(readOnly, "new"); }),
+              "Cannot write file \"" + readOnly + "\": Permission denied");
+    EXPECT_EQ(io::readFile(readOnly), "kept\n");
+
+    const std::string target = dir.write("real.txt", "old");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    const fs::path link = dir.path() / "link.txt";
+    fs::create_symlink("real.txt", link);
+    io::writeFileAtomically(link.string(), "through the link");
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+    EXPECT_EQ(io::readFile(target), "through the link");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+
+    const fs::path dangling = dir.path() / "dangling.txt";
+    fs::create_symlink("made-by-the-write.txt", dangling);
+    io::writeFileAtomically(dangling.string(), "new file");
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dangling)));
+    EXPECT_EQ(io::readFile((dir.path() / "made-by-the-write.txt").string()), "new file");
+
+    const std::string longest = (dir.path() / (std::string(246, 'n') + ".txt")).string();  // 250 bytes
+    io::writeFileAtomically(longest, "fits");
+    EXPECT_EQ(io::readFile(longest), "fits");
+    EXPECT_EQ(entriesIn(dir.path()), 6u);  // no temporary file left behind
+}
+
+// Only regular files are read: a named pipe would wait for a writer for ever.
+TEST(Files, ReadingRefusesWhatIsNoRegularFile)
+{
+    test::TempDir dir;
+    const std::string pipe = (dir.path() / "pipe.txt").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {pipe, std::string("/dev/zero")})
+        EXPECT_EQ(errorOf([&] { io::readFile(path); }), "Cannot open file \"" + path + "\": it is not a regular file");
 }
 
 TEST(Files, JoinPathAndChangeDirectory)

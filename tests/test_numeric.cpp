@@ -24,13 +24,17 @@ TEST(NumericTable, ReadsAsTheLineRulesSay)
     const std::pair<std::string, Matrix> cases[] = {
         {"1 2 3 4\n5 6 7 8\n", twoByFour},
         {"1,2\t3 , 4,\r\n 5\t\t6,7   8\r\n", twoByFour},  // blanks, tabs and commas separate
-        // A line of one character, line end included, ends reading: an empty line, or a
-        // single character without a line end.
-        {"1 2\n3 4\n\n5 6\n", Matrix::fromRows({{1, 2}, {3, 4}})},
-        {"1\n2\n3", Matrix::fromRows({{1}, {2}})},
+        // Blank lines are passed over wherever they are; the last line counts whatever its
+        // length; LF, CRLF and a lone CR all end a line.
+        {"1 2\n3 4\n\n5 6\n", Matrix::fromRows({{1, 2}, {3, 4}, {5, 6}})},
+        {"\n \t\n1 2\n\n\n3 4\n \n", Matrix::fromRows({{1, 2}, {3, 4}})},
+        {"1\n2\n3", Matrix::fromRows({{1}, {2}, {3}})},
         {"1\n2\n3\n", Matrix::fromRows({{1}, {2}, {3}})},
-        {"7", Matrix::scalar(7)},  // the first line is stored whatever its length
-        {"7\n\n8\n", Matrix::scalar(7)},
+        {"7", Matrix::scalar(7)},
+        {"7\n\n8\n", Matrix::fromRows({{7}, {8}})},
+        {"1 2\r3 4\r5 6", Matrix::fromRows({{1, 2}, {3, 4}, {5, 6}})},
+        {"1 2\r\n\r\n3 4\r\n", Matrix::fromRows({{1, 2}, {3, 4}})},
+        {" \n\r\n", Matrix()},
         {"-1.5e2 +2 .5 Inf -infinity\n", Matrix::rowVector({-150, 2, 0.5, INFINITY, -INFINITY})},
         {"1e400 -1e400 1e-400 0.0001e309\n", Matrix::rowVector({INFINITY, -INFINITY, 0.0, 1e305})},
         {std::string("\xEF\xBB\xBF") + "1 2\n", Matrix::rowVector({1, 2})},  // a byte order mark is passed over
@@ -45,9 +49,8 @@ TEST(NumericTable, RefusesARaggedOrTextLineNamingFileAndLine)
     const std::string expected = "; expected numbers separated by blanks, tabs or commas";
     const std::pair<std::string, std::string> cases[] = {
         {"1 2 3\n4 5 6\n7 8\n", "line 3: found 2 numbers, but line 1 holds 3" + ragged},
-        // With a carriage return the empty line is two characters long: reading goes on.
-        {"1 2\r\n\r\n3 4\r\n", "line 2: found 0 numbers, but line 1 holds 2" + ragged},
-        {"1 2\n  \n3 4\n", "line 2: found 0 numbers, but line 1 holds 2" + ragged},
+        {"1 2\r3 4\r5\r", "line 3: found 1 numbers, but line 1 holds 2" + ragged},
+        {"\n\n1 2\n3\n", "line 4: found 1 numbers, but line 3 holds 2; every line must hold as many numbers as line 3"},
         {"1 2\n3 four\n", "line 2: \"four\" is not a number" + expected},
         {"1.5mm 2\n", "line 1: \"1.5mm\" is not a number" + expected},
         {"1,2,3\n4,,5\n", "line 2: a comma without a number before it" + expected}};

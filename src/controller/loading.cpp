@@ -1,5 +1,6 @@
 // "LoadFile1" and "LoadFileIMP": read specimens, superimpose them, show the numbered mean shape.
 #include <algorithm>
+#include <cmath>
 
 #include "controller/actions.h"
 #include "display/display.h"
@@ -125,6 +126,15 @@ void loadFileImp(Context& c)
                   "landmark and then the centroid size: 3p + 1 numbers per line. This file has " +
                   std::to_string(n) + " numbers per line.");
         return;
+    }
+    for (std::size_t j = 0; j < m; ++j) {
+        const double size = data(j, n - 1);
+        if (!std::isfinite(size) || size <= 0) {
+            c.message("Could not load the specimens from " + fname + ".\nRow " + std::to_string(j + 1) + " (specimen " +
+                      std::to_string(j + 1) + ") gives the centroid size " + platform::formatText("%g", {Value(size)}) +
+                      "; the last number of each row is a centroid size, a positive number.");
+            return;
+        }
     }
     session::Specimens specimens;
     try {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <sys/stat.h>
@@ -21,6 +22,11 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+struct FdCloser {
+    int fd;
+    ~FdCloser() { ::close(fd); }
+};
+
 std::string failure(const std::string& doing, const std::string& path, int error)
 {
     return "Cannot " + doing + " file \"" + path + "\": " + std::strerror(error);
@@ -36,43 +42,66 @@ std::string failure(const std::string& doing, const std::string& path, int error
     throw UnreadableFile(failure(doing, path, error));
 }
 
-// A name in the target's folder that no other writer uses: hidden, derived from the
-// target, the process and a counter.
-std::string temporaryNameFor(const std::string& path)
+// A short name in the target's folder that no other writer uses: hidden, from the process
+// and a counter, so that it stays within the name length limit whatever the target's name.
+std::string temporaryNameFor(const std::filesystem::path& target)
 {
     static std::atomic<unsigned> counter{0};
-    const std::filesystem::path target(path);
-    const std::string name =
-        "." + target.filename().string() + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const std::string name = ".vz" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
     return (target.parent_path() / name).string();
+}
+
+// The file a write to `path` must replace: a symbolic link is followed to its target (which
+// may not exist yet), so the link stays a link.
+std::filesystem::path writeTarget(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    fs::path target(path);
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(target, ec)))
+            return target;
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec)
+            return target;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    fail("write", path, ELOOP);
 }
 
 }  // namespace
 
 std::string readFile(const std::string& path)
 {
-    errno = 0;
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        failReading("open", path, errno);
-
-    // The size is only a hint (pipes, growing files): read until the end, one byte more
-    // than expected so that the end is seen without growing the buffer.
+    // Only regular files: a named pipe would wait for a writer for ever and a device may
+    // never end. The file is read by its size.
     struct stat info {};
-    std::size_t capacity = std::size_t{1} << 16;
-    if (::fstat(::fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0)
-        capacity = static_cast<std::size_t>(info.st_size) + 1;
+    if (::stat(path.c_str(), &info) != 0)
+        failReading("open", path, errno);
+    if (!S_ISREG(info.st_mode))
+        throw UnreadableFile("Cannot open file \"" + path + "\": it is not a regular file");
+    errno = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        failReading("open", path, errno);
+    const FdCloser closer{fd};
+    if (::fstat(fd, &info) != 0)
+        failReading("read", path, errno);
+    if (!S_ISREG(info.st_mode))
+        throw UnreadableFile("Cannot open file \"" + path + "\": it is not a regular file");
 
-    std::string content(capacity, '\0');
+    std::string content(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t size = 0;
-    for (;;) {
-        size += std::fread(content.data() + size, 1, content.size() - size, file.get());
-        if (size < content.size()) {
-            if (std::ferror(file.get()))
-                failReading("read", path, errno != 0 ? errno : EIO);
-            break;
+    while (size < content.size()) {
+        const ssize_t got = ::read(fd, content.data() + size, content.size() - size);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            failReading("read", path, errno);
         }
-        content.resize(content.size() * 2);
+        if (got == 0)
+            break;  // the file shrank while it was read
+        size += static_cast<std::size_t>(got);
     }
     content.resize(size);
     return content;
@@ -80,10 +109,19 @@ std::string readFile(const std::string& path)
 
 void writeFileAtomically(const std::string& path, std::string_view content)
 {
-    const std::string temp = temporaryNameFor(path);
-    auto abandon = [&temp](int error, const std::string& doing, const std::string& target) {
+    const std::filesystem::path target = writeTarget(path);
+
+    // A file its owner made read-only is refused, also for a user (root) whom the mode
+    // would not stop: the rename below would replace it regardless.
+    struct stat info {};
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+    if (exists && S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0)
+        fail("write", path, EACCES);
+
+    const std::string temp = temporaryNameFor(target);
+    auto abandon = [&temp](int error, const std::string& doing, const std::string& file) {
         std::remove(temp.c_str());
-        fail(doing, target, error);
+        fail(doing, file, error);
     };
 
     errno = 0;
@@ -93,16 +131,16 @@ void writeFileAtomically(const std::string& path, std::string_view content)
     FilePtr file(raw);
     if (!content.empty() && std::fwrite(content.data(), 1, content.size(), file.get()) != content.size())
         abandon(errno != 0 ? errno : EIO, "write", path);
+    if (std::fflush(file.get()) != 0 || ::fsync(::fileno(file.get())) != 0)
+        abandon(errno != 0 ? errno : EIO, "write", path);
     if (std::fclose(file.release()) != 0)
         abandon(errno != 0 ? errno : EIO, "write", path);
 
     // A replaced file keeps its permissions.
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (!ec && std::filesystem::is_regular_file(status))
-        std::filesystem::permissions(temp, status.permissions(), ec);
+    if (exists && S_ISREG(info.st_mode) && ::chmod(temp.c_str(), info.st_mode & 07777) != 0)
+        abandon(errno, "write", path);
 
-    if (std::rename(temp.c_str(), path.c_str()) != 0)
+    if (std::rename(temp.c_str(), target.c_str()) != 0)
         abandon(errno, "write", path);
 }
 

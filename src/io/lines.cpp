@@ -16,6 +16,33 @@ LineSpan lineAt(const char* p, const char* end)
     return {q, q + 1};
 }
 
+std::optional<std::string> withLineFeeds(std::string_view text)
+{
+    // Readers take CRLF as LF with a blank before it; only a lone CR needs rewriting.
+    bool loneCr = false;
+    for (const char *p = text.data(), *end = p + text.size();
+         (p = static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(end - p)))) != nullptr; ++p) {
+        if (p + 1 == end || p[1] != '\n') {
+            loneCr = true;
+            break;
+        }
+    }
+    if (!loneCr)
+        return std::nullopt;
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r') {
+            out += text[i];
+            continue;
+        }
+        out += '\n';
+        if (i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+    }
+    return out;
+}
+
 std::vector<std::string_view> splitLines(std::string_view text)
 {
     std::vector<std::string_view> lines;

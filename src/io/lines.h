@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,5 +17,9 @@ struct LineSpan {
     const char* next;
 };
 LineSpan lineAt(const char* p, const char* end);
+
+// The text with every CRLF and lone CR made a LF, or nullopt when it holds no lone CR (then
+// the text can be read as it is, a CR before a LF being a blank).
+std::optional<std::string> withLineFeeds(std::string_view text);
 
 }  // namespace vezedo::io

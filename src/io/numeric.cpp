@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "io/files.h"
+#include "io/lines.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
 
@@ -154,35 +155,42 @@ Matrix fromRowMajor(const std::vector<double>& values, std::size_t rows, std::si
 
 Matrix parseNumericTable(std::string_view bytes, std::string_view fileName)
 {
+    const std::optional<std::string> lineFeeds = withLineFeeds(bytes);
+    if (lineFeeds)
+        bytes = *lineFeeds;
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     if (bytes.starts_with("\xEF\xBB\xBF"))  // a byte-order mark some editors write
         p += 3;
-    if (p == end)
-        return Matrix();
 
-    // The first line is always stored and fixes the column count.
+    // Blank lines are passed over wherever they are; the first line with numbers fixes the
+    // column count.
     std::vector<double> values;
-    const char* next = lineAfter(p, end);
-    const std::size_t cols = parseLine(p, contentEnd(p, next), values, fileName, 1);
-    const auto firstLength = static_cast<std::size_t>(next - p);
-    values.reserve(std::min(bytes.size() / 2, (bytes.size() / firstLength + 2) * cols));
-
-    std::size_t rows = 1;
-    int line = 1;
-    for (p = next; p != end; p = next) {
+    std::size_t cols = 0;
+    std::size_t rows = 0;
+    int line = 0;
+    int firstLine = 0;
+    for (const char* next = p; p != end; p = next) {
         next = lineAfter(p, end);
-        if (next - p == 1)  // a line of one character, line end included, ends the table
-            break;
         ++line;
-        const std::size_t found = parseLine(p, contentEnd(p, next), values, fileName, line);
-        if (found != cols)
+        const char* stop = contentEnd(p, next);
+        if (std::all_of(p, stop, isBlank))
+            continue;
+        const std::size_t found = parseLine(p, stop, values, fileName, line);
+        if (rows == 0) {
+            cols = found;
+            firstLine = line;
+            const auto length = static_cast<std::size_t>(next - p);
+            values.reserve(std::min(bytes.size() / 2, (bytes.size() / length + 2) * cols));
+        } else if (found != cols) {
             throw FileFormatError(std::string(fileName), line,
-                                  "found " + std::to_string(found) + " numbers, but line 1 holds " +
-                                      std::to_string(cols) + "; every line must hold as many numbers as line 1");
+                                  "found " + std::to_string(found) + " numbers, but line " + std::to_string(firstLine) +
+                                      " holds " + std::to_string(cols) +
+                                      "; every line must hold as many numbers as line " + std::to_string(firstLine));
+        }
         ++rows;
     }
-    return fromRowMajor(values, rows, cols);
+    return rows == 0 ? Matrix() : fromRowMajor(values, rows, cols);
 }
 
 Value dload(const std::string& path)

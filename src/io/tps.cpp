@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "io/files.h"
+#include "io/lines.h"
 #include "io/numeric.h"
 #include "platform/error.h"
 
@@ -138,6 +139,7 @@ private:
     [[noreturn]] void fail(const char* at, const char* labelFrom, std::size_t specimen,
                            const std::string& problem) const;
     std::string foundAt(const char* p) const;
+    std::string tokenAt(const char* p) const;  // the blank-separated item at p, quoted
 
     const char* m_begin;
     const char* m_end;
@@ -229,6 +231,11 @@ void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
         const char* next = scanNumber(p, m_end, value);
         if (next == p)
             break;
+        // A coordinate is one whole number standing alone: "1..5" or two numbers run
+        // together are no coordinates, and guessing where they split would shift the rest.
+        if ((next != m_end && !isSpace(*next)) || !std::isfinite(value))
+            fail(p, p, specimen,
+                 tokenAt(p) + " is not a coordinate; expected numbers separated by blanks or line ends");
         m_values.push_back(value);
         p = next;
     }
@@ -250,6 +257,13 @@ std::string TpsParser::restOfLine()
     if (m_pos != m_end)
         ++m_pos;
     return std::string(start, m_pos);
+}
+
+std::string TpsParser::tokenAt(const char* p) const
+{
+    const char* stop = std::find_if(p, m_end, isSpace);
+    std::string text(p, std::min(stop, p + 40));
+    return "\"" + text + (stop - p > 40 ? "...\"" : "\"");
 }
 
 std::string TpsParser::foundAt(const char* p) const
@@ -278,7 +292,9 @@ void TpsParser::fail(const char* at, const char* labelFrom, std::size_t specimen
 
 TpsData parseTps(std::string_view bytes, std::string_view fileName)
 {
-    return TpsParser(bytes, fileName).run();
+    // Lines may end in LF, CRLF or a lone CR; the parser counts LFs.
+    const std::optional<std::string> lineFeeds = withLineFeeds(bytes);
+    return TpsParser(lineFeeds ? std::string_view(*lineFeeds) : bytes, fileName).run();
 }
 
 TpsData readChosenTps(const platform::FileChoice& choice)
