@@ -69,7 +69,10 @@ TEST(LoadFile1, DescribesTheFileShowsTheMeanShapeAndASecondLoadReplacesTheDataSe
     Scenario s;
     s.loadTps("mice.txt", makeTps(25, 10));
     EXPECT_EQ(s.box("FileBox1"), "mice.txt \nhas 25 specimens \nwith 10 landmarks");
-    EXPECT_EQ(s.h.console.text(), platform::displayValue("lm", platform::Value(10.0)));
+    // The landmark count, then the import report: one line for a clean file.
+    EXPECT_EQ(s.h.console.text(), platform::displayValue("lm", platform::Value(10.0)) +
+                                      "mice.txt: 25 specimens, 10 landmarks, IDs unique\n");
+    EXPECT_EQ(s.box("DataSetBox"), "mice.txt: 25 specimens, 10 landmarks, IDs unique");
     EXPECT_TRUE(s.h.messages.shown().empty());
     EXPECT_EQ(std::filesystem::current_path(), s.dir.path());
     // Specimen j is specimen 1 scaled by 1 + j/10; its size is taken before the fit.
@@ -95,7 +98,8 @@ TEST(LoadFileIMP, DescribesTheTableAndKeepsItsSizeColumn)
     Scenario s;
     loadTable(s, "mice.txt", tableText(specimenTable(25, 10)));
     EXPECT_EQ(s.box("FileBox1"), "File: mice.txt \n  25 Specimens \n  10 Landmarks");
-    EXPECT_EQ(s.h.console.text(), "");  // no landmark count, unlike "LoadFile1"
+    // No landmark count, unlike "LoadFile1"; the report only.
+    EXPECT_EQ(s.h.console.text(), "mice.txt: 25 specimens, 10 landmarks, no IDs in the file\n");
     EXPECT_EQ(s.h.dialogs.requests().at(0).filter, "*.*");
     ASSERT_EQ(s.state().specimens.sizes.size(), 25u);
     for (std::size_t j = 0; j < 25; ++j)

@@ -61,7 +61,7 @@ TEST(MainLayout, EveryTagIsOneControlOfItsKind)
     const std::map<std::string, std::set<std::string>> kinds{
         {"FileBox1", {"text"}},
         {"WireBox", {"text"}},
-        {"ProtoPointBox", {"edit"}},
+        {"ProtoPointBox", {"text"}},
         {"EndBox1", {"edit"}},
         {"EndBox2", {"edit"}},
         {"ActivePointBox", {"edit"}},
@@ -106,10 +106,11 @@ TEST(MainLayout, EveryActionHasExactlyOneLabelledButton)
 {
     MainWindow w;
     std::vector<std::string> actions{
-        "LoadFile1",          "LoadFileIMP",    "LoadWire",   "LoadProto",    "SaveProtocol", "ShowProto", "NewProto",
-        "ShowLine",           "ShowLine2",      "DeleteLine", "AddLine",      "SaveLengths",  "ProtoAux",  "ShowMLine",
-        "SetBlocks",          "AddBlocks",      "ReplotM",    "ShowAllBlock", "BlockUp",      "BlockDown", "BlockEnter",
-        "ShowBlockStructure", "AddLinetoBlock", "SaveMatrix", "LoadBlock",    "ClearTarget"};
+        "LoadFile1",      "LoadFileIMP",  "LoadWire",        "LoadProto",      "SaveProtocol", "ShowProto",
+        "NewProto",       "ShowLine",     "ShowLine2",       "DeleteLine",     "AddLine",      "SaveLengths",
+        "ProtoAux",       "ShowMLine",    "SaveProtocolCSV", "SaveLengthsCSV", "SetBlocks",    "AddBlocks",
+        "ReplotM",        "ShowAllBlock", "BlockUp",         "BlockDown",      "BlockEnter",   "ShowBlockStructure",
+        "AddLinetoBlock", "SaveMatrix",   "LoadBlock",       "ClearTarget"};
     std::vector<std::string> buttons;
     for (Handle h : w.controls()) {
         const UiControlData& d = control(w.g, h);

@@ -45,7 +45,7 @@ TEST(TpsReader, ReadsTheLandmarksAndPassesOverEverythingElse)
     // The namelist holds the rest of each header line; a specimen without ID or IMAGE is known by its number.
     const io::TpsData named = io::parseTps("LM=1 left side\n1 2 3\nlm=1.0\t# again\n4 5 6\nID=b", "t.tps");
     EXPECT_EQ(named.namelist, (CellList{Value(" left side\n"), Value("\t# again\n"), Value(-1.0)}));
-    EXPECT_EQ(named.ids, (std::vector<std::string>{"1", "b"}));
+    EXPECT_EQ(named.ids, (std::vector<std::string>{"specimen1", "b"}));
 }
 
 TEST(TpsReader, HeadersAreFoundByTheCharacterRules)

@@ -18,6 +18,7 @@ void loadProto(Context& c);
 void saveProtocol(Context& c);
 void showProto(Context& c);
 void newProto(Context& c);
+void saveProtocolCsv(Context& c);
 // Lines
 void showLine(Context& c);
 void showLine2(Context& c);
@@ -26,6 +27,7 @@ void addLine(Context& c);
 // Measures
 void saveLengths(Context& c);
 void showMLine(Context& c);
+void saveLengthsCsv(Context& c);
 // Blocks
 void setBlocks(Context& c);
 void addBlocks(Context& c);
@@ -47,7 +49,9 @@ std::vector<session::BlockStructure::Lines> parseBlockStructure(std::string_view
 
 // The traditional measures of every specimen: the length of each protocol line at the
 // specimen's own scale, then its centroid size, one line per specimen.
-std::string traditionalMeasures(const platform::LandmarkSet& data, const std::vector<double>& sizes,
-                                const session::Protocol& protocol);
+std::string traditionalMeasures(const session::Specimens& specimens, const session::Protocol& protocol);
+// The same lengths as CSV: a header of "id", the lines' names, "centroid_size" and
+// "estimated", then one row per specimen.
+std::string lengthsCsv(const session::Specimens& specimens, const session::Protocol& protocol);
 
 }  // namespace vezedo::controller

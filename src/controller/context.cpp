@@ -30,10 +30,11 @@ void Context::displayHandles(std::string_view name, const Control& control) cons
     rt.console.display(name, Value(Matrix::rowVector(control.handles())));
 }
 
-std::optional<platform::FileChoice> Context::chooseFile(platform::FileDialogKind kind, std::string_view title) const
+std::optional<platform::FileChoice> Context::chooseFile(platform::FileDialogKind kind, std::string_view title,
+                                                        std::string_view filter) const
 {
-    auto chosen = kind == platform::FileDialogKind::Open ? rt.dialogs.openFile("*.txt", title)
-                                                         : rt.dialogs.saveFile("*.txt", title);
+    auto chosen = kind == platform::FileDialogKind::Open ? rt.dialogs.openFile(filter, title)
+                                                         : rt.dialogs.saveFile(filter, title);
     if (!chosen)
         return std::nullopt;
     try {

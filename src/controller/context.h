@@ -20,9 +20,11 @@ struct Context {
     // Shows the handles of a control on the console under `name`.
     void displayHandles(std::string_view name, const Control& control) const;
 
-    // Asks for a "*.txt" file and makes its folder current. nullopt when the user cancelled
-    // or the folder cannot be entered (then a message box says why).
-    std::optional<platform::FileChoice> chooseFile(platform::FileDialogKind kind, std::string_view title) const;
+    // Asks for a file (of "*.txt" unless `filter` says otherwise) and makes its folder
+    // current. nullopt when the user cancelled or the folder cannot be entered (then a
+    // message box says why).
+    std::optional<platform::FileChoice> chooseFile(platform::FileDialogKind kind, std::string_view title,
+                                                   std::string_view filter = "*.txt") const;
     // False, after a message box naming the file and the reason, when it cannot be written.
     bool writeOrReport(const platform::FileChoice& file, const std::string& content) const;
 };

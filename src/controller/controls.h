@@ -53,6 +53,8 @@ public:
     Control blockLines() const { return get("BlockBox"); }
     Control currentBlock() const { return get("CurrentBlockBox"); }
     Control lineLength() const { return get("LengthBox"); }
+    Control dataSet() const { return get("DataSetBox"); }
+    Control applyScale() const { return get("ApplyScaleBox"); }
 
 private:
     Control get(std::string_view tag) const { return Control(m_graphics, tag); }

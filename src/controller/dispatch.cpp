@@ -18,7 +18,7 @@ struct Row {
     void (*action)(Context&);
 };
 
-constexpr std::array<Row, 26> kActions{{
+constexpr std::array<Row, 28> kActions{{
     {"LoadFile1", loadFile1},
     {"LoadFileIMP", loadFileImp},
     {"LoadWire", loadWire},
@@ -45,6 +45,8 @@ constexpr std::array<Row, 26> kActions{{
     {"SaveMatrix", saveMatrix},
     {"LoadBlock", loadBlock},
     {"ClearTarget", clearTarget},
+    {"SaveProtocolCSV", saveProtocolCsv},
+    {"SaveLengthsCSV", saveLengthsCsv},
 }};
 
 }  // namespace

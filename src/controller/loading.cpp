@@ -1,14 +1,20 @@
-// "LoadFile1" and "LoadFileIMP": read specimens, superimpose them, show the numbered mean shape.
+// "LoadFile1" and "LoadFileIMP": read specimens, estimate missing landmarks, superimpose
+// them, report what was found and show the numbered mean shape.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <optional>
 
 #include "controller/actions.h"
+#include "controller/importreport.h"
 #include "display/display.h"
 #include "io/files.h"
 #include "io/numeric.h"
+#include "io/specimentable.h"
 #include "io/tps.h"
 #include "platform/error.h"
 #include "platform/textformat.h"
+#include "shape/missing.h"
 #include "shape/shape.h"
 
 namespace vezedo::controller {
@@ -54,18 +60,87 @@ void labelNewPlot(Context& c)
     c.rt.graphics.setHold(currentAxes(c), true);
 }
 
+void report(Context& c, const ImportFacts& facts)
+{
+    const std::vector<std::string> lines = importReport(facts);
+    for (const std::string& line : lines)
+        c.rt.console.write(line + "\n");
+    c.controls.dataSet().setText(lines.front());
+}
+
+std::vector<std::string> specimenNames(const std::vector<std::string>& ids, const std::vector<int>& lines)
+{
+    std::vector<std::string> names(ids.size());
+    for (std::size_t j = 0; j < ids.size(); ++j)
+        names[j] = "specimen " + std::to_string(j + 1) + " (" + ids[j] +
+                   (j < lines.size() ? ", line " + std::to_string(lines[j]) : std::string()) + ")";
+    return names;
+}
+
+std::vector<session::SpecimenFlags> flagsOf(const shape::Completed& completed)
+{
+    std::vector<session::SpecimenFlags> flags(completed.estimated.size());
+    for (std::size_t j = 0; j < flags.size(); ++j)
+        flags[j].estimated = completed.estimated[j];
+    return flags;
+}
+
+// With "Apply SCALE" on, every specimen's coordinates are multiplied by its SCALE= before
+// anything else; then every specimen needs one, a positive number. Notes the SCALE values
+// for the report either way.
+void applyScale(Matrix& table, const io::TpsData& read, const std::string& file, bool apply, ImportFacts& facts)
+{
+    const auto who = [&](std::size_t j) { return "specimen " + std::to_string(j + 1) + " (" + read.info[j].id + ")"; };
+    const std::size_t k = read.info.size();
+    std::vector<double> scales(k, 0.0);
+    std::optional<std::size_t> without;
+    for (std::size_t j = 0; j < k; ++j) {
+        const io::TpsSpecimenInfo& info = read.info[j];
+        if (!info.scale) {
+            without = without.value_or(j);
+            continue;
+        }
+        const std::string& text = *info.scale;
+        double scale = 0;
+        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), scale);
+        const bool valid = ec == std::errc() && ptr == text.data() + text.size() && std::isfinite(scale) && scale > 0;
+        if (apply && !valid)
+            throw FileFormatError(file, info.scaleLine,
+                                  who(j) + ": SCALE=" + text + " is not a positive number, so it cannot be applied");
+        if (valid) {
+            facts.scaleMin = facts.scaled == 0 ? scale : std::min(facts.scaleMin, scale);
+            facts.scaleMax = facts.scaled == 0 ? scale : std::max(facts.scaleMax, scale);
+        }
+        ++facts.scaled;
+        scales[j] = scale;
+    }
+    if (apply && facts.scaled > 0 && without)
+        throw FileFormatError(file, read.info[*without].headerLine,
+                              who(*without) + " has no SCALE=, but " + std::to_string(facts.scaled) +
+                                  " others have; with Apply SCALE on, every specimen needs one");
+    facts.scaleApplied = apply && facts.scaled > 0;
+    if (!facts.scaleApplied)
+        return;
+    for (std::size_t j = 0; j < table.rows(); ++j)
+        for (std::size_t col = 0; col < table.cols(); ++col)
+            table(j, col) *= scales[j];
+}
+
 }  // namespace
 
 void loadFile1(Context& c)
 {
-    // Read, centre and fit everything first: a file that cannot be used changes nothing.
+    // Read, complete and fit everything first: a file that cannot be used changes nothing.
     const auto choice = io::chooseTpsFile(c.rt);
     if (!choice)
         return;
     const std::string& fname = choice->name;
+    const bool applyScaleOn = c.controls.applyScale().value() != 0;
     io::TpsData read;
+    ImportFacts facts{fname, 0, {}, 0, false, 0, 0, 0, false, 0, 0, 0, {}};
     try {
         read = io::readChosenTps(*choice);
+        applyScale(read.table, read, fname, applyScaleOn, facts);
     } catch (const io::UnreadableFile&) {
         c.rt.console.write("Error on file open");
         c.message(unreadable(fname));
@@ -76,10 +151,20 @@ void loadFile1(Context& c)
     }
     const std::size_t nd = read.table.rows();
     const std::size_t p = read.table.cols() / 3;
-    platform::LandmarkSet centred = display::vertxy3D(read.table);
+    std::vector<int> headerLines;
+    for (const io::TpsSpecimenInfo& info : read.info) {
+        headerLines.push_back(info.headerLine);
+        facts.namedInFile += info.named ? 1u : 0u;
+        facts.comments += info.comments;
+        facts.curves += info.curves;
+        facts.curvePoints += info.curvePoints;
+    }
     session::Specimens specimens;
     specimens.sizes.resize(nd);
     try {
+        shape::Completed completed =
+            shape::estimateMissingLandmarks(display::vertxy3D(read.table), specimenNames(read.ids, headerLines));
+        platform::LandmarkSet centred = std::move(completed.data);
         for (std::size_t i = 0; i < nd; ++i) {
             const shape::Centred one = shape::centsize3D(centred.sliceMatrix(i));
             std::copy(one.y.values().begin(), one.y.values().end(), centred.slice(i).begin());
@@ -88,17 +173,23 @@ void loadFile1(Context& c)
         shape::Superimposition fit = shape::getpproc3(centred, c.rt.console);
         specimens.fitted = std::move(fit.fitted);
         specimens.mean = std::move(fit.mean);
+        specimens.flags = flagsOf(completed);
     } catch (const Error& e) {
         c.message(loadProblem(fname, e));
         return;
     }
     specimens.ids = std::move(read.ids);
+    facts.landmarks = p;
+    facts.ids = specimens.ids;
+    for (const auto& flag : specimens.flags)
+        facts.estimated.push_back(flag.estimated);
     const std::string text =
         platform::formatText("%s \\nhas %i specimens \\nwith %i landmarks",
                              {Value(fname), Value(static_cast<double>(nd)), Value(static_cast<double>(p))});
     commitSpecimens(c, text, std::move(specimens));
     c.rt.console.display("lm", Value(static_cast<double>(p)));
     labelNewPlot(c);
+    report(c, facts);
 }
 
 void loadFileImp(Context& c)
@@ -107,9 +198,18 @@ void loadFileImp(Context& c)
     if (!choice)
         return;
     const std::string& fname = choice->name;
-    io::ChosenTable read;
+    io::SpecimenTable read;
     try {
-        read = io::readChosenTable(*choice);
+        const std::string path = io::joinPath(choice->folder, choice->name);
+        std::string bytes;
+        try {
+            bytes = io::readFile(path);
+        } catch (const io::UnreadableFile&) {
+            io::changeDirectory(choice->folder);
+            throw;
+        }
+        read = io::parseSpecimenTable(bytes, path);
+        io::changeDirectory(choice->folder);
     } catch (const io::UnreadableFile&) {
         c.message(unreadable(fname));
         return;
@@ -136,11 +236,18 @@ void loadFileImp(Context& c)
             return;
         }
     }
+    ImportFacts facts{fname, (n - 1) / 3, {}, read.ids.size(), true, 0, 0, 0, false, 0, 0, 0, {}};
     session::Specimens specimens;
+    specimens.ids = read.ids;
+    for (std::size_t j = specimens.ids.size(); j < m; ++j)
+        specimens.ids.push_back("specimen" + std::to_string(j + 1));
     try {
-        shape::Superimposition fit = shape::getpproc3(display::vertxy3D(data), c.rt.console);
+        shape::Completed completed =
+            shape::estimateMissingLandmarks(display::vertxy3D(data), specimenNames(specimens.ids, {}));
+        shape::Superimposition fit = shape::getpproc3(completed.data, c.rt.console);
         specimens.fitted = std::move(fit.fitted);
         specimens.mean = std::move(fit.mean);
+        specimens.flags = flagsOf(completed);
     } catch (const Error& e) {
         c.message(loadProblem(fname, e));
         return;
@@ -148,11 +255,15 @@ void loadFileImp(Context& c)
     specimens.sizes.resize(m);
     for (std::size_t j = 0; j < m; ++j)
         specimens.sizes[j] = data(j, n - 1);
+    facts.ids = specimens.ids;
+    for (const auto& flag : specimens.flags)
+        facts.estimated.push_back(flag.estimated);
     const std::string text =
         platform::formatText("File: %s \\n %3.0f Specimens \\n %3.0f Landmarks",
                              {Value(fname), Value(static_cast<double>(m)), Value(static_cast<double>((n - 1) / 3))});
     commitSpecimens(c, text, std::move(specimens));
     labelNewPlot(c);
+    report(c, facts);
 }
 
 }  // namespace vezedo::controller

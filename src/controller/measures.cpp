@@ -1,8 +1,11 @@
 // The traditional measures file ("SaveLengths") and "ShowMLine".
 #include <charconv>
 #include <cmath>
+#include <limits>
+#include <set>
 
 #include "controller/actions.h"
+#include "io/csv.h"
 #include "platform/error.h"
 #include "platform/textformat.h"
 
@@ -12,11 +15,14 @@ using platform::Value;
 
 namespace {
 
-// " %f " of one number, as the formatter writes it, without its per-call cost.
+// " %f " of one number, as the formatter writes it, without its per-call cost; " NA " for
+// a length that cannot be measured.
 void appendFixed(std::string& out, double v, bool lineEnd)
 {
     out += ' ';
-    if (std::isfinite(v)) {
+    if (std::isnan(v)) {
+        out += "NA";
+    } else if (std::isfinite(v)) {
         char buf[400];
         const auto result = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
         out.append(buf, result.ptr);
@@ -26,16 +32,11 @@ void appendFixed(std::string& out, double v, bool lineEnd)
     out += lineEnd ? " \n" : " ";
 }
 
-}  // namespace
-
-std::string traditionalMeasures(const platform::LandmarkSet& data, const std::vector<double>& sizes,
-                                const session::Protocol& protocol)
+// Every protocol line's two landmark rows, checked against the specimens.
+std::vector<std::size_t> lineEnds(const session::Protocol& protocol, std::size_t p)
 {
-    const std::size_t m = protocol.size();
-    const std::size_t k = data.specimens();
-    const std::size_t p = data.landmarks();
-    std::vector<std::size_t> ends(2 * m);
-    for (std::size_t i = 0; i < m; ++i) {
+    std::vector<std::size_t> ends(2 * protocol.size());
+    for (std::size_t i = 0; i < protocol.size(); ++i) {
         const session::ProtocolLine& line = protocol.lines()[i];
         for (std::size_t c = 0; c < 2; ++c) {
             const std::size_t v = c == 0 ? line.from : line.to;
@@ -45,38 +46,155 @@ std::string traditionalMeasures(const platform::LandmarkSet& data, const std::ve
             ends[2 * i + c] = v - 1;
         }
     }
-    std::string out;
-    out.reserve(k * (m + 1) * 12);
-    for (std::size_t j = 0; j < k; ++j) {
-        for (std::size_t i = 0; i < m; ++i) {
-            const std::size_t a = ends[2 * i], b = ends[2 * i + 1];
+    return ends;
+}
+
+// The lengths of every line in one specimen at its own scale, NaN where an end of the line
+// was estimated rather than measured.
+class Lengths {
+public:
+    Lengths(const session::Specimens& specimens, const session::Protocol& protocol)
+        : m_s(specimens), m_ends(lineEnds(protocol, specimens.fitted.landmarks())),
+          m_missing(specimens.fitted.landmarks(), false)
+    {
+    }
+
+    void of(std::size_t j, std::vector<double>& out)
+    {
+        const std::vector<std::size_t>* estimated =
+            j < m_s.flags.size() && !m_s.flags[j].estimated.empty() ? &m_s.flags[j].estimated : nullptr;
+        if (estimated)
+            for (std::size_t landmark : *estimated)
+                m_missing[landmark - 1] = true;
+        const platform::LandmarkSet& data = m_s.fitted;
+        out.resize(m_ends.size() / 2);
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            const std::size_t a = m_ends[2 * i], b = m_ends[2 * i + 1];
+            if (m_missing[a] || m_missing[b]) {
+                out[i] = std::numeric_limits<double>::quiet_NaN();
+                continue;
+            }
             double sum = 0;
             for (std::size_t c = 0; c < 3; ++c) {
                 const double d = data(a, c, j) - data(b, c, j);
                 sum += d * d;
             }
-            appendFixed(out, sizes[j] * std::sqrt(sum), false);
+            out[i] = m_s.sizes[j] * std::sqrt(sum);
         }
-        appendFixed(out, sizes[j], true);
+        if (estimated)
+            for (std::size_t landmark : *estimated)
+                m_missing[landmark - 1] = false;
+    }
+
+private:
+    const session::Specimens& m_s;
+    std::vector<std::size_t> m_ends;
+    std::vector<bool> m_missing;
+};
+
+// The column of each line: its name, or L<a>_<b>; a name used before (also "id",
+// "centroid_size" or "estimated") gets .2, .3, ... on its later uses.
+std::vector<std::string> columnNames(const session::Protocol& protocol)
+{
+    std::set<std::string> used{"id", "centroid_size", "estimated"};
+    std::vector<std::string> names;
+    for (const session::ProtocolLine& line : protocol.lines()) {
+        const std::string base =
+            line.name.empty() ? "L" + std::to_string(line.from) + "_" + std::to_string(line.to) : line.name;
+        std::string name = base;
+        for (int n = 2; used.count(name); ++n)
+            name = base + "." + std::to_string(n);
+        used.insert(name);
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+}  // namespace
+
+std::string traditionalMeasures(const session::Specimens& specimens, const session::Protocol& protocol)
+{
+    Lengths lengths(specimens, protocol);
+    const std::size_t k = specimens.fitted.specimens();
+    std::string out;
+    out.reserve(k * (protocol.size() + 1) * 12);
+    std::vector<double> row;
+    for (std::size_t j = 0; j < k; ++j) {
+        lengths.of(j, row);
+        for (double v : row)
+            appendFixed(out, v, false);
+        appendFixed(out, specimens.sizes[j], true);
     }
     return out;
 }
 
-void saveLengths(Context& c)
+std::string lengthsCsv(const session::Specimens& specimens, const session::Protocol& protocol)
+{
+    Lengths lengths(specimens, protocol);
+    std::string out = "id";
+    for (const std::string& name : columnNames(protocol))
+        out += "," + io::csvField(name);
+    out += ",centroid_size,estimated\n";
+    std::vector<double> row;
+    char buffer[64];
+    for (std::size_t j = 0; j < specimens.fitted.specimens(); ++j) {
+        lengths.of(j, row);
+        out += io::csvField(j < specimens.ids.size() ? specimens.ids[j] : "specimen" + std::to_string(j + 1));
+        for (double v : row) {
+            out += ',';
+            if (std::isnan(v)) {
+                out += "NA";
+                continue;
+            }
+            out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, v).ptr);
+        }
+        out += ',';
+        out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, specimens.sizes[j]).ptr);
+        out += ',';
+        if (j < specimens.flags.size())
+            for (std::size_t i = 0; i < specimens.flags[j].estimated.size(); ++i)
+                out += (i ? ";" : "") + std::to_string(specimens.flags[j].estimated[i]);
+        out += '\n';
+    }
+    return out;
+}
+
+namespace {
+
+// True, after a message box saying why, when there is nothing to measure.
+bool refuseMeasures(Context& c)
 {
     if (c.s.specimens.empty()) {
         c.message("No specimens are loaded: load a TPS file or a specimen table before saving the measures.");
-        return;
+        return true;
     }
     if (c.s.protocol.empty()) {
         c.message("The protocol has no lines: load a protocol or add lines before saving the measures.");
-        return;
+        return true;
     }
+    return false;
+}
+
+}  // namespace
+
+void saveLengths(Context& c)
+{
+    if (refuseMeasures(c))
+        return;
     // The lengths are worked out before the dialog: a protocol that does not fit the
     // specimens stops here, before anything is asked or written.
-    const std::string text = traditionalMeasures(c.s.specimens.fitted, c.s.specimens.sizes, c.s.protocol);
+    const std::string text = traditionalMeasures(c.s.specimens, c.s.protocol);
     if (const auto chosen =
             c.chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for traditional Measures"))
+        c.writeOrReport(*chosen, text);
+}
+
+void saveLengthsCsv(Context& c)
+{
+    if (refuseMeasures(c))
+        return;
+    const std::string text = lengthsCsv(c.s.specimens, c.s.protocol);
+    if (const auto chosen = c.chooseFile(platform::FileDialogKind::Save, "Save lengths as CSV", "*.csv"))
         c.writeOrReport(*chosen, text);
 }
 

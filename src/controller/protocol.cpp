@@ -33,7 +33,18 @@ void loadProtocolFile(Context& c, std::string_view filter)
     };
     session::Protocol loaded;
     try {
-        loaded = session::protocolFromTable(io::readChosenTable(*choice).table, c.s.specimens.landmarks());
+        const std::string path = io::joinPath(choice->folder, choice->name);
+        std::string bytes;
+        try {
+            bytes = io::readFile(path);
+        } catch (const io::UnreadableFile&) {
+            io::changeDirectory(choice->folder);
+            throw;
+        }
+        loaded = session::isProtocolCsv(bytes)
+                     ? session::protocolFromCsv(bytes, c.s.specimens.landmarks(), path)
+                     : session::protocolFromTable(io::parseNumericTable(bytes, path), c.s.specimens.landmarks());
+        io::changeDirectory(choice->folder);
     } catch (const io::UnreadableFile&) {
         return refuse("The file could not be opened.");
     } catch (const FileFormatError& e) {
@@ -75,6 +86,12 @@ void saveProtocol(Context& c)
         return;
     PlotWindowScope plot(c);
     display::ylabel(c.rt.graphics, Value(platform::formatText("Active Protocal Name: %s", {Value(chosen->name)})));
+}
+
+void saveProtocolCsv(Context& c)
+{
+    if (const auto chosen = c.chooseFile(platform::FileDialogKind::Save, "Save protocol as CSV", "*.csv"))
+        c.writeOrReport(*chosen, session::protocolCsvText(c.s.protocol));
 }
 
 void showProto(Context& c)

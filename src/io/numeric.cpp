@@ -66,6 +66,11 @@ std::size_t parseLine(const char* p, const char* end, std::vector<double>& out, 
         }
         double value = 0.0;
         const char* next = scanNumber(p, end, value);
+        if (next == p && end - p >= 2 && (p[0] == 'N' || p[0] == 'n') && (p[1] == 'A' || p[1] == 'a') &&
+            (end - p == 2 || isBlank(p[2]) || p[2] == ',')) {
+            next = p + 2;  // NA: a value not available
+            value = std::numeric_limits<double>::quiet_NaN();
+        }
         if (next == p || (next != end && !isBlank(*next) && *next != ','))
             throw FileFormatError(std::string(fileName), line,
                                   "\"" + entryAt(p, end) +

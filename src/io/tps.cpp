@@ -3,8 +3,10 @@
 #include "io/tps.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 
 #include "io/files.h"
 #include "io/lines.h"
@@ -95,30 +97,73 @@ std::string trimmed(const char* p, const char* end)
     return std::string(p, end);
 }
 
-// How a specimen is known: its ID= text, else its IMAGE= text, as written in the lines
-// after its coordinates; empty when it has neither.
+// How a specimen is known, and what else the lines after its coordinates say.
 struct Label {
     std::string key;
     std::string text;
 };
 
-Label labelIn(const char* p, const char* end)
+struct Trailer {
+    Label id;  // ID= when given, else IMAGE=, else empty
+    TpsSpecimenInfo info;
+    const char* scaleAt = nullptr;  // the SCALE= line, if any
+};
+
+// The value of a "KEY=" line, or nullopt when the line is another.
+std::optional<std::string> valueOf(const char* p, const char* lineEnd, std::string_view key)
 {
+    if (!startsWithNoCase(p, lineEnd, key))
+        return std::nullopt;
+    return trimmed(p + key.size(), lineEnd);
+}
+
+std::size_t countIn(const std::string& text)
+{
+    std::size_t n = 0;
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    return ec == std::errc() && ptr == text.data() + text.size() ? n : 0;
+}
+
+Trailer trailerIn(const char* p, const char* end)
+{
+    Trailer out;
     Label image;
     while (p < end) {
         const char* lineEnd = std::find(p, end, '\n');
         while (p != lineEnd && (*p == ' ' || *p == '\t'))
             ++p;
-        if (startsWithNoCase(p, lineEnd, "ID=")) {
-            std::string text = trimmed(p + 3, lineEnd);
-            if (!text.empty())
-                return {"ID", std::move(text)};
-        } else if (image.text.empty() && startsWithNoCase(p, lineEnd, "IMAGE=")) {
-            image = {"IMAGE", trimmed(p + 6, lineEnd)};
+        if (auto id = valueOf(p, lineEnd, "ID=")) {
+            if (out.id.text.empty() && !id->empty())
+                out.id = {"ID", std::move(*id)};
+        } else if (auto im = valueOf(p, lineEnd, "IMAGE=")) {
+            if (image.text.empty())
+                image = {"IMAGE", std::move(*im)};
+        } else if (auto scale = valueOf(p, lineEnd, "SCALE=")) {
+            out.info.scale = std::move(*scale);
+            out.scaleAt = p;
+        } else if (valueOf(p, lineEnd, "COMMENT=")) {
+            ++out.info.comments;
+        } else if (auto curves = valueOf(p, lineEnd, "CURVES=")) {
+            out.info.curves += countIn(*curves);
+        } else if (auto points = valueOf(p, lineEnd, "POINTS=")) {
+            out.info.curvePoints += countIn(*points);
         }
         p = lineEnd + (lineEnd != end);
     }
-    return image.text.empty() ? Label{} : image;
+    if (out.id.text.empty())
+        out.id = image;
+    return out;
+}
+
+Label labelIn(const char* p, const char* end)
+{
+    return trailerIn(p, end).id;
+}
+
+bool isMissingWord(const char* p, const char* next)
+{
+    const auto n = next - p;
+    return (n == 2 && startsWithNoCase(p, next, "NA")) || (n == 3 && startsWithNoCase(p, next, "NAN"));
 }
 
 // Reads one TPS text: keeps the scan position, the landmark count of the first header and
@@ -140,6 +185,9 @@ private:
                            const std::string& problem) const;
     std::string foundAt(const char* p) const;
     std::string tokenAt(const char* p) const;  // the blank-separated item at p, quoted
+    void checkMissingCode(const char* at, std::size_t specimen, std::size_t landmark);
+    // The line of `p`, counted on from the last position asked for (asked in file order).
+    int lineAt(const char* p);
 
     const char* m_begin;
     const char* m_end;
@@ -147,7 +195,20 @@ private:
     std::string m_file;
     std::size_t m_landmarks = 0;
     std::vector<double> m_values;  // specimen after specimen, 3p numbers each
+    const char* m_countedTo = nullptr;
+    int m_linesBefore = 0;  // line ends before m_countedTo
 };
+
+int TpsParser::lineAt(const char* p)
+{
+    if (!m_countedTo || p < m_countedTo) {
+        m_countedTo = m_begin;
+        m_linesBefore = 0;
+    }
+    m_linesBefore += static_cast<int>(std::count(m_countedTo, p, '\n'));
+    m_countedTo = p;
+    return m_linesBefore + 1;
+}
 
 TpsData TpsParser::run()
 {
@@ -167,10 +228,17 @@ TpsData TpsParser::run()
         // What stands between these coordinates and the next header is passed over: surplus
         // numbers, ID=, IMAGE=, SCALE=, comments, curve points.
         const char* blockEnd = m_pos;
+        const char* headerStart = header.start;
         header = findHeader(m_pos, m_end, false);
         const char* regionEnd = header.start ? header.start : m_end;
-        const Label label = labelIn(blockEnd, regionEnd);
-        data.ids.push_back(label.text.empty() ? std::to_string(specimen) : label.text);
+        Trailer trailer = trailerIn(blockEnd, regionEnd);
+        trailer.info.named = !trailer.id.text.empty();
+        trailer.info.id = trailer.info.named ? trailer.id.text : "specimen" + std::to_string(specimen);
+        trailer.info.headerLine = lineAt(headerStart);
+        if (trailer.scaleAt)
+            trailer.info.scaleLine = lineAt(trailer.scaleAt);
+        data.ids.push_back(trailer.info.id);
+        data.info.push_back(std::move(trailer.info));
         if (!header.start)
             break;
         if (specimen == 1) {
@@ -229,15 +297,22 @@ void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
             ++p;
         double value = 0.0;
         const char* next = scanNumber(p, m_end, value);
-        if (next == p)
+        const char* wordEnd = std::find_if(p, m_end, isSpace);
+        if (next == p && isMissingWord(p, wordEnd)) {
+            next = wordEnd;
+            value = std::numeric_limits<double>::quiet_NaN();
+        } else if (next == p) {
             break;
-        // A coordinate is one whole number standing alone: "1..5" or two numbers run
-        // together are no coordinates, and guessing where they split would shift the rest.
-        if ((next != m_end && !isSpace(*next)) || !std::isfinite(value))
+        } else if (next != wordEnd || std::isinf(value)) {
+            // A coordinate is one whole number standing alone: "1..5" or two numbers run
+            // together are no coordinates, and guessing where they split would shift the rest.
             fail(p, p, specimen,
                  tokenAt(p) + " is not a coordinate; expected numbers separated by blanks or line ends");
+        }
         m_values.push_back(value);
         p = next;
+        if (found % 3 == 2)
+            checkMissingCode(p, specimen, found / 3 + 1);
     }
     m_pos = p;
     if (found != wanted) {
@@ -247,6 +322,24 @@ void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
                  std::to_string(std::count(m_begin, header.start, '\n') + 1) + ", found " + std::to_string(found) +
                  " before " + foundAt(p));
     }
+}
+
+// The landmark just read is missing when its three numbers are NA or NaN, or all -999, or
+// all -9999; then it is stored as NaN three times. A code in one or two of them is refused.
+void TpsParser::checkMissingCode(const char* at, std::size_t specimen, std::size_t landmark)
+{
+    double* xyz = m_values.data() + m_values.size() - 3;
+    const int nans = std::isnan(xyz[0]) + std::isnan(xyz[1]) + std::isnan(xyz[2]);
+    const bool coded = (xyz[0] == -999 || xyz[0] == -9999) && xyz[1] == xyz[0] && xyz[2] == xyz[0];
+    if (nans == 3 || coded) {
+        std::fill(xyz, xyz + 3, std::numeric_limits<double>::quiet_NaN());
+        return;
+    }
+    if (nans != 0)
+        fail(at, at, specimen,
+             "landmark " + std::to_string(landmark) +
+                 " is missing in some coordinates only; a missing landmark has NA, NaN, -999 or -9999 as all "
+                 "three of x, y and z");
 }
 
 // The rest of the current line, line end included.

@@ -10,11 +10,26 @@
 
 namespace vezedo::io {
 
-// What a TPS landmark file holds.
+// What the lines after a specimen's coordinates say about it, up to the next header.
+struct TpsSpecimenInfo {
+    std::string id;                    // its ID= text, else IMAGE=, else "specimen<k>"
+    bool named = false;                // the id came from ID= or IMAGE=
+    std::optional<std::string> scale;  // the text after SCALE=, trimmed
+    int scaleLine = 0;                 // the line of that SCALE=
+    int headerLine = 0;                // the line of the specimen's LM= header
+    std::size_t comments = 0;          // COMMENT= lines
+    std::size_t curves = 0;            // curves announced by CURVES=
+    std::size_t curvePoints = 0;       // points announced by their POINTS= lines
+    bool operator==(const TpsSpecimenInfo&) const = default;
+};
+
+// What a TPS landmark file holds. A missing landmark (NA or NaN three times, or -999 or
+// -9999 three times) is NaN three times in the table.
 struct TpsData {
     platform::Matrix table;        // k specimens x 3p: x, y, z of landmark 1, then 2, ...
     platform::CellList namelist;   // k + 1 entries: the rest of each header line, then -1
-    std::vector<std::string> ids;  // per specimen: its ID= text, else IMAGE=, else its number
+    std::vector<std::string> ids;  // per specimen, as in `info`
+    std::vector<TpsSpecimenInfo> info;
 };
 
 // Reads TPS text held in memory. Throws a FileFormatError naming the file, the specimen and

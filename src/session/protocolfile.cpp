@@ -1,6 +1,10 @@
 #include "session/protocolfile.h"
 
+#include <cctype>
+#include <charconv>
 #include <cmath>
+
+#include "io/csv.h"
 
 #include "platform/error.h"
 #include "platform/numtext.h"
@@ -57,6 +61,103 @@ Protocol protocolFromTable(const Matrix& table, std::size_t landmarks)
         }
         for (std::size_t c = 3; c < table.cols(); ++c)
             line.extra.push_back(table(i, c));
+    }
+    return Protocol(std::move(lines));
+}
+
+namespace {
+
+std::string trimmedLower(std::string_view field)
+{
+    const std::size_t from = field.find_first_not_of(" \t");
+    if (from == std::string_view::npos)
+        return "";
+    const std::size_t to = field.find_last_not_of(" \t");
+    std::string out(field.substr(from, to - from + 1));
+    for (char& ch : out)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return out;
+}
+
+std::string_view firstLine(std::string_view text)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (line.find_first_not_of(" \t\r") != std::string_view::npos)
+            return line;
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string protocolCsvText(const Protocol& protocol)
+{
+    std::string text = "name,from,to\n";
+    for (const ProtocolLine& line : protocol.lines())
+        text += io::csvField(line.name) + "," + std::to_string(line.from) + "," + std::to_string(line.to) + "\n";
+    return text;
+}
+
+bool isProtocolCsv(std::string_view text)
+{
+    std::string_view line = firstLine(text);
+    if (line.ends_with('\r'))
+        line.remove_suffix(1);
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t comma = line.find(',', start);
+        names.push_back(trimmedLower(line.substr(start, comma - start)));
+        if (comma == std::string_view::npos)
+            break;
+        start = comma + 1;
+    }
+    return names == std::vector<std::string>{"name", "from", "to"};
+}
+
+Protocol protocolFromCsv(std::string_view text, std::size_t landmarks, std::string_view fileName)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    const std::vector<std::vector<std::string>> rows = io::parseCsv(text, fileName);
+    std::vector<ProtocolLine> lines;
+    bool header = true;
+    int lineNumber = 0;
+    for (const std::vector<std::string>& row : rows) {
+        ++lineNumber;
+        if (row.size() == 1 && trimmedLower(row[0]).empty())
+            continue;  // a blank line
+        if (header) {
+            header = false;
+            continue;
+        }
+        const std::string where = "Line " + std::to_string(lineNumber);
+        if (row.size() != 3)
+            throw Error(where + " has " + std::to_string(row.size()) +
+                        " fields; each row of a CSV protocol holds a name, the first and the second landmark.");
+        if (landmarks == 0)
+            throw Error("No specimens are loaded yet: load specimens before a protocol.");
+        ProtocolLine line;
+        line.stored = static_cast<double>(lines.size() + 1);
+        line.name = row[0];
+        for (std::size_t c = 1; c <= 2; ++c) {
+            const std::string field = trimmedLower(row[c]);
+            std::size_t value = 0;
+            const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
+            if (ec != std::errc() || ptr != field.data() + field.size() || field.empty() || value < 1 ||
+                value > landmarks)
+                throw Error(where + " names landmark \"" + row[c] + "\", but the shape has landmarks 1 to " +
+                            std::to_string(landmarks) + ".");
+            (c == 1 ? line.from : line.to) = value;
+        }
+        lines.push_back(std::move(line));
     }
     return Protocol(std::move(lines));
 }

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Comma-separated values as RFC 4180 has them: fields separated by commas, a field in double
+// quotes when it holds a comma, a quote or a line break, a quote inside doubled.
+namespace vezedo::io {
+
+// The field as written: quoted only when it must be.
+std::string csvField(std::string_view text);
+
+// The shortest text that reads back to the same double ("0.1", "12", "1e-300").
+std::string shortestNumber(double value);
+
+// The rows of a CSV text, each a list of fields; the line end after the last row starts no
+// further row. Lines end in LF or CRLF. Throws a FileFormatError naming the file and line
+// for a quote that is never closed or a character after a closing quote.
+std::vector<std::vector<std::string>> parseCsv(std::string_view text, std::string_view fileName);
+
+}  // namespace vezedo::io

@@ -1,0 +1,86 @@
+#include "shape/missing.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/error.h"
+#include "platform/services.h"
+#include "shape/shape.h"
+#include "shape/thinplatespline.h"
+
+namespace vezedo::shape {
+
+using platform::LandmarkSet;
+
+namespace {
+
+bool isMissing(const LandmarkSet& set, std::size_t i, std::size_t j)
+{
+    return std::isnan(set(i, 0, j)) || std::isnan(set(i, 1, j)) || std::isnan(set(i, 2, j));
+}
+
+// Discards what the fit of the complete specimens reports: only the final fit speaks.
+class SilentConsole : public platform::ConsoleService {
+public:
+    void write(std::string_view) override {}
+};
+
+}  // namespace
+
+Completed estimateMissingLandmarks(const LandmarkSet& raw, const std::vector<std::string>& names)
+{
+    const std::size_t p = raw.landmarks(), k = raw.specimens();
+    Completed out{raw, std::vector<std::vector<std::size_t>>(k)};
+    std::vector<std::size_t> complete;
+    for (std::size_t j = 0; j < k; ++j) {
+        for (std::size_t i = 0; i < p; ++i)
+            if (isMissing(raw, i, j))
+                out.estimated[j].push_back(i + 1);
+        if (out.estimated[j].empty())
+            complete.push_back(j);
+    }
+    if (complete.size() == k)
+        return out;
+    if (complete.empty())
+        throw Error("every specimen has missing landmarks; at least one complete specimen is needed to estimate them");
+    for (std::size_t j = 0; j < k; ++j)
+        if (p - out.estimated[j].size() < 4)
+            throw Error(names[j] + " has " + std::to_string(p - out.estimated[j].size()) +
+                        " present landmarks; at least 4 are needed to estimate the missing ones");
+
+    // The mean shape of the complete specimens, each centred and scaled as the fit wants it.
+    LandmarkSet subset(p, complete.size());
+    for (std::size_t s = 0; s < complete.size(); ++s) {
+        const Centred c = centsize3D(raw.sliceMatrix(complete[s]));
+        std::copy(c.y.values().begin(), c.y.values().end(), subset.slice(s).begin());
+    }
+    SilentConsole silent;
+    const platform::Matrix mean = getpproc3(subset, silent).mean;
+
+    for (std::size_t j = 0; j < k; ++j) {
+        if (out.estimated[j].empty())
+            continue;
+        std::vector<Point> source, target;
+        for (std::size_t i = 0; i < p; ++i) {
+            if (isMissing(raw, i, j))
+                continue;
+            source.push_back({mean(i, 0), mean(i, 1), mean(i, 2)});
+            target.push_back({raw(i, 0, j), raw(i, 1, j), raw(i, 2, j)});
+        }
+        try {
+            const ThinPlateSpline spline(source, target);
+            for (std::size_t landmark : out.estimated[j]) {
+                const std::size_t i = landmark - 1;
+                const Point at = spline({mean(i, 0), mean(i, 1), mean(i, 2)});
+                for (std::size_t c = 0; c < 3; ++c)
+                    out.data(i, c, j) = at[c];
+            }
+        } catch (const Error& e) {
+            throw Error("cannot estimate the missing landmarks of " + names[j] + ": " + e.what() +
+                        " (present landmarks, in the mean shape of the complete specimens)");
+        }
+    }
+    return out;
+}
+
+}  // namespace vezedo::shape

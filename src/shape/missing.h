@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/matrix.h"
+
+namespace vezedo::shape {
+
+// Missing landmarks (NaN in all three coordinates) of the specimens of `raw`, estimated by
+// a thin-plate spline from the mean shape of the complete specimens onto each specimen's
+// present landmarks (the approach of Gunz et al. 2009). Returns the completed set and, per
+// specimen, the landmarks (from 1) that were estimated. A set without missing landmarks
+// comes back as it was. Throws an Error naming the specimen by `names[j]` when no specimen
+// is complete, or a specimen has fewer than 4 present landmarks, or their counterparts in
+// the mean shape are coplanar or coincide.
+struct Completed {
+    platform::LandmarkSet data;
+    std::vector<std::vector<std::size_t>> estimated;
+};
+Completed estimateMissingLandmarks(const platform::LandmarkSet& raw, const std::vector<std::string>& names);
+
+}  // namespace vezedo::shape
