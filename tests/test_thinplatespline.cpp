@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "harness.h"
+#include "shape/missing.h"
+#include "shape/thinplatespline.h"
+
+using namespace vezedo;
+using shape::Point;
+using test::errorOf;
+
+namespace {
+
+std::vector<Point> cloud(std::size_t n, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> u(-5, 5);
+    std::vector<Point> out(n);
+    for (Point& p : out)
+        p = {u(random), u(random), u(random)};
+    return out;
+}
+
+Point affine(const Point& p)
+{
+    return {2 * p[0] - 0.5 * p[1] + 0.3 * p[2] + 4, 0.1 * p[0] + 1.5 * p[1] - p[2] - 2,
+            -0.7 * p[0] + 0.2 * p[1] + 3 * p[2] + 1};
+}
+
+// An affine map is reproduced exactly everywhere, not only at the landmarks.
+TEST(ThinPlateSpline, ReproducesAnAffineMap)
+{
+    const std::vector<Point> source = cloud(12, 1);
+    std::vector<Point> target;
+    for (const Point& p : source)
+        target.push_back(affine(p));
+    const shape::ThinPlateSpline spline(source, target);
+    for (const Point& p : cloud(20, 2)) {
+        const Point got = spline(p), expected = affine(p);
+        for (std::size_t c = 0; c < 3; ++c)
+            EXPECT_NEAR(got[c], expected[c], 1e-9 * (1 + std::abs(expected[c])));
+    }
+}
+
+// Each source landmark lands exactly on its target, whatever the bending between them.
+TEST(ThinPlateSpline, MapsEverySourceLandmarkOntoItsTarget)
+{
+    const std::vector<Point> source = cloud(15, 3), target = cloud(15, 4);
+    const shape::ThinPlateSpline spline(source, target);
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        const Point got = spline(source[i]);
+        for (std::size_t c = 0; c < 3; ++c)
+            EXPECT_NEAR(got[c], target[i][c], 1e-9) << i;
+    }
+}
+
+TEST(ThinPlateSpline, RefusesTooFewCoplanarOrCoincidentLandmarks)
+{
+    const std::vector<Point> flat{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 3, 0}};
+    std::vector<Point> twice = cloud(6, 5);
+    twice[4] = twice[1];
+    const std::pair<std::vector<Point>, std::string> cases[] = {
+        {cloud(3, 6), "at least 4 landmarks; 3 are given"},
+        {flat, "lie in one plane"},
+        {twice, "landmarks 2 and 5 of the reference coincide"},
+    };
+    for (const auto& [source, message] : cases) {
+        const std::string error = errorOf([&] { shape::ThinPlateSpline(source, source); });
+        EXPECT_NE(error.find(message), std::string::npos) << error;
+    }
+}
+
+// A specimen that is an exact scaled and moved copy of the others gets its missing landmark
+// back where it was: the spline from the mean is then a similarity.
+TEST(MissingLandmarks, AnExactCopyGetsItsLandmarkBack)
+{
+    const std::vector<Point> base = cloud(8, 7);
+    platform::LandmarkSet set(8, 4);
+    for (std::size_t j = 0; j < 4; ++j)
+        for (std::size_t i = 0; i < 8; ++i)
+            for (std::size_t c = 0; c < 3; ++c)
+                set(i, c, j) = base[i][c] * (1 + 0.1 * static_cast<double>(j)) + static_cast<double>(j + c);
+    const double kept = set(5, 1, 2);
+    for (std::size_t c = 0; c < 3; ++c)
+        set(5, c, 2) = std::nan("");
+    const shape::Completed done = shape::estimateMissingLandmarks(set, {"a", "b", "c", "d"});
+    EXPECT_EQ(done.estimated, (std::vector<std::vector<std::size_t>>{{}, {}, {6}, {}}));
+    EXPECT_NEAR(done.data(5, 1, 2), kept, 1e-9);
+}
+
+}  // namespace
