@@ -123,8 +123,8 @@ struct LineSummary {
     double cv = 0.0;    // 100 sd / mean; NaN when sd is, or the mean is 0
     double min = 0.0;   // NaN when n = 0
     double max = 0.0;   // NaN when n = 0
-    // Positions (into the input, ascending) of the lengths outside
-    // [Q1 - 3 IQR, Q3 + 3 IQR], the quartiles taken over the present lengths.
+    // Positions (into the input, ascending) of the lengths outside [Q1 - f IQR, Q3 + f IQR],
+    // f = fenceFactor (3 unless asked otherwise), the quartiles taken over the present lengths.
     std::vector<std::size_t> outliers;
 };
 LineSummary summariseLine(std::span<const std::optional<double>> lengths, double fenceFactor = 3.0);
