@@ -20,7 +20,8 @@ namespace {
 
 const fs::path kFolder = fs::temp_directory_path() / "vezedo6-bench-controller";
 
-std::string makeTps(std::size_t k, std::size_t p)
+// `missingShare` of the landmarks (never in the first specimen) are written as NA.
+std::string makeTps(std::size_t k, std::size_t p, double missingShare = 0)
 {
     std::mt19937 rng(3);
     std::normal_distribution<double> noise(0, 0.5);
@@ -35,7 +36,8 @@ std::string makeTps(std::size_t k, std::size_t p)
         for (std::size_t i = 0; i < p; ++i) {
             std::snprintf(buf, sizeof buf, "%.4f %.4f %.4f\n", base[3 * i] + noise(rng), base[3 * i + 1] + noise(rng),
                           base[3 * i + 2] + noise(rng));
-            out += buf;
+            const bool missing = j > 0 && std::uniform_real_distribution<double>(0, 1)(rng) < missingShare;
+            out += missing ? "NA NA NA\n" : buf;
         }
         out += "ID=s" + std::to_string(j + 1) + "\n";
     }
@@ -73,6 +75,7 @@ void setUp()
     if (done)
         return;
     write("big.tps", makeTps(10000, 100));
+    write("gaps.tps", makeTps(10000, 100, 0.01));
     write("proto200.txt", makeProtocol(200, 100));
     write("proto2000.txt", makeProtocol(2000, 100));
     write("replay.vzs", "answer open big.tps\npress LoadFile1\nanswer open proto200.txt\npress LoadProto\n"
@@ -94,6 +97,23 @@ void BM_LoadFile1(benchmark::State& state)
 }
 BENCHMARK(BM_LoadFile1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// 1% of the landmarks missing: about 6,300 of the 10,000 specimens need a spline.
+void BM_LoadFile1Missing(benchmark::State& state)
+{
+    setUp();
+    for (auto _ : state) {
+        state.PauseTiming();
+        Headless h;
+        h.open("gaps.tps");
+        state.ResumeTiming();
+        h.program.runAction("LoadFile1");
+        if (!h.messages.shown().empty())
+            state.SkipWithError(h.messages.shown().front().text.c_str());
+        benchmark::DoNotOptimize(h.program.controller().session().specimens.mean.data());
+    }
+}
+BENCHMARK(BM_LoadFile1Missing)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 void BM_SaveLengths(benchmark::State& state)
 {
     setUp();
@@ -104,14 +124,16 @@ void BM_SaveLengths(benchmark::State& state)
     write("proto200.txt", makeProtocol(200, 100));
     h.open("proto200.txt");
     h.program.runAction("LoadProto");
+    const char* action = state.range(0) ? "SaveLengthsCSV" : "SaveLengths";
     for (auto _ : state) {
         h.dialogs.queuePath((kFolder / "lengths.txt").string());
-        h.program.runAction("SaveLengths");
+        h.program.runAction(action);
     }
     if (!h.messages.shown().empty())
         state.SkipWithError(h.messages.shown().front().text.c_str());
+    state.SetLabel(action);
 }
-BENCHMARK(BM_SaveLengths)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveLengths)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1);
 
 void BM_ShowProto2000(benchmark::State& state)
 {

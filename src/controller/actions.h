@@ -28,6 +28,10 @@ void addLine(Context& c);
 void saveLengths(Context& c);
 void showMLine(Context& c);
 void saveLengthsCsv(Context& c);
+// Specimens over the mean
+void showSpecimen(Context& c);
+// The fitted specimens as grey points, when "Show all specimens" is ticked.
+void drawAllSpecimens(Context& c);
 // Blocks
 void setBlocks(Context& c);
 void addBlocks(Context& c);

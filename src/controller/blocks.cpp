@@ -105,6 +105,7 @@ void replotM(Context& c)
     display::cla(c.rt.graphics);
     display::showshape3D(c.rt.graphics, referenceSet(c), "b*");
     c.s.mf = c.rt.graphics.currentFigure();
+    drawAllSpecimens(c);
     drawLandmarkLabels(c, c.s.specimens.reference, c.s.specimens.reference.rows());
     drawProtocolOverlay(c);
     c.s.lineh.reset();

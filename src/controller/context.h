@@ -10,11 +10,14 @@
 
 namespace vezedo::controller {
 
+class UndoHistory;
+
 // What an action works on: the session, the main window's controls and the desktop.
 struct Context {
     platform::Runtime& rt;
     session::Session& s;
     MainControls controls{rt.graphics};
+    UndoHistory* history = nullptr;  // the controller's, for "Undo" and "Redo"
 
     void message(const std::string& text) const { rt.messages.showMessage(text); }
     // Shows the handles of a control on the console under `name`.

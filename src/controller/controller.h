@@ -3,6 +3,7 @@
 #include <span>
 #include <string_view>
 
+#include "controller/undo.h"
 #include "platform/runtime.h"
 #include "platform/value.h"
 #include "session/session.h"
@@ -23,9 +24,14 @@ public:
     const session::Session& session() const { return m_session; }
     session::Session& session() { return m_session; }
 
+    // Names protocol line `line` (from 1), as an edit that can be undone. Throws an Error
+    // naming the line when the protocol has no such line.
+    void renameLine(std::size_t line, std::string name);
+
 private:
     platform::Runtime& m_rt;
     session::Session m_session;
+    UndoHistory m_history;
 };
 
 }  // namespace vezedo::controller

@@ -22,6 +22,11 @@ std::string Control::text() const
     return m_graphics.get(first(), "String").string();
 }
 
+std::string Control::enable() const
+{
+    return m_graphics.get(first(), "Enable").string();
+}
+
 double Control::value() const
 {
     return m_graphics.get(first(), "Value").scalar();

@@ -23,6 +23,8 @@ public:
     // A whole number typed into the box; an Error naming the box and its text otherwise.
     double wholeNumber(std::string_view what) const;
 
+    std::string enable() const;  // "on" or "off"
+
     void setText(const std::string& text) const;
     void setEnable(bool on) const;
 
@@ -55,6 +57,8 @@ public:
     Control lineLength() const { return get("LengthBox"); }
     Control dataSet() const { return get("DataSetBox"); }
     Control applyScale() const { return get("ApplyScaleBox"); }
+    Control allSpecimens() const { return get("AllSpecimensBox"); }
+    Control specimen() const { return get("SpecimenBox"); }
 
 private:
     Control get(std::string_view tag) const { return Control(m_graphics, tag); }

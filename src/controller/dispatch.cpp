@@ -1,4 +1,5 @@
 // The action switch: names to actions, in the order the names are compared.
+#include <algorithm>
 #include <array>
 
 #include "controller/actions.h"
@@ -13,12 +14,31 @@ constexpr std::string_view kFellThrough = "Lost, Lost, Lost am I! (Fell through 
 
 void protoAux(Context&) {}  // does nothing
 
+void undo(Context& c)
+{
+    c.history->undo(c);
+}
+
+void redo(Context& c)
+{
+    c.history->redo(c);
+}
+
+// The actions that change the protocol or the blocks, and so leave an undo step.
+bool changesEdits(std::string_view action)
+{
+    static constexpr std::array<std::string_view, 13> kEdits{
+        "AddLine",   "DeleteLine",  "NewProto",     "LoadProto", "LoadWire",  "BlockEnter", "SetBlocks",
+        "AddBlocks", "ClearTarget", "ShowAllBlock", "BlockUp",   "BlockDown", "LoadBlock"};
+    return std::find(kEdits.begin(), kEdits.end(), action) != kEdits.end();
+}
+
 struct Row {
     std::string_view name;
     void (*action)(Context&);
 };
 
-constexpr std::array<Row, 28> kActions{{
+constexpr std::array<Row, 31> kActions{{
     {"LoadFile1", loadFile1},
     {"LoadFileIMP", loadFileImp},
     {"LoadWire", loadWire},
@@ -47,9 +67,20 @@ constexpr std::array<Row, 28> kActions{{
     {"ClearTarget", clearTarget},
     {"SaveProtocolCSV", saveProtocolCsv},
     {"SaveLengthsCSV", saveLengthsCsv},
+    {"Undo", undo},
+    {"Redo", redo},
+    {"ShowSpecimen", showSpecimen},
 }};
 
 }  // namespace
+
+void Controller::renameLine(std::size_t line, std::string name)
+{
+    Context c{m_rt, m_session};
+    EditState before = captureEdits(c);
+    m_session.protocol.rename(static_cast<double>(line), std::move(name));
+    m_history.record(std::move(before), captureEdits(c));
+}
 
 void Controller::vezedosw(std::span<const platform::Value> inputs)
 {
@@ -67,7 +98,19 @@ void Controller::run(std::string_view action)
     for (const Row& row : kActions) {
         if (row.name == action) {
             Context c{m_rt, m_session};
-            row.action(c);
+            c.history = &m_history;
+            if (!changesEdits(action)) {
+                row.action(c);
+                return;
+            }
+            EditState before = captureEdits(c);
+            try {
+                row.action(c);
+            } catch (...) {
+                m_history.record(std::move(before), captureEdits(c));
+                throw;
+            }
+            m_history.record(std::move(before), captureEdits(c));
             return;
         }
     }

@@ -100,6 +100,7 @@ void showProto(Context& c)
     display::cla(c.rt.graphics);
     display::showshape3D(c.rt.graphics, referenceSet(c), "b*");
     c.s.mf = c.rt.graphics.currentFigure();
+    drawAllSpecimens(c);
     const platform::Matrix& reference = c.s.specimens.reference;
     drawLandmarkLabels(c, reference, reference.rows());
     display::wire3d(c.rt.graphics, reference, c.s.wireframe.rows(), "k-");

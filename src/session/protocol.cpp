@@ -40,6 +40,12 @@ void Protocol::remove(double number)
     m_lines.erase(m_lines.begin() + (&gone - m_lines.data()));
 }
 
+void Protocol::rename(double number, std::string name)
+{
+    line(number);
+    m_lines[static_cast<std::size_t>(number) - 1].name = std::move(name);
+}
+
 std::vector<std::size_t> Protocol::linesJoining(std::size_t a, std::size_t b) const
 {
     std::vector<std::size_t> found;

@@ -40,6 +40,8 @@ public:
     void append(std::size_t from, std::size_t to);
     // Removes line `number` (checked as line() checks it); the others keep their stored numbers.
     void remove(double number);
+    // Gives line `number` (checked as line() checks it) a name; empty for none.
+    void rename(double number, std::string name);
 
     // The positions (from 0) of the lines joining the two landmarks, in either direction.
     std::vector<std::size_t> linesJoining(std::size_t a, std::size_t b) const;

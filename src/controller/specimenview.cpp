@@ -1,0 +1,87 @@
+// One specimen, or all of them, shown with the mean shape: "ShowSpecimen" and the grey cloud
+// of "Show all specimens".
+#include <algorithm>
+
+#include "controller/actions.h"
+#include "display/display.h"
+#include "platform/error.h"
+#include "platform/numtext.h"
+
+namespace vezedo::controller {
+
+using platform::Matrix;
+using platform::Value;
+
+namespace {
+
+constexpr double kCloudMarkerSize = 2;
+
+std::string trimmed(const std::string& text)
+{
+    const std::size_t from = text.find_first_not_of(" \t\r\n");
+    if (from == std::string::npos)
+        return "";
+    return text.substr(from, text.find_last_not_of(" \t\r\n") - from + 1);
+}
+
+// The specimen the box names, by its ID first, else by its number from 1; nullopt, after a
+// message box saying what the box may hold, when it names none.
+std::optional<std::size_t> namedSpecimen(Context& c)
+{
+    const session::Specimens& sp = c.s.specimens;
+    const std::string typed = trimmed(c.controls.specimen().text());
+    const auto byId = std::find(sp.ids.begin(), sp.ids.end(), typed);
+    if (!typed.empty() && byId != sp.ids.end())
+        return static_cast<std::size_t>(byId - sp.ids.begin());
+    const Matrix number = platform::parseNumericText(typed);
+    if (number.numel() == 1 && number[0] >= 1 && number[0] <= static_cast<double>(sp.count()) &&
+        number[0] == static_cast<double>(static_cast<std::size_t>(number[0])))
+        return static_cast<std::size_t>(number[0]) - 1;
+    c.message("No specimen is \"" + typed + "\": type a specimen's ID or its number from 1 to " +
+              std::to_string(sp.count()) + ".");
+    return std::nullopt;
+}
+
+}  // namespace
+
+void drawAllSpecimens(Context& c)
+{
+    const session::Specimens& sp = c.s.specimens;
+    if (sp.empty() || c.controls.allSpecimens().handles().empty() || c.controls.allSpecimens().value() == 0)
+        return;
+    std::vector<platform::Point3> points;
+    points.reserve(sp.count() * sp.fitted.landmarks());
+    for (std::size_t j = 0; j < sp.count(); ++j)
+        for (std::size_t i = 0; i < sp.fitted.landmarks(); ++i)
+            points.push_back({sp.fitted(i, 0, j), sp.fitted(i, 1, j), sp.fitted(i, 2, j)});
+    const platform::Handle cloud = c.rt.graphics.plot3(currentAxes(c), std::move(points), platform::parseLineSpec("."));
+    c.rt.graphics.set(cloud, "Color", Value(Matrix::rowVector({0.6, 0.6, 0.6})));
+    c.rt.graphics.set(cloud, "MarkerSize", Value(kCloudMarkerSize));
+}
+
+void showSpecimen(Context& c)
+{
+    if (c.s.specimens.empty()) {
+        c.message("No specimens are loaded: load a TPS file or a specimen table first.");
+        return;
+    }
+    const auto j = namedSpecimen(c);
+    if (!j)
+        return;
+    PlotWindowScope plot(c, PlotWindowScope::IfClosed::OpenNew);
+    display::cla(c.rt.graphics);
+    const Matrix& mean = c.s.specimens.reference;
+    display::showshape3D(c.rt.graphics, platform::LandmarkSet(mean), "b*");
+    c.s.mf = c.rt.graphics.currentFigure();
+    drawLandmarkLabels(c, mean, mean.rows());
+    const Matrix shape = c.s.specimens.fitted.sliceMatrix(*j);
+    display::showshape3D(c.rt.graphics, platform::LandmarkSet(shape), "ro");
+    // A vector from each landmark of the mean to the specimen's.
+    for (std::size_t i = 0; i < mean.rows(); ++i)
+        c.rt.graphics.plot3(currentAxes(c),
+                            {{mean(i, 0), mean(i, 1), mean(i, 2)}, {shape(i, 0), shape(i, 1), shape(i, 2)}},
+                            platform::parseLineSpec("g"));
+    c.s.lineh.reset();
+}
+
+}  // namespace vezedo::controller

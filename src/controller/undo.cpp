@@ -1,0 +1,83 @@
+// Undo and redo of the protocol and block edits.
+#include "controller/undo.h"
+
+#include "controller/actions.h"
+
+namespace vezedo::controller {
+
+namespace {
+
+std::vector<Control> textControls(const MainControls& m)
+{
+    return {m.lineCount(), m.protocolText(), m.blockLines(), m.currentBlock(), m.blockCount()};
+}
+
+std::vector<Control> switchControls(const MainControls& m)
+{
+    return {m.setBlocksButton(), m.loadBlocksButton()};
+}
+
+}  // namespace
+
+EditState captureEdits(const Context& c)
+{
+    EditState state{c.s.protocol, c.s.wireframe, c.s.protoname, c.s.blocks, {}, {}};
+    for (const Control& control : textControls(c.controls))
+        state.texts.push_back(control.handles().empty() ? std::string() : control.text());
+    for (const Control& control : switchControls(c.controls))
+        state.enables.push_back(control.handles().empty() ? std::string() : control.enable());
+    return state;
+}
+
+void restoreEdits(Context& c, const EditState& state)
+{
+    c.s.protocol = state.protocol;
+    c.s.wireframe = state.wireframe;
+    c.s.protoname = state.protoname;
+    c.s.blocks = state.blocks;
+    const std::vector<Control> texts = textControls(c.controls);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i].setText(state.texts[i]);
+    const std::vector<Control> switches = switchControls(c.controls);
+    for (std::size_t i = 0; i < switches.size(); ++i)
+        if (!state.enables[i].empty())
+            switches[i].setEnable(state.enables[i] == "on");
+    c.s.lineh.reset();
+    // The plot shows the state brought back.
+    if (!c.s.specimens.empty())
+        showProto(c);
+}
+
+void UndoHistory::record(EditState before, const EditState& after)
+{
+    if (before == after)
+        return;
+    m_undo.push_back(std::move(before));
+    if (m_undo.size() > kMaxSteps)
+        m_undo.erase(m_undo.begin());
+    m_redo.clear();
+}
+
+bool UndoHistory::undo(Context& c)
+{
+    if (m_undo.empty())
+        return false;
+    m_redo.push_back(captureEdits(c));
+    EditState state = std::move(m_undo.back());
+    m_undo.pop_back();
+    restoreEdits(c, state);
+    return true;
+}
+
+bool UndoHistory::redo(Context& c)
+{
+    if (m_redo.empty())
+        return false;
+    m_undo.push_back(captureEdits(c));
+    EditState state = std::move(m_redo.back());
+    m_redo.pop_back();
+    restoreEdits(c, state);
+    return true;
+}
+
+}  // namespace vezedo::controller
