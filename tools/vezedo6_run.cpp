@@ -18,20 +18,24 @@ Replays Vezedo6 session scripts without a display, each on a fresh program with 
 window open, exactly as the buttons would run them. Console text, message boxes
 ("message: TEXT") and file dialogs (their title, filter and the answer used) are written to
 standard output in order. The exit status is 0 when every script ran to its end with all
-checks holding, 1 otherwise; the failing script and line are named.
+checks holding, 1 otherwise; the failing script and line are named. A script also fails when
+a press names no action, when a press leaves an answer queued before it unused, or when a
+press or dispatch shows a message box that no "expect msgbox" line after it (and before the
+next press, dispatch or the end) expects.
 
 A script has one command per line; "#" starts a comment line; paths are relative to the
 script's folder; a text runs to the end of the line, or is written in double quotes to keep
 blanks, with \n \t \" \\ understood:
 
-  answer open PATH          the answer of the next file dialog (queued in order)
+  answer open PATH          the answer of a file dialog of the next press (in order)
   answer save PATH
   answer cancel
   set TAG TEXT              the text of every control with that tag, as if typed
   value TAG NUMBER          the value of a two-state button
   press ACTION              run an action, as its button does
+  dispatch TEXT             send any text to the action switch, as a control carrying it
   expect string TAG TEXT    the control's whole text equals TEXT
-  expect msgbox TEXT        a message box with that text was shown since the last check
+  expect msgbox TEXT        the last press showed a message box with that text
   expect file PATH SAME-AS PATH
   snapshot PATH             the plot window as a PNG picture
 

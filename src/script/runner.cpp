@@ -1,8 +1,11 @@
 #include "script/runner.h"
 
+#include <algorithm>
 #include <deque>
 #include <fstream>
 #include <optional>
+#include <set>
+#include <variant>
 
 #include "io/files.h"
 #include "platform/error.h"
@@ -27,9 +30,11 @@ std::string oneLine(std::string_view text)
     return out;
 }
 
-// A check or command that failed; the runner adds the file and line.
+// A check or command that failed; the runner adds the file and the line (the current
+// command's unless another one is named).
 struct ScriptFailure {
     std::string problem;
+    int line = 0;
 };
 
 // File dialogs answered from the script's queue, each request written to the output.
@@ -41,8 +46,11 @@ public:
         platform::FileDialogKind kind;
         std::optional<fs::path> path;  // nullopt: cancel
         int line;
+        std::string written;  // the command as the script has it
     };
     void queue(Answer answer) { m_answers.push_back(std::move(answer)); }
+    // The oldest answer no dialog has taken yet.
+    const Answer* unused() const { return m_answers.empty() ? nullptr : &m_answers.front(); }
     // Set when a dialog found no fitting answer; the runner fails the script with it.
     std::optional<std::string> problem;
 
@@ -89,25 +97,29 @@ private:
     std::deque<Answer> m_answers;
 };
 
+// Message boxes, each written to the output and kept until an `expect msgbox` takes it.
 class ReplayMessages : public platform::MessageService {
 public:
     explicit ReplayMessages(std::ostream& out) : m_out(out) {}
     void showMessage(std::string_view text, std::string_view) override
     {
         m_out << "message: " << oneLine(text) << "\n";
-        m_since.emplace_back(text);
+        m_unmatched.emplace_back(text);
     }
-    // True when a box with exactly this text was shown since the last check; starts afresh.
-    bool takeShown(const std::string& text)
+    // Takes the earliest box with exactly this text that no check has taken yet.
+    bool take(const std::string& text)
     {
-        const bool found = std::find(m_since.begin(), m_since.end(), text) != m_since.end();
-        m_since.clear();
-        return found;
+        const auto it = std::find(m_unmatched.begin(), m_unmatched.end(), text);
+        if (it == m_unmatched.end())
+            return false;
+        m_unmatched.erase(it);
+        return true;
     }
+    const std::vector<std::string>& unmatched() const { return m_unmatched; }
 
 private:
     std::ostream& m_out;
-    std::vector<std::string> m_since;
+    std::vector<std::string> m_unmatched;
 };
 
 class ReplayConsole : public platform::ConsoleService {
@@ -134,6 +146,72 @@ std::string firstDifference(const std::string& a, const std::string& b)
             ++line;
     return "they differ from line " + std::to_string(line) + " on (" + std::to_string(a.size()) + " and " +
            std::to_string(b.size()) + " bytes)";
+}
+
+std::string quotedList(const std::vector<std::string>& texts)
+{
+    std::string out;
+    for (const std::string& t : texts)
+        out += (out.empty() ? "\"" : ", \"") + oneLine(t) + "\"";
+    return out;
+}
+
+// The names the main window's controls send to the action switch: what `press` accepts.
+std::set<std::string, std::less<>> actionNames(const platform::GraphicsModel& g, platform::Handle window)
+{
+    std::set<std::string, std::less<>> names;
+    for (platform::Handle h : g.listObjects(window)) {
+        const platform::GraphicsObject& obj = g.object(h);
+        if (obj.type != platform::ObjectType::UiControl)
+            continue;
+        const platform::Callback& callback = obj.as<platform::UiControlData>().callback;
+        if (callback.function != "vezedosw" || callback.args.empty())
+            continue;
+        if (const auto* v = std::get_if<platform::Value>(&callback.args.front()); v && v->isString())
+            names.insert(v->string());
+    }
+    return names;
+}
+
+char lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Edits (insert, delete, replace) between two names, case aside.
+std::size_t editDistance(std::string_view a, std::string_view b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i + 1;
+        for (std::size_t j = 0; j < b.size(); ++j) {
+            const std::size_t above = row[j + 1];
+            row[j + 1] = std::min({above + 1, row[j] + 1, diagonal + (lower(a[i]) == lower(b[j]) ? 0u : 1u)});
+            diagonal = above;
+        }
+    }
+    return row.back();
+}
+
+// Why `press NAME` cannot run, with the closest action name when there is a plausible one.
+std::string notAnAction(const std::string& name, const std::set<std::string, std::less<>>& actions)
+{
+    std::string problem = "\"" + oneLine(name) + "\" is not the name of an action";
+    const std::string* closest = nullptr;
+    std::size_t best = std::max<std::size_t>(2, name.size() / 3) + 1;
+    for (const std::string& action : actions) {
+        const std::size_t d = editDistance(name, action);
+        if (d < best) {
+            best = d;
+            closest = &action;
+        }
+    }
+    if (closest)
+        problem += " (did you mean " + *closest + "?)";
+    return problem + "; dispatch TEXT sends any text to the action switch";
 }
 
 }  // namespace
@@ -178,9 +256,30 @@ bool ScriptRunner::runText(std::string_view text, const fs::path& folder, const 
         }
     } restore{savedCwd};
 
+    // The press (or dispatch) that ran last: its message boxes wait for `expect msgbox` lines
+    // until the next one runs or the script ends.
+    struct LastRun {
+        int line = 0;
+        std::string what = "the program's start-up";
+    } last;
+    const auto requireBoxesExpected = [&] {
+        if (!messages.unmatched().empty())
+            throw ScriptFailure{last.what + " showed a message box the script does not expect: " +
+                                    quotedList(messages.unmatched()) + " (expect msgbox TEXT after it expects one)",
+                                last.line};
+    };
+
     int line = 0;
     try {
-        program.start();
+        const platform::Handle window = program.start();
+        const auto actions = actionNames(rt.graphics, window);
+        // A misspelt action fails the script before anything has run or been written.
+        for (const Command& cmd : commands) {
+            line = cmd.line;
+            if (cmd.verb == Verb::Press && !actions.contains(cmd.first))
+                throw ScriptFailure{notAnAction(cmd.first, actions)};
+        }
+
         for (const Command& cmd : commands) {
             line = cmd.line;
             switch (cmd.verb) {
@@ -188,10 +287,12 @@ bool ScriptRunner::runText(std::string_view text, const fs::path& folder, const 
             case Verb::AnswerSave:
                 dialogs.queue(
                     {cmd.verb == Verb::AnswerOpen ? platform::FileDialogKind::Open : platform::FileDialogKind::Save,
-                     resolve(folder, cmd.first), cmd.line});
+                     resolve(folder, cmd.first), cmd.line,
+                     std::string(cmd.verb == Verb::AnswerOpen ? "answer open " : "answer save ") +
+                         quoteText(cmd.first)});
                 break;
             case Verb::AnswerCancel:
-                dialogs.queue({platform::FileDialogKind::Open, std::nullopt, cmd.line});
+                dialogs.queue({platform::FileDialogKind::Open, std::nullopt, cmd.line, "answer cancel"});
                 break;
             case Verb::Set:
             case Verb::Value: {
@@ -207,10 +308,20 @@ bool ScriptRunner::runText(std::string_view text, const fs::path& folder, const 
                 break;
             }
             case Verb::Press:
+            case Verb::Dispatch: {
+                requireBoxesExpected();
+                last = {cmd.line, (cmd.verb == Verb::Press ? "press " : "dispatch ") + quoteText(cmd.first) +
+                                      " on line " + std::to_string(cmd.line)};
                 program.runAction(cmd.first);
                 if (dialogs.problem)
                     throw ScriptFailure{*dialogs.problem};
+                // An answer belongs to the press right after it: one left over would answer
+                // some later dialog it was never meant for.
+                if (const auto* unused = dialogs.unused())
+                    throw ScriptFailure{last.what + " ended without using the answer on line " +
+                                        std::to_string(unused->line) + " (" + unused->written + ")"};
                 break;
+            }
             case Verb::ExpectString: {
                 const auto found = rt.graphics.findByTag(cmd.first);
                 if (found.empty())
@@ -222,9 +333,13 @@ bool ScriptRunner::runText(std::string_view text, const fs::path& folder, const 
                 break;
             }
             case Verb::ExpectMsgbox:
-                if (!messages.takeShown(cmd.first))
-                    throw ScriptFailure{"no message box reading \"" + oneLine(cmd.first) +
-                                        "\" was shown since the last check"};
+                if (!messages.take(cmd.first)) {
+                    std::string problem =
+                        "no message box reading \"" + oneLine(cmd.first) + "\" was shown by " + last.what;
+                    if (!messages.unmatched().empty())
+                        problem += " (boxes not yet expected: " + quotedList(messages.unmatched()) + ")";
+                    throw ScriptFailure{problem};
+                }
                 break;
             case Verb::ExpectFile: {
                 const fs::path a = resolve(folder, cmd.first), b = resolve(folder, cmd.second);
@@ -254,8 +369,11 @@ bool ScriptRunner::runText(std::string_view text, const fs::path& folder, const 
             }
             }
         }
+        requireBoxesExpected();
+        if (const auto* unused = dialogs.unused())
+            throw ScriptFailure{"no press follows the answer on this line (" + unused->written + ")", unused->line};
     } catch (const ScriptFailure& f) {
-        m_out << name << ":" << line << ": " << f.problem << "\n";
+        m_out << name << ":" << (f.line > 0 ? f.line : line) << ": " << f.problem << "\n";
         return false;
     } catch (const std::exception& e) {
         m_out << name << ":" << line << ": " << e.what() << "\n";

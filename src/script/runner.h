@@ -15,7 +15,10 @@ using SnapshotWriter =
 
 // Replays session scripts headless, each on a fresh program with its main window open.
 // Console text, message boxes ("message: TEXT") and dialog requests go to `out` in order;
-// a failing check or command is reported as "FILE:LINE: problem".
+// a failing check or command is reported as "FILE:LINE: problem". A replay passes only when
+// nothing went unnoticed: every `press` names an action, every answer is taken by the press
+// (or dispatch) right after it, and every message box a press shows is expected by an
+// `expect msgbox` line before the next press, dispatch or the end of the script.
 class ScriptRunner {
 public:
     ScriptRunner(std::ostream& out, SnapshotWriter snapshot = {});

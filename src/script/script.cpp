@@ -142,6 +142,9 @@ Command parseLine(std::string_view content, int line)
     } else if (verb == "press") {
         cmd.verb = Verb::Press;
         cmd.first = r.text("action name", false);
+    } else if (verb == "dispatch") {
+        cmd.verb = Verb::Dispatch;
+        cmd.first = r.text("text (write \"\" for an empty one)", false);
     } else if (verb == "expect") {
         const std::string kind = r.word("check (string, msgbox or file)");
         if (kind == "string") {
@@ -164,7 +167,7 @@ Command parseLine(std::string_view content, int line)
         cmd.verb = Verb::Snapshot;
         cmd.first = r.text("file path", false);
     } else {
-        r.fail("unknown command \"" + verb + "\" (use answer, set, value, press, expect or snapshot)");
+        r.fail("unknown command \"" + verb + "\" (use answer, set, value, press, dispatch, expect or snapshot)");
     }
     return cmd;
 }

@@ -14,6 +14,7 @@ enum class Verb {
     Set,           // set TAG TEXT
     Value,         // value TAG NUMBER
     Press,         // press ACTION
+    Dispatch,      // dispatch TEXT
     ExpectString,  // expect string TAG TEXT
     ExpectMsgbox,  // expect msgbox TEXT
     ExpectFile,    // expect file PATH SAME-AS PATH
