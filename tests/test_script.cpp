@@ -24,6 +24,9 @@ std::vector<Parsed> parsed(const std::vector<script::Command>& cmds)
     return out;
 }
 
+constexpr const char* kFellThrough = "Lost, Lost, Lost am I! (Fell through case...)";
+constexpr const char* kOutsideProtocol = "Deleted Value is outside of the number of points in the protocol";
+
 // Runs a script from a folder holding a two-specimen shape file and a two-line protocol.
 struct ScriptRun {
     test::TempDir dir;
@@ -41,17 +44,44 @@ struct ScriptRun {
         EXPECT_EQ(std::filesystem::current_path(), cwd);
     }
     std::string text() const { return out.str(); }
+    // The runner's verdict on a failed script: the last line it wrote, without the folder.
+    std::string lastLine() const
+    {
+        std::string t = text();
+        if (!t.empty() && t.back() == '\n')
+            t.pop_back();
+        std::string last = t.substr(t.rfind('\n') + 1);  // npos + 1 is 0
+        const std::string folder = dir.path().string() + "/";
+        return last.rfind(folder, 0) == 0 ? last.substr(folder.size()) : last;
+    }
+    bool exists(const char* name) const { return std::filesystem::exists(dir.path() / name); }
 };
+
+struct NamedCase {
+    const char* name;
+    std::string script;
+    std::string expected;
+};
+
+void PrintTo(const NamedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+std::string caseName(const testing::TestParamInfo<NamedCase>& info)
+{
+    return info.param.name;
+}
 
 }  // namespace
 
-TEST(ScriptParser, ReadsEveryCommandQuotesRoundTripAndBadLinesAreRefusedByNumber)
+TEST(ScriptParser, ReadsEveryCommandWithItsLineNumber)
 {
     const auto cmds = script::parseScript(
         "# a comment\n\n  answer open data/skulls.tps\nanswer save \"my out.txt\"\nanswer cancel\n"
         "set EndBox1   12  \nset BlockBox \"  3 5 \\n7\"\nset EndBox2 \"\"\nvalue ShowLineButton 1\n"
-        "press LoadFile1\nexpect string FileBox1 a \\n b\nexpect msgbox \"Line Not added\"\n"
-        "expect file out.txt SAME-AS \"expected out.txt\"\nsnapshot plot.png\n");
+        "press LoadFile1\ndispatch Not an action\ndispatch \"\"\nexpect string FileBox1 a \\n b\n"
+        "expect msgbox \"Line Not added\"\nexpect file out.txt SAME-AS \"expected out.txt\"\nsnapshot plot.png\n");
     EXPECT_EQ(parsed(cmds),
               (std::vector<Parsed>{{Verb::AnswerOpen, "data/skulls.tps", ""},
                                    {Verb::AnswerSave, "my out.txt", ""},
@@ -61,85 +91,209 @@ TEST(ScriptParser, ReadsEveryCommandQuotesRoundTripAndBadLinesAreRefusedByNumber
                                    {Verb::Set, "EndBox2", ""},
                                    {Verb::Value, "ShowLineButton", ""},
                                    {Verb::Press, "LoadFile1", ""},
+                                   {Verb::Dispatch, "Not an action", ""},
+                                   {Verb::Dispatch, "", ""},
                                    {Verb::ExpectString, "FileBox1", "a \\n b"},  // unquoted text is taken as written
                                    {Verb::ExpectMsgbox, "Line Not added", ""},
                                    {Verb::ExpectFile, "out.txt", "expected out.txt"},
                                    {Verb::Snapshot, "plot.png", ""}}));
-    ASSERT_EQ(cmds.size(), 12u);
+    ASSERT_EQ(cmds.size(), 14u);
     EXPECT_EQ(cmds[0].line, 3);
+    EXPECT_EQ(cmds[13].line, 16);
     EXPECT_EQ(cmds[6].number, 1);
+}
 
-    for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
-             {"press A\nclick LoadFile1\n",
-              "line 2: unknown command \"click\" (use answer, set, value, press, expect or snapshot)"},
-             {"answer maybe x\n", "line 1: \"answer maybe\": use answer open PATH, answer save PATH or answer cancel"},
-             {"\n\npress\n", "line 3: missing action name"},
-             {"value ShowLineButton on\n", "line 1: \"on\" is not a number"},
-             {"set BlockBox \"3 5\n", "line 1: a quoted text is not closed"},
-             {"set BlockBox \"\\q\"\n", "line 1: unknown escape \\q in a quoted text (use \\n \\t \\\" \\\\)"},
-             {"expect file a.txt b.txt\n", "line 1: use expect file PATH SAME-AS PATH"},
-             {"expect nothing\n", "line 1: \"expect nothing\": use expect string, expect msgbox or expect file"}}) {
-        try {
-            script::parseScript(text);
-            ADD_FAILURE() << "no error for " << text;
-        } catch (const Error& e) {
-            EXPECT_EQ(std::string(e.what()), message);
-        }
-    }
-    // Quoted texts read back exactly.
-    for (const std::string text : {"12", "  ", " 1 ", "a \"b\" c", "two\nlines", "tab\there", "back\\slash", "\"q"})
+class ScriptParserRefuses : public testing::TestWithParam<NamedCase> {};
+
+TEST_P(ScriptParserRefuses, NamingTheLine)
+{
+    EXPECT_EQ(test::errorOf([] { script::parseScript(GetParam().script); }), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadLines, ScriptParserRefuses,
+    testing::Values(
+        NamedCase{"UnknownCommand", "press A\nclick LoadFile1\n",
+                  "line 2: unknown command \"click\" (use answer, set, value, press, dispatch, expect or snapshot)"},
+        NamedCase{"UnknownAnswer", "answer maybe x\n",
+                  "line 1: \"answer maybe\": use answer open PATH, answer save PATH or answer cancel"},
+        NamedCase{"PressWithoutAction", "\n\npress\n", "line 3: missing action name"},
+        NamedCase{"DispatchWithoutText", "dispatch   \n", "line 1: missing text (write \"\" for an empty one)"},
+        NamedCase{"ValueNotANumber", "value ShowLineButton on\n", "line 1: \"on\" is not a number"},
+        NamedCase{"UnclosedQuote", "set BlockBox \"3 5\n", "line 1: a quoted text is not closed"},
+        NamedCase{"UnknownEscape", "set BlockBox \"\\q\"\n",
+                  "line 1: unknown escape \\q in a quoted text (use \\n \\t \\\" \\\\)"},
+        NamedCase{"FileCheckWithoutSameAs", "expect file a.txt b.txt\n", "line 1: use expect file PATH SAME-AS PATH"},
+        NamedCase{"UnknownCheck", "expect nothing\n",
+                  "line 1: \"expect nothing\": use expect string, expect msgbox or expect file"}),
+    caseName);
+
+TEST(ScriptParser, QuotedTextsReadBackExactly)
+{
+    for (const std::string text : {"12", "  ", " 1 ", "a \"b\" c", "two\nlines", "tab\there", "back\\slash", "\"q", ""})
         EXPECT_EQ(parsed(script::parseScript("set BlockBox " + script::quoteText(text) + "\n")),
                   (std::vector<Parsed>{{Verb::Set, "BlockBox", text}}))
             << script::quoteText(text);
 }
 
-TEST(ScriptRunner, ReplaysSessionsWritingTheTraceInOrderAndNamesTheLineOfAFailure)
+// Scripts that must replay green; `expected` lists what the trace must show, in order,
+// separated by "|".
+class ScriptRunnerPasses : public testing::TestWithParam<NamedCase> {};
+
+TEST_P(ScriptRunnerPasses, WritingTheTraceInOrder)
 {
-    ScriptRun run("answer open shape.tps\npress LoadFile1\n"
-                  "expect string FileBox1 \"shape.tps \\nhas 2 specimens \\nwith 3 landmarks\"\n"
-                  "answer open proto.txt\npress LoadProto\nset ActivePointBox 7\npress DeleteLine\n"
-                  "expect msgbox Deleted Value is outside of the number of points in the protocol\n"
-                  "answer save out.txt\npress SaveLengths\n");
+    ScriptRun run(GetParam().script);
     EXPECT_TRUE(run.ok) << run.text();
     std::size_t at = 0;
-    for (const char* step : {"dialog: open \"Specify 3D input file to load\" (*.txt) -> ",
-                             "lm =", "message: Deleted Value is outside of the number of points in the protocol\n",
-                             "dialog: save \"Please Enter Filename for traditional Measures\" (*.txt) -> "}) {
+    std::string_view steps = GetParam().expected;
+    while (!steps.empty()) {
+        const std::size_t bar = steps.find('|');
+        const std::string step(steps.substr(0, bar));
+        steps.remove_prefix(bar == std::string_view::npos ? steps.size() : bar + 1);
         at = run.text().find(step, at);
         ASSERT_NE(at, std::string::npos) << step << " missing or out of order in\n" << run.text();
     }
-    // Specimen 1: sides 3 and 5 at its own scale.
-    EXPECT_EQ(io::readFile((run.dir.path() / "out.txt").string()).rfind(" 3.000000  5.000000  ", 0), 0u);
+}
 
-    ScriptRun buttons("answer open shape.tps\npress LoadFile1\nvalue ShowLineButton 0\nanswer open proto.txt\n"
-                      "press LoadWire\nanswer cancel\npress LoadProto\n"
-                      "expect string WireBox Loaded Protocol is : proto.txt\nexpect string ProtoPointBox 2\n");
-    EXPECT_TRUE(buttons.ok) << buttons.text();
-    EXPECT_NE(buttons.text().find("-> cancel"), std::string::npos);
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, ScriptRunnerPasses,
+    testing::Values(
+        NamedCase{"LoadDeleteAndSave",
+                  "answer open shape.tps\npress LoadFile1\n"
+                  "expect string FileBox1 \"shape.tps \\nhas 2 specimens \\nwith 3 landmarks\"\n"
+                  "answer open proto.txt\npress LoadProto\nset ActivePointBox 7\npress DeleteLine\n"
+                  "expect msgbox " +
+                      std::string(kOutsideProtocol) + "\nanswer save out.txt\npress SaveLengths\n",
+                  "dialog: open \"Specify 3D input file to load\" (*.txt) -> |lm =|message: " +
+                      std::string(kOutsideProtocol) +
+                      "\n|dialog: save \"Please Enter Filename for traditional Measures\" (*.txt) -> "},
+        NamedCase{"CancelledDialogUsesItsAnswer",
+                  "answer open shape.tps\npress LoadFile1\nvalue ShowLineButton 0\nanswer open proto.txt\n"
+                  "press LoadWire\nanswer cancel\npress LoadProto\n"
+                  "expect string WireBox Loaded Protocol is : proto.txt\nexpect string ProtoPointBox 2\n",
+                  "-> cancel"},
+        NamedCase{"ExpectedBoxAfterOtherChecks",
+                  "press NewProto\nset ActivePointBox 9\npress DeleteLine\nexpect string ActivePointBox 9\n"
+                  "expect msgbox " +
+                      std::string(kOutsideProtocol) + "\npress NewProto\n",
+                  "message: " + std::string(kOutsideProtocol)},
+        NamedCase{"EachPressExpectsItsOwnBox",
+                  "press NewProto\nset ActivePointBox 9\npress DeleteLine\nexpect msgbox " +
+                      std::string(kOutsideProtocol) + "\npress DeleteLine\nexpect msgbox " +
+                      std::string(kOutsideProtocol) + "\n",
+                  "message: " + std::string(kOutsideProtocol) + "|message: " + std::string(kOutsideProtocol)},
+        NamedCase{"DispatchReachesTheFallThrough",
+                  "dispatch LoadFiel1\nexpect msgbox " + std::string(kFellThrough) + "\n",
+                  "message: " + std::string(kFellThrough)},
+        NamedCase{"DispatchOfAnEmptyText", "dispatch \"\"\nexpect msgbox " + std::string(kFellThrough) + "\n",
+                  "message: " + std::string(kFellThrough)},
+        NamedCase{"DispatchRunsAnAction",
+                  "answer open shape.tps\ndispatch LoadFile1\n"
+                  "expect string FileBox1 \"shape.tps \\nhas 2 specimens \\nwith 3 landmarks\"\n",
+                  "dialog: open \"Specify 3D input file to load\""}),
+    caseName);
 
-    // Failures name the script and its line.
-    for (const auto& [text, message] : std::vector<std::pair<std::string, std::string>>{
-             {"press NewProto\nexpect msgbox Something\n",
-              "s.vzs:2: no message box reading \"Something\" was shown since the last check"},
-             {"answer save a.txt\npress SaveProtocol\nexpect file a.txt SAME-AS proto.txt\n",
-              "a.txt is not the same as "},
-             {"answer open shape.tps\npress LoadFile1\npress SaveProtocol\n",
-              "s.vzs:3: the program asked for a file to save (\"Please Enter Filename for protocol or Wireframe\") but "
-              "no answer was queued"},
-             {"answer save shape.tps\npress LoadFile1\n", "s.vzs:2: the program asked for a file to open"},
-             {"press NewProto\nfrobnicate\n", "s.vzs:line 2: unknown command \"frobnicate\""},
-             {"set NoSuchBox 3\n", "s.vzs:1: no control of the main window is tagged \"NoSuchBox\""},
-             {"snapshot p.png\n", "s.vzs:1: snapshots cannot be taken in this program"}}) {
-        ScriptRun failing(text);
-        EXPECT_FALSE(failing.ok) << text;
-        EXPECT_NE(failing.text().find(message), std::string::npos) << failing.text();
-    }
+// Scripts that must fail; `expected` is how the runner's verdict (its last line) begins.
+class ScriptRunnerFails : public testing::TestWithParam<NamedCase> {};
 
+TEST_P(ScriptRunnerFails, NamingTheLine)
+{
+    ScriptRun run(GetParam().script);
+    EXPECT_FALSE(run.ok);
+    EXPECT_EQ(run.lastLine().rfind(GetParam().expected, 0), 0u) << run.text();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, ScriptRunnerFails,
+    testing::Values(
+        NamedCase{"PressTypoSuggestsTheAction", "answer open shape.tps\npress LoadFile1\npress LoadFiel1\n",
+                  "s.vzs:3: \"LoadFiel1\" is not the name of an action (did you mean LoadFile1?); dispatch TEXT "
+                  "sends any text to the action switch"},
+        NamedCase{"PressOfTheWrongCase", "press newproto\n",
+                  "s.vzs:1: \"newproto\" is not the name of an action (did you mean NewProto?)"},
+        NamedCase{"PressOfNoActionAtAll", "press Frobnicate the widgets\n",
+                  "s.vzs:1: \"Frobnicate the widgets\" is not the name of an action; dispatch TEXT"},
+        NamedCase{"AnswerLeftByAnActionThatStopsEarly",
+                  "answer open shape.tps\npress LoadFile1\nanswer save lengths.txt\npress SaveLengths\n"
+                  "expect msgbox The protocol has no lines: load a protocol or add lines before saving the measures.\n"
+                  "answer save protocol.txt\npress SaveProtocol\n",
+                  "s.vzs:4: press SaveLengths on line 4 ended without using the answer on line 3 (answer save "
+                  "lengths.txt)"},
+        NamedCase{"AnswerForAnActionWithoutDialog", "answer cancel\nset EndBox1 2\npress NewProto\n",
+                  "s.vzs:3: press NewProto on line 3 ended without using the answer on line 1 (answer cancel)"},
+        NamedCase{"AnswerWithNoPressAfterIt", "press NewProto\nanswer open \" my shape.tps\"\n",
+                  "s.vzs:2: no press follows the answer on this line (answer open \" my shape.tps\")"},
+        NamedCase{"UnexpectedBoxAtTheEnd", "press NewProto\nset ActivePointBox 9\npress DeleteLine\nset EndBox1 2\n",
+                  "s.vzs:3: press DeleteLine on line 3 showed a message box the script does not expect: \"" +
+                      std::string(kOutsideProtocol) + "\""},
+        NamedCase{"UnexpectedBoxBeforeTheNextPress",
+                  "press NewProto\nset ActivePointBox 9\npress DeleteLine\npress NewProto\n"
+                  "expect msgbox " +
+                      std::string(kOutsideProtocol) + "\n",
+                  "s.vzs:3: press DeleteLine on line 3 showed a message box the script does not expect: \"" +
+                      std::string(kOutsideProtocol) + "\""},
+        NamedCase{"UnexpectedFallThrough", "dispatch Nothing\n",
+                  "s.vzs:1: dispatch Nothing on line 1 showed a message box the script does not expect: \"" +
+                      std::string(kFellThrough) + "\""},
+        NamedCase{"FailedSave",
+                  "press NewProto\nset EndBox1 1\nset EndBox2 2\npress AddLine\n"
+                  "answer save no/such/folder/p.txt\npress SaveProtocol\n",
+                  "s.vzs:6: press SaveProtocol on line 6 showed a message box the script does not expect: \"Error "
+                  "on file opening\\n"},
+        NamedCase{"ExpectedBoxNotShown", "press NewProto\nexpect msgbox Something\n",
+                  "s.vzs:2: no message box reading \"Something\" was shown by press NewProto on line 1"},
+        NamedCase{"BoxExpectedTwice",
+                  "press NewProto\nset ActivePointBox 9\npress DeleteLine\nexpect msgbox " +
+                      std::string(kOutsideProtocol) + "\nexpect msgbox " + std::string(kOutsideProtocol) + "\n",
+                  "s.vzs:5: no message box reading \"" + std::string(kOutsideProtocol) +
+                      "\" was shown by press DeleteLine on line 3"},
+        NamedCase{"FilesDiffer", "answer save a.txt\npress SaveProtocol\nexpect file a.txt SAME-AS proto.txt\n",
+                  "s.vzs:3: "},
+        NamedCase{"DialogWithoutAnswer", "answer open shape.tps\npress LoadFile1\npress SaveProtocol\n",
+                  "s.vzs:3: the program asked for a file to save (\"Please Enter Filename for protocol or "
+                  "Wireframe\") but no answer was queued"},
+        NamedCase{"AnswerOfTheWrongKind", "answer save shape.tps\npress LoadFile1\n",
+                  "s.vzs:2: the program asked for a file to open"},
+        NamedCase{"UnknownCommand", "press NewProto\nfrobnicate\n", "s.vzs:line 2: unknown command \"frobnicate\""},
+        NamedCase{"UnknownTag", "set NoSuchBox 3\n", "s.vzs:1: no control of the main window is tagged \"NoSuchBox\""},
+        NamedCase{"SnapshotWithoutWriter", "snapshot p.png\n", "s.vzs:1: snapshots cannot be taken in this program"}),
+    caseName);
+
+TEST(ScriptRunner, PressTypoFailsBeforeAnythingRuns)
+{
+    ScriptRun run("answer open shape.tps\npress LoadFile1\nanswer open proto.txt\npress LoadProto\n"
+                  "answer save out.txt\npress SaveLengths\npress ShwoProto\n");
+    EXPECT_FALSE(run.ok);
+    EXPECT_EQ(run.text().find("dialog:"), std::string::npos) << run.text();
+    EXPECT_FALSE(run.exists("out.txt"));
+}
+
+TEST(ScriptRunner, UnusedAnswerIsNeverGivenToALaterDialog)
+{
+    ScriptRun run("answer open shape.tps\npress LoadFile1\nanswer save lengths.txt\npress SaveLengths\n"
+                  "expect msgbox The protocol has no lines: load a protocol or add lines before saving the measures.\n"
+                  "press NewProto\nset EndBox1 1\nset EndBox2 2\npress AddLine\npress SaveProtocol\n");
+    EXPECT_FALSE(run.ok);
+    EXPECT_FALSE(run.exists("lengths.txt"));
+}
+
+TEST(ScriptRunner, MissingScriptIsNamed)
+{
     std::ostringstream out;
     script::ScriptRunner runner(out);
     EXPECT_FALSE(runner.runFile("/nonexistent/folder/s.vzs"));
     EXPECT_NE(out.str().find("/nonexistent/folder/s.vzs"), std::string::npos);
 }
+
+namespace {
+
+// What a recorder wrote, as parsed commands.
+std::vector<Parsed> recorded(const std::filesystem::path& script)
+{
+    return parsed(script::parseScript(io::readFile(script.string())));
+}
+
+}  // namespace
 
 TEST(SessionRecorder, WritesAnswersBeforeTheirPressWithRelativePaths)
 {
@@ -159,12 +313,105 @@ TEST(SessionRecorder, WritesAnswersBeforeTheirPressWithRelativePaths)
         dialogs.saveFile("*.txt", "t");
         rec.set("EndBox1", "");
     }
-    EXPECT_EQ(parsed(script::parseScript(io::readFile((dir.path() / "rec.vzs").string()))),
-              (std::vector<Parsed>{{Verb::Set, "BlockBox", "  3 5 "},
-                                   {Verb::Value, "ShowLineButton", ""},
-                                   {Verb::AnswerOpen, "data/shape.tps", ""},
-                                   {Verb::Press, "LoadFile1", ""},
-                                   {Verb::AnswerCancel, "", ""},
-                                   {Verb::Set, "EndBox1", ""}}));
+    EXPECT_EQ(recorded(dir.path() / "rec.vzs"), (std::vector<Parsed>{{Verb::Set, "BlockBox", "  3 5 "},
+                                                                     {Verb::Value, "ShowLineButton", ""},
+                                                                     {Verb::AnswerOpen, "data/shape.tps", ""},
+                                                                     {Verb::Press, "LoadFile1", ""},
+                                                                     {Verb::AnswerCancel, "", ""},
+                                                                     {Verb::Set, "EndBox1", ""}}));
+}
+
+TEST(SessionRecorder, RefusesAFileItCannotWrite)
+{
     EXPECT_THROW(script::SessionRecorder("/nonexistent/folder/x.vzs"), Error);
+}
+
+TEST(SessionRecorder, WritesTheBoxesOfAPressAfterItsLine)
+{
+    test::TempDir dir;
+    {
+        script::SessionRecorder rec(dir.path() / "rec.vzs");
+        platform::RecordingMessages screen;
+        script::RecordingMessages messages(screen);
+        messages.setRecorder(&rec);
+        rec.beginPress("DeleteLine");
+        messages.showMessage("first");
+        messages.showMessage("two\nlines ");
+        rec.endPress();
+        rec.beginPress("NewProto");
+        rec.endPress();
+    }
+    EXPECT_EQ(recorded(dir.path() / "rec.vzs"), (std::vector<Parsed>{{Verb::Press, "DeleteLine", ""},
+                                                                     {Verb::ExpectMsgbox, "first", ""},
+                                                                     {Verb::ExpectMsgbox, "two\nlines ", ""},
+                                                                     {Verb::Press, "NewProto", ""}}));
+}
+
+TEST(SessionRecorder, NotesABoxOutsideAnyPressAsAComment)
+{
+    test::TempDir dir;
+    {
+        script::SessionRecorder rec(dir.path() / "rec.vzs");
+        platform::RecordingMessages screen;
+        script::RecordingMessages messages(screen);
+        messages.setRecorder(&rec);
+        messages.showMessage("on its own\nline");
+    }
+    const std::string text = io::readFile((dir.path() / "rec.vzs").string());
+    EXPECT_TRUE(recorded(dir.path() / "rec.vzs").empty()) << text;
+    EXPECT_NE(text.find("# a message box outside any press: on its own line\n"), std::string::npos) << text;
+}
+
+TEST(RecordingMessages, ShowsEveryBoxOnTheScreenItWraps)
+{
+    test::TempDir dir;
+    script::SessionRecorder rec(dir.path() / "rec.vzs");
+    platform::RecordingMessages screen;
+    script::RecordingMessages messages(screen);
+    messages.showMessage("before recording", "T");
+    messages.setRecorder(&rec);
+    messages.showMessage("while recording");
+    ASSERT_EQ(screen.shown().size(), 2u);
+    EXPECT_EQ(screen.shown()[0].text, "before recording");
+    EXPECT_EQ(screen.shown()[0].title, "T");
+    EXPECT_EQ(screen.shown()[1].text, "while recording");
+}
+
+// A session recorded from a running program, message boxes included, replays green.
+TEST(SessionRecorder, RecordedSessionReplaysGreen)
+{
+    test::TempDir dir;
+    dir.write("shape.tps", "LM=3\n0 0 0\n3 0 0\n0 4 0\nID=a\nLM=3\n0 0 0\n6 0 0\n0 8 0\nID=b\n");
+    const auto script = dir.path() / "rec.vzs";
+    {
+        test::RestoreCurrentFolder restore;
+        platform::ScriptedDialogs userDialogs;
+        platform::RecordingMessages screen;
+        platform::CapturingConsole console;
+        script::RecordingDialogs dialogs(userDialogs);
+        script::RecordingMessages messages(screen);
+        platform::Runtime rt(dialogs, messages, console);
+        rt.layoutFolders = {VEZEDO_LAYOUT_DIR};
+        shell::Program program(rt);
+        program.start();
+        script::SessionRecorder rec(script);
+        dialogs.setRecorder(&rec);
+        messages.setRecorder(&rec);
+        const auto hook = program.onAction([&rec](const shell::ActionEvent& e) {
+            if (e.phase == shell::ActionPhase::Started)
+                rec.beginPress(std::string(e.action));
+            else
+                rec.endPress();
+        });
+        userDialogs.queuePath((dir.path() / "shape.tps").string());
+        program.runAction("LoadFile1");
+        program.runAction("SaveLengths");  // no protocol: a box, no dialog
+        rt.graphics.set(rt.graphics.findByTag("ActivePointBox").at(0), "String", platform::Value("9"));
+        rec.set("ActivePointBox", "9");
+        program.runAction("DeleteLine");
+        ASSERT_EQ(screen.shown().size(), 2u);
+    }
+    std::ostringstream out;
+    script::ScriptRunner runner(out);
+    EXPECT_TRUE(runner.runFile(script)) << out.str() << "\n" << io::readFile(script.string());
 }

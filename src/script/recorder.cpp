@@ -43,7 +43,23 @@ void SessionRecorder::endPress()
 {
     if (m_pendingPress)
         line("press " + quoteText(*m_pendingPress));
+    for (const std::string& text : m_pressMessages)
+        line("expect msgbox " + quoteText(text));
     m_pendingPress.reset();
+    m_pressMessages.clear();
+}
+
+void SessionRecorder::message(std::string_view text)
+{
+    if (m_pendingPress) {
+        m_pressMessages.emplace_back(text);
+        return;
+    }
+    // Only a press shows boxes in a replay; one shown otherwise is noted for the reader.
+    std::string note;
+    for (char c : text)
+        note += c == '\n' ? ' ' : c;
+    line("# a message box outside any press: " + note);
 }
 
 void SessionRecorder::answer(platform::FileDialogKind kind, const std::optional<platform::FileChoice>& choice)
@@ -72,6 +88,13 @@ std::optional<platform::FileChoice> RecordingDialogs::saveFile(std::string_view 
     if (m_recorder)
         m_recorder->answer(platform::FileDialogKind::Save, choice);
     return choice;
+}
+
+void RecordingMessages::showMessage(std::string_view text, std::string_view title)
+{
+    m_inner.showMessage(text, title);
+    if (m_recorder)
+        m_recorder->message(text);
 }
 
 }  // namespace vezedo::script

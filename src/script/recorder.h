@@ -4,13 +4,16 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/services.h"
 
 namespace vezedo::script {
 
 // Writes what the user does as a session script, line by line as it happens, so that
-// replaying it does the same. File paths are written relative to the script's folder.
+// replaying it does the same and checks that the same message boxes come up. File paths are
+// written relative to the script's folder.
 class SessionRecorder {
 public:
     // Creates (or replaces) the script; an Error names the file when it cannot be written.
@@ -21,9 +24,11 @@ public:
     void value(const std::string& tag, double number);
     // An action runs between begin and end; the dialogs it asks go before its press line, as
     // a replay needs its answers queued first.
+    // The message boxes it shows go after its press line, as the checks a replay must pass.
     void beginPress(const std::string& action);
     void endPress();
     void answer(platform::FileDialogKind kind, const std::optional<platform::FileChoice>& choice);
+    void message(std::string_view text);
 
 private:
     void line(const std::string& text);
@@ -32,6 +37,7 @@ private:
     std::filesystem::path m_folder;
     std::ofstream m_out;
     std::optional<std::string> m_pendingPress;
+    std::vector<std::string> m_pressMessages;
 };
 
 // Dialogs that tell a recorder (when one is set) what the user answered.
@@ -45,6 +51,19 @@ public:
 
 private:
     platform::DialogService& m_inner;
+    SessionRecorder* m_recorder = nullptr;
+};
+
+// Message boxes that tell a recorder (when one is set) what they showed.
+class RecordingMessages : public platform::MessageService {
+public:
+    explicit RecordingMessages(platform::MessageService& inner) : m_inner(inner) {}
+    void setRecorder(SessionRecorder* recorder) { m_recorder = recorder; }
+
+    void showMessage(std::string_view text, std::string_view title = {}) override;
+
+private:
+    platform::MessageService& m_inner;
     SessionRecorder* m_recorder = nullptr;
 };
 
