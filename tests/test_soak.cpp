@@ -1,0 +1,584 @@
+// Random sessions: thousands of steps over every action with random box texts and random
+// dialog answers, each session from a fixed seed. After every step the line counter shows the
+// protocol's line count and every block the step stored or loaded lists lines of the protocol.
+// A crash, a sanitizer report, an exception that is no vezedo::Error or a step still running
+// after 30 s fails the run, naming the seed, the step and the steps before it.
+//
+// Longer runs by hand: VEZEDO_SOAK_SEED=<seed> VEZEDO_SOAK_STEPS=<steps> core_tests
+// --gtest_filter='RandomSession.SeedFromEnvironment'.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <typeinfo>
+#include <vector>
+
+#include "platform/error.h"
+#include "scenario.h"
+
+namespace fs = std::filesystem;
+using namespace vezedo;
+using vezedo::test::Scenario;
+
+namespace {
+
+constexpr std::array<std::string_view, 26> kActions{
+    "LoadFile1",  "LoadFileIMP",    "LoadWire",   "LoadProto",    "SaveProtocol",       "ShowProto", "NewProto",
+    "ShowLine",   "ShowLine2",      "DeleteLine", "AddLine",      "SaveLengths",        "ProtoAux",  "ShowMLine",
+    "SetBlocks",  "AddBlocks",      "ReplotM",    "ShowAllBlock", "ShowBlockStructure", "BlockUp",   "BlockDown",
+    "BlockEnter", "AddLinetoBlock", "SaveMatrix", "LoadBlock",    "ClearTarget"};
+
+constexpr auto kStepLimit = std::chrono::seconds(30);
+
+// How a step may change a block: store a typed list, load a block file (which may keep a 0),
+// or bring back an earlier state whole (undo and redo), whose blocks were checked when they
+// were stored and may name lines that a protocol edit has removed since.
+enum class Blocks { Stored, Loaded, Restored };
+
+Blocks blocksOf(std::string_view action)
+{
+    if (action == "LoadBlock")
+        return Blocks::Loaded;
+    return action == "Undo" || action == "Redo" ? Blocks::Restored : Blocks::Stored;
+}
+
+enum class Dialog { Open, Save };
+
+// Every action is pressed with an answer queued: a save gets a path for writing, any other
+// action a file to read (one that shows no dialog leaves it unused).
+Dialog dialogOf(std::string_view action)
+{
+    return action.starts_with("Save") ? Dialog::Save : Dialog::Open;
+}
+
+class Dice {
+public:
+    explicit Dice(unsigned seed) : m_engine(seed) {}
+    std::size_t below(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(m_engine); }
+    bool chance(double p) { return std::bernoulli_distribution(p)(m_engine); }
+    template <typename List> const auto& pick(const List& list) { return list[below(std::size(list))]; }
+
+private:
+    std::mt19937_64 m_engine;
+};
+
+// --- what a user might type ---
+
+std::string numberText(Dice& d)
+{
+    static const std::array<const char*, 12> huge{"1e308",
+                                                  "-1e308",
+                                                  "1e400",
+                                                  "-1e400",
+                                                  "4294967297",
+                                                  "18446744073709551617",
+                                                  "1e15",
+                                                  "10000",
+                                                  "10001",
+                                                  "9007199254740993",
+                                                  "99999999999999999999999",
+                                                  "2147483648"};
+    static const std::array<const char*, 16> odd{"NaN", "nan",  "Inf", "-Inf",   "+inf",
+                                                 "-0",  "0x10", "2.5", "1e-400", "+3",
+                                                 " 3 ", "3.",   ".5",  "1e1",    "0.999999999999999999",
+                                                 "-NaN"};
+    switch (d.below(10)) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+        return std::to_string(d.below(16));  // landmarks, lines and blocks that may exist
+    case 5:
+        return "-" + std::to_string(d.below(5));
+    case 6:
+        return d.pick(huge);
+    default:
+        return d.pick(odd);
+    }
+}
+
+std::string numberList(Dice& d, std::size_t count)
+{
+    static const std::array<const char*, 9> separators{" ", ",", ", ", "\n", "\r\n", "\t", ";", ",,", "  "};
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += (i ? std::string(d.pick(separators)) : "") + numberText(d);
+    return d.chance(0.2) ? "[" + text + "]" : text;
+}
+
+std::string boxText(Dice& d, int depth = 0)
+{
+    static const std::array<const char*, 20> words{
+        "abc", "x", "exit", "quit", "1+1",       "eval('1')", "system('rm -rf /')", "delete(gcf)", "%d%s%n",   "[", "]",
+        "[]",  "'", "\"",   "\\",   "close all", "{}",        "3 apples",           "1;;2",        "LoadFile1"};
+    static const std::array<const char*, 7> blanks{"", " ", "  ", "\n", "\t", "\r\n", ","};
+    switch (d.below(12)) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        return numberText(d);
+    case 4:
+    case 5:
+        return numberList(d, 1 + d.below(6));
+    case 6:  // ragged rows
+        return numberList(d, 2) + d.pick(std::array{";", "\n"}) + numberList(d, 1 + 2 * d.below(2));
+    case 7:
+        return d.pick(words);
+    case 8:
+        return d.pick(blanks);
+    case 9:
+        if (d.chance(0.5))
+            return numberList(d, 500 + d.below(1500));
+        return std::string(1000 + d.below(20000), d.chance(0.5) ? '9' : ' ');
+    case 10: {
+        std::string bytes(d.below(40), '\0');
+        for (char& ch : bytes)
+            ch = static_cast<char>(d.below(256));
+        return bytes;
+    }
+    default:
+        return depth < 2 ? boxText(d, depth + 1) + d.pick(blanks) + boxText(d, depth + 1) : numberText(d);
+    }
+}
+
+// For the step log: the text with its control characters escaped, cut short.
+std::string shown(std::string_view text)
+{
+    std::string out = "\"";
+    for (char ch : text.substr(0, 80)) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (ch == '\n')
+            out += "\\n";
+        else if (ch == '\r')
+            out += "\\r";
+        else if (ch == '\t')
+            out += "\\t";
+        else if (ch == '"' || ch == '\\')
+            out += std::string("\\") + ch;
+        else if (u < 32 || u >= 127) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", u);
+            out += hex;
+        } else
+            out += ch;
+    }
+    out += "\"";
+    if (text.size() > 80)
+        out += "... (" + std::to_string(text.size()) + " characters)";
+    return out;
+}
+
+// --- the folders the dialogs answer with ---
+
+// Copies of the example files and the reader fixtures, so that no step can write into the
+// source tree (a chosen file's folder becomes the current folder), and a folder for saves.
+struct Files {
+    fs::path root, in, out;
+    std::vector<fs::path> fixtures;
+
+    explicit Files(const fs::path& tempRoot) : root(tempRoot), in(tempRoot / "in"), out(tempRoot / "out")
+    {
+        const fs::path data = VEZEDO_TEST_DATA_DIR;
+        const auto options = fs::copy_options::recursive | fs::copy_options::copy_symlinks;
+        fs::create_directories(in);
+        fs::copy(data.parent_path().parent_path() / "examples", in / "examples", options);
+        fs::copy(data, in / "data", options);
+        fs::create_directories(out / "sub");
+        for (const auto& entry : fs::recursive_directory_iterator(in))
+            if (!entry.is_directory())
+                fixtures.push_back(entry.path());
+        std::sort(fixtures.begin(), fixtures.end());
+    }
+
+    // What the saves have written so far, in name order.
+    std::vector<fs::path> saved() const
+    {
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::directory_iterator(out))
+            if (entry.is_regular_file())
+                files.push_back(entry.path());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+    std::string relative(const std::string& path) const
+    {
+        const std::string prefix = root.string();
+        return path.starts_with(prefix) ? "<tmp>" + path.substr(prefix.size()) : path;
+    }
+};
+
+// A dialog answer: a path, or nullopt to cancel.
+std::optional<std::string> answerFor(Dialog kind, std::string_view action, Dice& d, const Files& f)
+{
+    if (d.chance(0.1))
+        return std::nullopt;
+    if (kind == Dialog::Save) {
+        static const std::array<const char*, 6> names{"a.txt",     "b.txt",      "c.txt",
+                                                      "proto.txt", "blocks.txt", "lengths.txt"};
+        switch (d.below(10)) {
+        case 6:
+            return (f.out / "sub" / "x.txt").string();
+        case 7:
+            return (f.out / "sub").string();  // a folder
+        case 8:
+            return (f.out / "missing" / "x.txt").string();
+        case 9:
+            return d.chance(0.5) ? f.out.string() + "/" : std::string(d.pick(names));  // no name; relative
+        default:
+            return (f.out / d.pick(names)).string();
+        }
+    }
+    const fs::path examples = f.in / "examples";
+    std::vector<fs::path> preferred;
+    if (action == "LoadFile1")
+        preferred = {examples / "skulls.tps"};
+    else if (action == "LoadFileIMP")
+        preferred = {examples / "skulls_cs.txt"};
+    else if (action == "LoadProto" || action == "LoadWire")
+        preferred = {examples / "skulls_protocol.txt", examples / "skulls_wire.txt", f.out / "proto.txt"};
+    else if (action == "LoadBlock")
+        preferred = {examples / "skulls_blocks.txt", f.out / "blocks.txt"};
+    switch (d.below(10)) {
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+        if (!preferred.empty())
+            return d.pick(preferred).string();
+        [[fallthrough]];
+    case 4:
+    case 5:
+    case 6:
+        return d.pick(f.fixtures).string();
+    case 7: {
+        const std::vector<fs::path> saved = f.saved();
+        return saved.empty() ? d.pick(f.fixtures).string() : d.pick(saved).string();
+    }
+    case 8:
+        return d.chance(0.5) ? (f.out / "never_written.txt").string() : (f.root / "no_folder" / "x.tps").string();
+    default:
+        return d.chance(0.5) ? (f.out / "sub").string() : examples.string();  // a folder
+    }
+}
+
+// --- the watchdog ---
+
+// Aborts the process, naming the seed and the step, when one step runs longer than the limit.
+class Watchdog {
+public:
+    explicit Watchdog(unsigned seed) : m_seed(seed), m_thread([this] { watch(); }) {}
+    ~Watchdog()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        m_thread.join();
+    }
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+
+    void starting(std::size_t step, std::string what)
+    {
+        std::lock_guard lock(m_mutex);
+        m_step = step;
+        m_what = std::move(what);
+        m_since = std::chrono::steady_clock::now();
+    }
+
+private:
+    void watch()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_stop) {
+            m_wake.wait_for(lock, std::chrono::milliseconds(500));
+            if (!m_stop && std::chrono::steady_clock::now() - m_since > kStepLimit) {
+                std::fprintf(stderr, "Random session, seed %u: step %zu (%s) still running after %lld s\n", m_seed,
+                             m_step, m_what.c_str(), static_cast<long long>(kStepLimit.count()));
+                std::fflush(stderr);
+                std::abort();
+            }
+        }
+    }
+
+    unsigned m_seed;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::size_t m_step = 0;
+    std::string m_what = "start-up";
+    std::chrono::steady_clock::time_point m_since = std::chrono::steady_clock::now();
+    std::thread m_thread;  // last: starts when the rest is ready
+};
+
+// --- one session ---
+
+class RandomSession {
+public:
+    explicit RandomSession(unsigned seed) : m_seed(seed), m_dice(seed), m_files(m_s.dir.path())
+    {
+        fs::current_path(m_s.dir.path());
+        // The actions of the switch, and any further one a button of the layout names; the
+        // edit boxes of the layout. "ProtoPointBox" is left alone whatever its style: it is
+        // the line counter checked after every step. "CurrentBlockBox" is no edit box, but
+        // session scripts set it and the block actions read it.
+        m_actions.assign(kActions.begin(), kActions.end());
+        m_boxes = {"CurrentBlockBox"};
+        for (platform::Handle c : m_s.g().object(m_s.mainWindow).children) {
+            const std::string action = actionOf(c);
+            if (!action.empty() && std::find(m_actions.begin(), m_actions.end(), action) == m_actions.end())
+                m_actions.push_back(action);
+            const auto* data = std::get_if<platform::UiControlData>(&m_s.g().object(c).data);
+            const std::string& tag = m_s.g().object(c).tag;
+            if (data && data->style == "edit" && !tag.empty() && tag != "ProtoPointBox" &&
+                std::find(m_boxes.begin(), m_boxes.end(), tag) == m_boxes.end())
+                m_boxes.push_back(tag);
+        }
+    }
+
+    // Runs the steps; false after the first failed check (reported to GoogleTest).
+    bool run(std::size_t steps)
+    {
+        Watchdog watchdog(m_seed);
+        for (m_step = 1; m_step <= steps; ++m_step) {
+            const session::BlockStructure before = m_s.state().blocks;
+            Step step = next();
+            watchdog.starting(m_step, step.what);
+            remember(step.what);
+            if (!perform(step) || !check(before, step.blocks))
+                return false;
+            m_s.h.console.take();
+            m_s.h.messages.clear();
+            const session::Session& state = m_s.state();
+            m_withSpecimens += !state.specimens.empty();
+            m_withProtocol += !state.protocol.empty();
+            m_withBlocks += std::ranges::any_of(state.blocks.blocks(), [](const auto& b) { return !b.empty(); });
+        }
+        // How deep the session went, so that a change that stops it early shows.
+        std::printf("Random session, seed %u: %zu steps; specimens loaded after %zu, protocol lines after %zu, "
+                    "lines in blocks after %zu\n",
+                    m_seed, steps, m_withSpecimens, m_withProtocol, m_withBlocks);
+        return true;
+    }
+
+private:
+    struct Step {
+        enum class Kind { Press, Type, Tick, CallWithNumber, Callback, ClosePlot } kind;
+        std::string what;  // for the log
+        std::string text;  // the action, or the box's text
+        std::string box;
+        std::optional<std::string> answer;
+        bool answered = false;
+        platform::Handle control = 0;
+        double number = 0;
+        Blocks blocks = Blocks::Stored;
+    };
+
+    Step next()
+    {
+        Step step{};
+        const std::size_t r = m_dice.below(100);
+        if (r < 60) {
+            step.kind = Step::Kind::Press;
+            step.text = m_dice.pick(m_actions);
+            step.what = "press " + step.text;
+            queueAnswer(step, dialogOf(step.text), step.text);
+            step.blocks = blocksOf(step.text);
+        } else if (r < 85) {
+            step.kind = Step::Kind::Type;
+            step.box = m_dice.pick(m_boxes);
+            step.text = boxText(m_dice);
+            step.what = "type " + step.box + " " + shown(step.text);
+        } else if (r < 89) {
+            step.kind = Step::Kind::Tick;
+            step.number = m_dice.chance(0.5) ? 1 : 0;
+            step.what = "tick ShowLineButton " + std::to_string(static_cast<int>(step.number));
+        } else if (r < 93) {
+            static const std::array<const char*, 8> nearNames{"loadfile1", "LoadFile1 ", " ShowLine", "ShowLine3",
+                                                              "",          "Lost",       "vezedosw",  "ClearTarget\n"};
+            step.kind = Step::Kind::Press;
+            step.text = m_dice.chance(0.5) ? std::string(m_dice.pick(nearNames)) : boxText(m_dice);
+            step.what = "press the non-action " + shown(step.text);
+        } else if (r < 95) {
+            step.kind = Step::Kind::CallWithNumber;
+            step.number = m_dice.chance(0.5) ? 3 : -1;
+            step.what = "vezedosw with the number " + std::to_string(step.number);
+        } else if (r < 98) {
+            // A click or an edit as the front end delivers it: the control's own callback.
+            const std::vector<platform::Handle> controls = m_s.g().object(m_s.mainWindow).children;
+            step.kind = Step::Kind::Callback;
+            step.control = m_dice.pick(controls);
+            const std::string action = actionOf(step.control);
+            step.what = "callback of " + m_s.g().object(step.control).tag + (action.empty() ? "" : " (" + action + ")");
+            queueAnswer(step, dialogOf(action), action);
+            step.blocks = blocksOf(action);
+        } else {
+            step.kind = Step::Kind::ClosePlot;
+            step.what = "close a plot window";
+        }
+        return step;
+    }
+
+    void queueAnswer(Step& step, Dialog kind, std::string_view action)
+    {
+        step.answered = true;
+        step.answer = answerFor(kind, action, m_dice, m_files);
+        step.what += ", answer " + (step.answer ? m_files.relative(*step.answer) : std::string("cancel"));
+    }
+
+    // The action a button's callback runs, or "" for a control that runs none.
+    std::string actionOf(platform::Handle control)
+    {
+        const auto* data = std::get_if<platform::UiControlData>(&m_s.g().object(control).data);
+        if (!data || data->callback.function != "vezedosw" || data->callback.args.empty())
+            return "";
+        const auto* name = std::get_if<platform::Value>(&data->callback.args.front());
+        return name && name->isString() ? name->string() : "";
+    }
+
+    bool perform(const Step& step)
+    {
+        auto& dialogs = m_s.h.dialogs;
+        if (step.answered) {
+            if (step.answer)
+                dialogs.queuePath(*step.answer);
+            else
+                dialogs.queueCancel();
+        }
+        try {
+            switch (step.kind) {
+            case Step::Kind::Press:
+                m_s.h.program.registry().call("vezedosw", {platform::Value(step.text)}, 0);
+                break;
+            case Step::Kind::CallWithNumber:
+                m_s.h.program.registry().call("vezedosw", {platform::Value(step.number)}, 0);
+                break;
+            case Step::Kind::Type:
+                m_s.type(step.box, step.text);
+                for (platform::Handle c : m_s.g().findByTag(step.box))
+                    if (m_dice.chance(0.3))
+                        m_s.h.program.runCallback(c);
+                break;
+            case Step::Kind::Tick:
+                for (platform::Handle c : m_s.g().findByTag("ShowLineButton"))
+                    m_s.g().set(c, "Value", platform::Value(step.number));
+                break;
+            case Step::Kind::Callback:
+                m_s.h.program.runCallback(step.control);
+                break;
+            case Step::Kind::ClosePlot: {
+                std::vector<platform::Handle> plots = m_s.g().figures();
+                std::erase(plots, m_s.mainWindow);
+                if (!plots.empty())
+                    m_s.g().deleteObject(m_dice.pick(plots));
+                break;
+            }
+            }
+        } catch (const Error&) {
+            // a refusal: the front end writes it to the console
+        } catch (const std::exception& e) {
+            return fail(std::string("an exception that is no vezedo::Error escaped (") + typeid(e).name() +
+                        "): " + e.what());
+        }
+        // An answer the step did not ask for is dropped, so that the next dialog gets one
+        // chosen for it.
+        while (dialogs.pending() > 0)
+            dialogs.openFile("", "");
+        return true;
+    }
+
+    bool check(const session::BlockStructure& before, Blocks blocks)
+    {
+        const session::Session& state = m_s.state();
+        const std::string counter = m_s.box("ProtoPointBox");
+        const std::string lines = std::to_string(state.protocol.size());
+        if (counter != lines)
+            return fail("ProtoPointBox shows " + shown(counter) + " but the protocol has " + lines + " lines");
+        if (blocks == Blocks::Restored)
+            return true;
+        const auto& was = before.blocks();
+        const auto& now = state.blocks.blocks();
+        for (std::size_t k = 0; k < now.size(); ++k) {
+            if (k < was.size() && was[k] == now[k])
+                continue;
+            for (std::size_t line : now[k])
+                if (line > state.protocol.size() || (line == 0 && blocks != Blocks::Loaded))
+                    return fail("block " + std::to_string(k + 1) + " was given line " + std::to_string(line) +
+                                " of a protocol of " + lines + " lines");
+        }
+        return true;
+    }
+
+    bool fail(const std::string& what)
+    {
+        std::ostringstream log;
+        for (const std::string& line : m_log)
+            log << "  " << line << "\n";
+        ADD_FAILURE() << "Random session, seed " << m_seed << ", step " << m_step << ": " << what
+                      << "\nThe steps up to it:\n"
+                      << log.str();
+        return false;
+    }
+
+    void remember(const std::string& what)
+    {
+        m_log.push_back(std::to_string(m_step) + ": " + what);
+        if (m_log.size() > 15)
+            m_log.pop_front();
+    }
+
+    unsigned m_seed;
+    Dice m_dice;
+    Scenario m_s;  // puts the current folder back when the session ends
+    std::vector<std::string> m_actions, m_boxes;
+    Files m_files;
+    std::size_t m_step = 0;
+    std::deque<std::string> m_log;
+    std::size_t m_withSpecimens = 0, m_withProtocol = 0, m_withBlocks = 0;
+};
+
+std::size_t stepsFromEnvironment(std::size_t fallback)
+{
+    const char* text = std::getenv("VEZEDO_SOAK_STEPS");
+    return text ? std::strtoul(text, nullptr, 10) : fallback;
+}
+
+constexpr std::size_t kSteps = 300;
+
+class RandomSessions : public ::testing::TestWithParam<unsigned> {};
+
+TEST_P(RandomSessions, EveryStepKeepsTheCounterAndTheBlocksRight)
+{
+    RandomSession session(GetParam());
+    session.run(stepsFromEnvironment(kSteps));
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, RandomSessions, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u));
+
+TEST(RandomSession, SeedFromEnvironment)
+{
+    const char* seed = std::getenv("VEZEDO_SOAK_SEED");
+    if (!seed)
+        GTEST_SKIP() << "set VEZEDO_SOAK_SEED to run one more seed";
+    RandomSession session(static_cast<unsigned>(std::strtoul(seed, nullptr, 10)));
+    session.run(stepsFromEnvironment(kSteps));
+}
+
+}  // namespace
