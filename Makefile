@@ -1,10 +1,11 @@
 # Two commands: `make run` starts the program, `make test` runs every test.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps build run test test-core test-asan bench format format-check clean
+.PHONY: all deps build run test test-core test-asan test-fuzz fuzz bench format format-check clean
 
 all: build
 
@@ -20,7 +21,7 @@ build: deps $(BUILD)/build.ninja
 run: build
 	$(BUILD)/app/vezedo6
 
-test: format-check test-core test-asan
+test: format-check test-core test-asan test-fuzz
 
 test-core: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
@@ -31,6 +32,17 @@ test-asan: deps
 	  -DVEZEDO_BUILD_BENCH=OFF -DVEZEDO_BUILD_GUI=OFF $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# Every reader under libFuzzer for SECONDS each (clang++ only; fuzz/run says so and skips
+# without it). `make test` gives each target a few seconds.
+SECONDS ?= 30
+FUZZ_TEST_SECONDS ?= 5
+
+fuzz: deps
+	JOBS=$(JOBS) fuzz/run $(SECONDS) $(FUZZ_BUILD)
+
+test-fuzz: deps
+	JOBS=$(JOBS) fuzz/run $(FUZZ_TEST_SECONDS) $(FUZZ_BUILD)
 
 bench: build
 	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
@@ -46,4 +58,4 @@ format-check: deps
 	if [ -n "$$bad" ]; then echo "Not formatted (run 'make format'):"; echo "$$bad"; exit 1; fi
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
