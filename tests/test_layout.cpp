@@ -105,13 +105,18 @@ TEST(MainLayout, TaggedButtonsRunTheirActions)
 TEST(MainLayout, EveryActionHasExactlyOneLabelledButton)
 {
     MainWindow w;
-    std::vector<std::string> actions{
-        "LoadFile1",      "LoadFileIMP",  "LoadWire",        "LoadProto",      "SaveProtocol", "ShowProto",
-        "NewProto",       "ShowLine",     "ShowLine2",       "DeleteLine",     "AddLine",      "SaveLengths",
-        "ProtoAux",       "ShowMLine",    "SaveProtocolCSV", "SaveLengthsCSV", "SetBlocks",    "AddBlocks",
-        "ReplotM",        "ShowAllBlock", "BlockUp",         "BlockDown",      "BlockEnter",   "ShowBlockStructure",
-        "AddLinetoBlock", "SaveMatrix",   "LoadBlock",       "ClearTarget",    "Undo",         "Redo",
-        "ShowSpecimen"};
+    std::vector<std::string> actions{"LoadFile1",       "LoadFileIMP",    "LoadWire",
+                                     "LoadProto",       "SaveProtocol",   "ShowProto",
+                                     "NewProto",        "ShowLine",       "ShowLine2",
+                                     "DeleteLine",      "AddLine",        "SaveLengths",
+                                     "ProtoAux",        "ShowMLine",      "SaveProtocolCSV",
+                                     "SaveLengthsCSV",  "SetBlocks",      "AddBlocks",
+                                     "ReplotM",         "ShowAllBlock",   "BlockUp",
+                                     "BlockDown",       "BlockEnter",     "ShowBlockStructure",
+                                     "AddLinetoBlock",  "SaveMatrix",     "LoadBlock",
+                                     "ClearTarget",     "Undo",           "Redo",
+                                     "ShowSpecimen",    "CheckSpecimens", "SaveSpecimenCheck",
+                                     "SaveLineSummary", "LoadReplicate",  "SaveMeasurementError"};
     std::vector<std::string> buttons;
     for (Handle h : w.controls()) {
         const UiControlData& d = control(w.g, h);

@@ -28,6 +28,19 @@ void addLine(Context& c);
 void saveLengths(Context& c);
 void showMLine(Context& c);
 void saveLengthsCsv(Context& c);
+// The same specimens read again from a file of the loaded kind, fitted on their own;
+// nullopt when cancelled or refused (after a message box).
+std::optional<session::Specimens> readReplicate(Context& c);
+// Quality checks
+void checkSpecimens(Context& c);
+void saveSpecimenCheck(Context& c);
+void saveLineSummary(Context& c);
+void loadReplicate(Context& c);
+void saveMeasurementError(Context& c);
+// The lengths of every protocol line (outer) in every specimen (inner) at the specimens' own
+// scale; nullopt where an end of the line was estimated.
+std::vector<std::vector<std::optional<double>>> lineLengths(const session::Specimens& specimens,
+                                                            const session::Protocol& protocol);
 // Specimens over the mean
 void showSpecimen(Context& c);
 // The fitted specimens as grey points, when "Show all specimens" is ticked.

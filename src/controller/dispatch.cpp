@@ -38,7 +38,7 @@ struct Row {
     void (*action)(Context&);
 };
 
-constexpr std::array<Row, 31> kActions{{
+constexpr std::array<Row, 36> kActions{{
     {"LoadFile1", loadFile1},
     {"LoadFileIMP", loadFileImp},
     {"LoadWire", loadWire},
@@ -70,6 +70,11 @@ constexpr std::array<Row, 31> kActions{{
     {"Undo", undo},
     {"Redo", redo},
     {"ShowSpecimen", showSpecimen},
+    {"CheckSpecimens", checkSpecimens},
+    {"SaveSpecimenCheck", saveSpecimenCheck},
+    {"SaveLineSummary", saveLineSummary},
+    {"LoadReplicate", loadReplicate},
+    {"SaveMeasurementError", saveMeasurementError},
 }};
 
 }  // namespace

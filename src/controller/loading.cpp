@@ -45,6 +45,8 @@ void commitSpecimens(Context& c, const std::string& description, session::Specim
 {
     c.controls.specimensText().setText(description);
     c.s.specimens = std::move(specimens);
+    c.s.check = {};
+    c.s.replicate.reset();
     c.s.specimens.reference = c.s.specimens.mean;
     c.s.fighand1 = c.rt.graphics.createFigure();
     display::showshape3D(c.rt.graphics, platform::LandmarkSet(c.s.specimens.mean), "b*");
@@ -126,28 +128,31 @@ void applyScale(Matrix& table, const io::TpsData& read, const std::string& file,
             table(j, col) *= scales[j];
 }
 
-}  // namespace
+// A data set read and fitted, ready to replace the loaded one.
+struct Loaded {
+    session::Specimens specimens;
+    ImportFacts facts;
+    std::string description;  // for the main window's text
+};
 
-void loadFile1(Context& c)
+// Reads, completes and fits a TPS file; nullopt, after a message box, when it cannot be used.
+std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& choice)
 {
-    // Read, complete and fit everything first: a file that cannot be used changes nothing.
-    const auto choice = io::chooseTpsFile(c.rt);
-    if (!choice)
-        return;
-    const std::string& fname = choice->name;
+    const std::string& fname = choice.name;
     const bool applyScaleOn = c.controls.applyScale().value() != 0;
     io::TpsData read;
-    ImportFacts facts{fname, 0, {}, 0, false, 0, 0, 0, false, 0, 0, 0, {}};
+    Loaded out{{}, ImportFacts{fname, 0, {}, 0, false, 0, 0, 0, false, 0, 0, 0, {}}, {}};
+    ImportFacts& facts = out.facts;
     try {
-        read = io::readChosenTps(*choice);
+        read = io::readChosenTps(choice);
         applyScale(read.table, read, fname, applyScaleOn, facts);
     } catch (const io::UnreadableFile&) {
         c.rt.console.write("Error on file open");
         c.message(unreadable(fname));
-        return;
+        return std::nullopt;
     } catch (const std::exception& e) {
         c.message(loadProblem("the chosen file", e));
-        return;
+        return std::nullopt;
     }
     const std::size_t nd = read.table.rows();
     const std::size_t p = read.table.cols() / 3;
@@ -159,7 +164,8 @@ void loadFile1(Context& c)
         facts.curves += info.curves;
         facts.curvePoints += info.curvePoints;
     }
-    session::Specimens specimens;
+    session::Specimens& specimens = out.specimens;
+    specimens.source = session::Specimens::Source::Tps;
     specimens.sizes.resize(nd);
     try {
         shape::Completed completed =
@@ -176,46 +182,42 @@ void loadFile1(Context& c)
         specimens.flags = flagsOf(completed);
     } catch (const Error& e) {
         c.message(loadProblem(fname, e));
-        return;
+        return std::nullopt;
     }
     specimens.ids = std::move(read.ids);
     facts.landmarks = p;
     facts.ids = specimens.ids;
     for (const auto& flag : specimens.flags)
         facts.estimated.push_back(flag.estimated);
-    const std::string text =
+    out.description =
         platform::formatText("%s \\nhas %i specimens \\nwith %i landmarks",
                              {Value(fname), Value(static_cast<double>(nd)), Value(static_cast<double>(p))});
-    commitSpecimens(c, text, std::move(specimens));
-    c.rt.console.display("lm", Value(static_cast<double>(p)));
-    labelNewPlot(c);
-    report(c, facts);
+    return out;
 }
 
-void loadFileImp(Context& c)
+// Reads, completes and fits a specimen table; nullopt, after a message box, when it cannot
+// be used.
+std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice& choice)
 {
-    const auto choice = io::chooseTableFile(c.rt, "*.*");
-    if (!choice)
-        return;
-    const std::string& fname = choice->name;
+    const std::string& fname = choice.name;
     io::SpecimenTable read;
     try {
-        const std::string path = io::joinPath(choice->folder, choice->name);
+        const std::string path = io::joinPath(choice.folder, choice.name);
         std::string bytes;
         try {
             bytes = io::readFile(path);
         } catch (const io::UnreadableFile&) {
-            io::changeDirectory(choice->folder);
+            io::changeDirectory(choice.folder);
             throw;
         }
         read = io::parseSpecimenTable(bytes, path);
-        io::changeDirectory(choice->folder);
+        io::changeDirectory(choice.folder);
     } catch (const io::UnreadableFile&) {
         c.message(unreadable(fname));
-        return;
+        return std::nullopt;
     } catch (const std::exception& e) {
         c.message(loadProblem("the chosen file", e));
-        return;
+        return std::nullopt;
     }
     const Matrix& data = read.table;
     const std::size_t m = data.rows();
@@ -225,7 +227,7 @@ void loadFileImp(Context& c)
                   ".\nA specimen table holds x, y and z of every "
                   "landmark and then the centroid size: 3p + 1 numbers per line. This file has " +
                   std::to_string(n) + " numbers per line.");
-        return;
+        return std::nullopt;
     }
     for (std::size_t j = 0; j < m; ++j) {
         const double size = data(j, n - 1);
@@ -233,11 +235,12 @@ void loadFileImp(Context& c)
             c.message("Could not load the specimens from " + fname + ".\nRow " + std::to_string(j + 1) + " (specimen " +
                       std::to_string(j + 1) + ") gives the centroid size " + platform::formatText("%g", {Value(size)}) +
                       "; the last number of each row is a centroid size, a positive number.");
-            return;
+            return std::nullopt;
         }
     }
-    ImportFacts facts{fname, (n - 1) / 3, {}, read.ids.size(), true, 0, 0, 0, false, 0, 0, 0, {}};
-    session::Specimens specimens;
+    Loaded out{{}, ImportFacts{fname, (n - 1) / 3, {}, read.ids.size(), true, 0, 0, 0, false, 0, 0, 0, {}}, {}};
+    session::Specimens& specimens = out.specimens;
+    specimens.source = session::Specimens::Source::Table;
     specimens.ids = read.ids;
     for (std::size_t j = specimens.ids.size(); j < m; ++j)
         specimens.ids.push_back("specimen" + std::to_string(j + 1));
@@ -250,20 +253,65 @@ void loadFileImp(Context& c)
         specimens.flags = flagsOf(completed);
     } catch (const Error& e) {
         c.message(loadProblem(fname, e));
-        return;
+        return std::nullopt;
     }
     specimens.sizes.resize(m);
     for (std::size_t j = 0; j < m; ++j)
         specimens.sizes[j] = data(j, n - 1);
-    facts.ids = specimens.ids;
+    out.facts.ids = specimens.ids;
     for (const auto& flag : specimens.flags)
-        facts.estimated.push_back(flag.estimated);
-    const std::string text =
+        out.facts.estimated.push_back(flag.estimated);
+    out.description =
         platform::formatText("File: %s \\n %3.0f Specimens \\n %3.0f Landmarks",
                              {Value(fname), Value(static_cast<double>(m)), Value(static_cast<double>((n - 1) / 3))});
-    commitSpecimens(c, text, std::move(specimens));
+    return out;
+}
+
+}  // namespace
+
+void loadFile1(Context& c)
+{
+    // Read, complete and fit everything first: a file that cannot be used changes nothing.
+    const auto choice = io::chooseTpsFile(c.rt);
+    if (!choice)
+        return;
+    auto loaded = readTpsSpecimens(c, *choice);
+    if (!loaded)
+        return;
+    loaded->specimens.file = choice->name;
+    const double p = static_cast<double>(loaded->facts.landmarks);
+    commitSpecimens(c, loaded->description, std::move(loaded->specimens));
+    c.rt.console.display("lm", Value(p));
     labelNewPlot(c);
-    report(c, facts);
+    report(c, loaded->facts);
+}
+
+void loadFileImp(Context& c)
+{
+    const auto choice = io::chooseTableFile(c.rt, "*.*");
+    if (!choice)
+        return;
+    auto loaded = readTableSpecimens(c, *choice);
+    if (!loaded)
+        return;
+    loaded->specimens.file = choice->name;
+    commitSpecimens(c, loaded->description, std::move(loaded->specimens));
+    labelNewPlot(c);
+    report(c, loaded->facts);
+}
+
+std::optional<session::Specimens> readReplicate(Context& c)
+{
+    const bool tps = c.s.specimens.source == session::Specimens::Source::Tps;
+    const auto choice = tps ? io::chooseTpsFile(c.rt) : io::chooseTableFile(c.rt, "*.*");
+    if (!choice)
+        return std::nullopt;
+    auto loaded = tps ? readTpsSpecimens(c, *choice) : readTableSpecimens(c, *choice);
+    if (!loaded)
+        return std::nullopt;
+    loaded->specimens.reference = loaded->specimens.mean;
+    loaded->specimens.file = choice->name;
+    return std::move(loaded->specimens);
 }
 
 }  // namespace vezedo::controller

@@ -2,12 +2,14 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <set>
 
 #include "controller/actions.h"
 #include "io/csv.h"
 #include "platform/error.h"
 #include "platform/textformat.h"
+#include "shape/quality.h"
 
 namespace vezedo::controller {
 
@@ -128,6 +130,22 @@ std::string traditionalMeasures(const session::Specimens& specimens, const sessi
     return out;
 }
 
+std::vector<std::vector<std::optional<double>>> lineLengths(const session::Specimens& specimens,
+                                                            const session::Protocol& protocol)
+{
+    Lengths lengths(specimens, protocol);
+    std::vector<std::vector<std::optional<double>>> out(protocol.size(),
+                                                        std::vector<std::optional<double>>(specimens.count()));
+    std::vector<double> row;
+    for (std::size_t j = 0; j < specimens.count(); ++j) {
+        lengths.of(j, row);
+        for (std::size_t i = 0; i < row.size(); ++i)
+            if (!std::isnan(row[i]))
+                out[i][j] = row[i];
+    }
+    return out;
+}
+
 std::string lengthsCsv(const session::Specimens& specimens, const session::Protocol& protocol)
 {
     Lengths lengths(specimens, protocol);
@@ -203,9 +221,17 @@ void showMLine(Context& c)
     c.rt.console.display("stemp", Value("in show M line"));
     PlotWindowScope plot(c);
     hideHighlight(c);
-    const session::ProtocolLine& line =
-        c.s.protocol.line(c.controls.targetLine().wholeNumber("a protocol line number"));
+    const double number = c.controls.targetLine().wholeNumber("a protocol line number");
+    const session::ProtocolLine& line = c.s.protocol.line(number);
     highlight(c, static_cast<double>(line.from), static_cast<double>(line.to));
+    // The line's lengths at the specimens' own scale, summed up.
+    if (c.s.specimens.empty())
+        return;
+    session::Protocol one({line});
+    const auto lengths = lineLengths(c.s.specimens, one);
+    const shape::LineSummary summary = shape::summariseLine(lengths.front());
+    c.controls.lineLength().setText(platform::formatText(
+        "%.3f (SD %.3f, n %d)", {Value(summary.mean), Value(summary.sd), Value(static_cast<double>(summary.n))}));
 }
 
 }  // namespace vezedo::controller

@@ -17,6 +17,8 @@ struct Session {
     Protocol wireframe;     // drawn by the redraws; a copy of the protocol after loads
     std::string protoname;  // file name of the protocol or wireframe last loaded
     BlockStructure blocks;
+    SpecimenCheck check;                       // of `specimens`, once checked
+    std::optional<Specimens> replicate;        // the same specimens digitised again
     std::optional<platform::Handle> fighand1;  // the plot window
     std::optional<platform::Handle> mf;        // made current again when a drawing action ends
     std::optional<platform::Handle> lineh;     // the highlighted line, if any

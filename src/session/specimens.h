@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,19 @@ struct SpecimenFlags {
 // `fitted`, `sizes`, `ids` and `flags` hold one entry per specimen in file order (ids and
 // flags may be empty when the reader had nothing to say); `mean` and `reference` are p x 3.
 struct Specimens {
+    enum class Source { Tps, Table };
+
     platform::LandmarkSet fitted;      // p x 3 x k after the fit
     std::vector<double> sizes;         // centroid size of each specimen
     platform::Matrix mean;             // the mean shape of the fit
     platform::Matrix reference;        // the shape every later action draws and measures on
     std::vector<std::string> ids;      // per specimen, when known
     std::vector<SpecimenFlags> flags;  // per specimen, when known
+    Source source = Source::Tps;
+    std::string file;  // the file's name, without folder
+
+    // The ID of specimen j (from 0): its own, else "specimen<j + 1>".
+    std::string id(std::size_t j) const { return j < ids.size() ? ids[j] : "specimen" + std::to_string(j + 1); }
 
     bool empty() const { return fitted.empty(); }
     std::size_t count() const { return fitted.specimens(); }
@@ -35,6 +43,21 @@ struct Specimens {
     std::size_t landmarkRow(double landmark) const;
 
     bool operator==(const Specimens&) const = default;
+};
+
+// The last specimen check: per specimen in file order, its Procrustes distance to the mean,
+// whether it stands out, and the exchange of two landmarks (from 1) that would explain it.
+struct SpecimenCheck {
+    struct Swap {
+        std::size_t first = 0, second = 0;
+        bool operator==(const Swap&) const = default;
+    };
+    std::vector<double> distance;
+    std::vector<bool> outlier;
+    std::vector<std::optional<Swap>> swap;
+    double threshold = 0;  // Q3 + 1.5 IQR of the distances
+    bool empty() const { return distance.empty(); }
+    bool operator==(const SpecimenCheck&) const = default;
 };
 
 }  // namespace vezedo::session

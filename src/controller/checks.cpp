@@ -1,0 +1,213 @@
+// Checks before measuring: "CheckSpecimens" and its CSV, the per-line summary, and the
+// measurement error between the loaded specimens and a replicate digitised again.
+#include <cmath>
+
+#include "controller/actions.h"
+#include "io/csv.h"
+#include "platform/error.h"
+#include "platform/textformat.h"
+#include "shape/measurementerror.h"
+#include "shape/quality.h"
+
+namespace vezedo::controller {
+
+namespace {
+
+constexpr std::size_t kFewestSpecimens = 4;
+
+std::string number(double v)
+{
+    return std::isnan(v) ? "NA" : io::shortestNumber(v);
+}
+
+// False, after a message box saying what is needed, unless specimens (at least four) and,
+// when asked, protocol lines are there.
+bool ready(Context& c, bool needsProtocol)
+{
+    const std::size_t k = c.s.specimens.count();
+    if (c.s.specimens.empty()) {
+        c.message("No specimens are loaded: load a TPS file or a specimen table before checking them.");
+        return false;
+    }
+    if (k < kFewestSpecimens) {
+        c.message("The checks need at least " + std::to_string(kFewestSpecimens) + " specimens; " + std::to_string(k) +
+                  (k == 1 ? " is" : " are") + " loaded.");
+        return false;
+    }
+    if (needsProtocol && c.s.protocol.empty()) {
+        c.message("The protocol has no lines: load a protocol or add lines before summing up its lines.");
+        return false;
+    }
+    return true;
+}
+
+session::SpecimenCheck runCheck(const session::Specimens& sp)
+{
+    const std::vector<shape::SpecimenQuality> quality = shape::checkQuality(sp.fitted, sp.mean);
+    session::SpecimenCheck check;
+    for (const shape::SpecimenQuality& q : quality) {
+        check.distance.push_back(q.distance);
+        check.outlier.push_back(q.outlier);
+        if (const auto pair = q.suggestedSwap())
+            check.swap.push_back(session::SpecimenCheck::Swap{pair->first, pair->second});
+        else
+            check.swap.emplace_back();
+    }
+    const shape::Quartiles quartiles = shape::quartiles(check.distance);
+    check.threshold = quartiles.q3 + 1.5 * quartiles.iqr();
+    return check;
+}
+
+std::string csvRow(const std::vector<std::string>& fields)
+{
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        row += (i ? "," : "") + io::csvField(fields[i]);
+    return row + "\n";
+}
+
+std::string joined(const std::vector<std::string>& items)
+{
+    std::string out;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        out += (i ? ";" : "") + items[i];
+    return out;
+}
+
+void save(Context& c, const std::string& title, const std::string& text)
+{
+    if (const auto chosen = c.chooseFile(platform::FileDialogKind::Save, title, "*.csv"))
+        c.writeOrReport(*chosen, text);
+}
+
+}  // namespace
+
+void checkSpecimens(Context& c)
+{
+    if (!ready(c, false))
+        return;
+    c.s.check = runCheck(c.s.specimens);
+    const session::SpecimenCheck& check = c.s.check;
+    std::size_t outliers = 0;
+    for (bool o : check.outlier)
+        outliers += o ? 1u : 0u;
+    c.rt.console.write("Checked " + std::to_string(check.distance.size()) + " specimens: " + std::to_string(outliers) +
+                       (outliers == 1 ? " outlier" : " outliers") + " (Procrustes distance to the mean above " +
+                       number(check.threshold) + ")\n");
+    for (std::size_t j = 0; j < check.distance.size(); ++j) {
+        if (!check.outlier[j])
+            continue;
+        std::string line = "  " + c.s.specimens.id(j) + ": " + number(check.distance[j]);
+        if (const auto& swap = check.swap[j])
+            line +=
+                ", landmarks " + std::to_string(swap->first) + " and " + std::to_string(swap->second) + " look swapped";
+        c.rt.console.write(line + "\n");
+    }
+}
+
+void saveSpecimenCheck(Context& c)
+{
+    if (!ready(c, false))
+        return;
+    c.s.check = runCheck(c.s.specimens);
+    std::string text = "id,procrustes_distance,outlier,swap_i,swap_j\n";
+    for (std::size_t j = 0; j < c.s.check.distance.size(); ++j) {
+        const auto& swap = c.s.check.swap[j];
+        text += csvRow({c.s.specimens.id(j), number(c.s.check.distance[j]), c.s.check.outlier[j] ? "1" : "0",
+                        swap ? std::to_string(swap->first) : "", swap ? std::to_string(swap->second) : ""});
+    }
+    save(c, "Save specimen check as CSV", text);
+}
+
+void saveLineSummary(Context& c)
+{
+    if (!ready(c, true))
+        return;
+    const auto lengths = lineLengths(c.s.specimens, c.s.protocol);
+    std::string text = "line,name,from,to,n,mean,sd,cv,min,max,outliers,suspect\n";
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+        const session::ProtocolLine& line = c.s.protocol.lines()[i];
+        const shape::LineSummary s = shape::summariseLine(lengths[i]);
+        std::vector<std::string> outliers, suspects;
+        for (std::size_t j : s.outliers)
+            outliers.push_back(c.s.specimens.id(j));
+        for (std::size_t j = 0; j < c.s.check.swap.size(); ++j) {
+            const auto& swap = c.s.check.swap[j];
+            if (swap && (swap->first == line.from || swap->first == line.to || swap->second == line.from ||
+                         swap->second == line.to))
+                suspects.push_back(c.s.specimens.id(j));
+        }
+        text += csvRow({std::to_string(i + 1), line.name, std::to_string(line.from), std::to_string(line.to),
+                        std::to_string(s.n), number(s.mean), number(s.sd), number(s.cv), number(s.min), number(s.max),
+                        joined(outliers), joined(suspects)});
+    }
+    save(c, "Save line summary", text);
+}
+
+void loadReplicate(Context& c)
+{
+    if (!ready(c, false))
+        return;
+    auto replicate = readReplicate(c);
+    if (!replicate)
+        return;
+    const std::size_t p = c.s.specimens.fitted.landmarks(), q = replicate->fitted.landmarks();
+    if (p != q) {
+        c.message("Could not use " + replicate->file + " as a replicate: its specimens have " + std::to_string(q) +
+                  " landmarks, but the loaded ones have " + std::to_string(p) + ".");
+        return;
+    }
+    std::vector<std::string> first, second;
+    for (std::size_t j = 0; j < c.s.specimens.count(); ++j)
+        first.push_back(c.s.specimens.id(j));
+    for (std::size_t j = 0; j < replicate->count(); ++j)
+        second.push_back(replicate->id(j));
+    const shape::SpecimenMatch match = shape::matchSpecimens(first, second);
+    std::string report = "Replicate " + replicate->file + ": " + std::to_string(match.pairs.size()) +
+                         " specimens matched " +
+                         (match.by == shape::Matching::ById ? "by ID" : "by order (some IDs repeat)") + "\n";
+    if (!match.onlyInFirst.empty())
+        report += "  left out, only in " + c.s.specimens.file + ": " + joined(match.onlyInFirst) + "\n";
+    if (!match.onlyInSecond.empty())
+        report += "  left out, only in " + replicate->file + ": " + joined(match.onlyInSecond) + "\n";
+    c.rt.console.write(report);
+    c.s.replicate = std::move(replicate);
+}
+
+void saveMeasurementError(Context& c)
+{
+    if (!ready(c, true))
+        return;
+    if (!c.s.replicate) {
+        c.message("No replicate is loaded: load the same specimens digitised again (Load replicate...) first.");
+        return;
+    }
+    const auto table = [&](const session::Specimens& sp) {
+        shape::ReplicateTable t;
+        for (std::size_t j = 0; j < sp.count(); ++j)
+            t.ids.push_back(sp.id(j));
+        t.variables = lineLengths(sp, c.s.protocol);
+        t.variables.emplace_back(sp.sizes.begin(), sp.sizes.end());
+        return t;
+    };
+    shape::ReplicateComparison comparison;
+    try {
+        comparison = shape::compareReplicates(table(c.s.specimens), table(*c.s.replicate));
+    } catch (const Error& e) {
+        c.message("Cannot work out the measurement error: " + std::string(e.what()));
+        return;
+    }
+    std::string text = "line,name,from,to,n,tem,rtem,pct_me,icc\n";
+    for (std::size_t i = 0; i < comparison.variables.size(); ++i) {
+        const shape::MeasurementError& me = comparison.variables[i];
+        const bool size = i == c.s.protocol.size();
+        const session::ProtocolLine* line = size ? nullptr : &c.s.protocol.lines()[i];
+        text +=
+            csvRow({size ? "cs" : std::to_string(i + 1), size ? "centroid_size" : line->name,
+                    size ? "" : std::to_string(line->from), size ? "" : std::to_string(line->to), std::to_string(me.n),
+                    number(me.tem), number(me.relativeTem), number(me.percentMe), number(me.icc)});
+    }
+    save(c, "Save measurement error", text);
+}
+
+}  // namespace vezedo::controller

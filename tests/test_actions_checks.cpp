@@ -1,0 +1,277 @@
+// Checks before measuring, end to end: a planted landmark swap is found, the line summary
+// and the measurement error match sums worked out here from the file's own coordinates.
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "io/csv.h"
+#include "scenario_checks.h"
+
+using namespace vezedo;
+using namespace vezedo::test;
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+std::string example(const std::string& name)
+{
+    std::ifstream in(std::string(VEZEDO_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The coordinate lines of specimen j (from 0) of a TPS text with `p` landmarks and LM=
+// headers: the text's line positions [first, first + p).
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+std::string joinLines(const std::vector<std::string>& lines)
+{
+    std::string out;
+    for (const std::string& line : lines)
+        out += line + "\n";
+    return out;
+}
+
+// Exchanges landmarks a and b (from 1) of specimen j (from 0) of the example skulls
+// (10 landmarks, a header and an ID line each).
+std::string swapped(const std::string& tps, std::size_t j, std::size_t a, std::size_t b)
+{
+    std::vector<std::string> all = lines(tps);
+    const std::size_t first = j * 12 + 1;
+    std::swap(all[first + a - 1], all[first + b - 1]);
+    return joinLines(all);
+}
+
+Rows saved(Scenario& s, const std::string& action, const std::string& name)
+{
+    s.answer(name);
+    s.press(action);
+    return io::parseCsv(s.read(name), name);
+}
+
+TEST(CheckSpecimens, FindsAPlantedSwapRanksItFirstAndSuggestsThePair)
+{
+    Scenario s;
+    s.loadTps("skulls.tps", swapped(example("skulls.tps"), 6, 3, 8));
+    s.press("CheckSpecimens");
+    const auto& check = s.state().check;
+    ASSERT_EQ(check.distance.size(), 25u);
+    EXPECT_EQ(std::max_element(check.distance.begin(), check.distance.end()) - check.distance.begin(), 6);
+    EXPECT_TRUE(check.outlier[6]);
+    ASSERT_TRUE(check.swap[6].has_value());
+    EXPECT_EQ(*check.swap[6], (session::SpecimenCheck::Swap{3, 8}));
+    EXPECT_TRUE(containsEach(s.h.console.text(), "Checked 25 specimens|skull_07|landmarks 3 and 8 look swapped"))
+        << s.h.console.text();
+
+    const Rows rows = saved(s, "SaveSpecimenCheck", "check.csv");
+    ASSERT_EQ(rows.size(), 26u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"id", "procrustes_distance", "outlier", "swap_i", "swap_j"}));
+    EXPECT_EQ(rows[7][0], "skull_07");
+    EXPECT_EQ(std::stod(rows[7][1]), check.distance[6]);  // the shortest text that reads back
+    EXPECT_EQ((std::vector<std::string>{rows[7][2], rows[7][3], rows[7][4]}),
+              (std::vector<std::string>{"1", "3", "8"}));
+    EXPECT_EQ(s.h.dialogs.requests().back().filter, "*.csv");
+
+    // With the swap undone the specimen is an ordinary one.
+    Scenario clean;
+    clean.loadTps("skulls.tps", example("skulls.tps"));
+    clean.press("CheckSpecimens");
+    EXPECT_FALSE(clean.state().check.outlier[6]);
+    EXPECT_FALSE(clean.state().check.swap[6].has_value());
+}
+
+// The summary of one line, worked out here from the raw coordinates of the file.
+TEST(LineSummary, MatchesSumsOfTheRawLengths)
+{
+    Scenario s;
+    const std::string tps = example("skulls.tps");
+    s.loadTps("skulls.tps", tps);
+    loadProtocol(s, "p.txt", "1 2 5\n2 7 8\n");
+    const std::vector<std::string> all = lines(tps);
+    std::vector<double> lengths;
+    for (std::size_t j = 0; j < 25; ++j) {
+        std::istringstream a(all[j * 12 + 1 + 6]), b(all[j * 12 + 1 + 7]);  // landmarks 7 and 8
+        double x1, y1, z1, x2, y2, z2;
+        a >> x1 >> y1 >> z1;
+        b >> x2 >> y2 >> z2;
+        lengths.push_back(std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2) + (z1 - z2) * (z1 - z2)));
+    }
+    double mean = 0, ss = 0;
+    for (double v : lengths)
+        mean += v / 25;
+    for (double v : lengths)
+        ss += (v - mean) * (v - mean);
+    const double sd = std::sqrt(ss / 24);
+
+    s.type("TargetLineBox", "2");
+    s.press("ShowMLine");
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%.3f (SD %.3f, n 25)", mean, sd);
+    EXPECT_EQ(s.box("LengthBox"), expected);
+
+    const Rows rows = saved(s, "SaveLineSummary", "summary.csv");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"line", "name", "from", "to", "n", "mean", "sd", "cv", "min", "max",
+                                                 "outliers", "suspect"}));
+    const std::vector<std::string>& r = rows[2];
+    EXPECT_EQ((std::vector<std::string>{r[0], r[1], r[2], r[3], r[4]}),
+              (std::vector<std::string>{"2", "", "7", "8", "25"}));
+    EXPECT_NEAR(std::stod(r[5]) / mean, 1, 1e-9);
+    EXPECT_NEAR(std::stod(r[6]) / sd, 1, 1e-9);
+    EXPECT_NEAR(std::stod(r[7]) / (100 * sd / mean), 1, 1e-9);
+    EXPECT_NEAR(std::stod(r[8]) / *std::min_element(lengths.begin(), lengths.end()), 1, 1e-9);
+    EXPECT_NEAR(std::stod(r[9]) / *std::max_element(lengths.begin(), lengths.end()), 1, 1e-9);
+    s.press("ClearTarget");
+    EXPECT_EQ(s.box("LengthBox"), " ");
+}
+
+TEST(LineSummary, NamesTheSpecimensWhoseSwapTouchesTheLine)
+{
+    Scenario s;
+    s.loadTps("skulls.tps", swapped(example("skulls.tps"), 6, 3, 8));
+    loadProtocol(s, "p.txt", "1 2 5\n2 7 8\n3 3 9\n");
+    EXPECT_EQ(saved(s, "SaveLineSummary", "before.csv")[2][11], "");  // nothing checked yet
+    s.press("CheckSpecimens");
+    const Rows rows = saved(s, "SaveLineSummary", "after.csv");
+    EXPECT_EQ(rows[1][11], "");
+    EXPECT_EQ(rows[2][11], "skull_07");
+    EXPECT_EQ(rows[3][11], "skull_07");
+}
+
+// A replicate in which only landmark 9 was placed again elsewhere: the lines through it have
+// the largest %ME and the lowest ICC, the others have no error at all.
+TEST(MeasurementError, OnlyTheLinesThroughAMovedLandmarkShowError)
+{
+    Scenario s;
+    const std::string tps = example("skulls.tps");
+    s.loadTps("skulls.tps", tps);
+    loadProtocol(s, "p.txt", "1 2 5\n2 7 8\n3 9 10\n4 1 9\n");
+    std::vector<std::string> again = lines(tps);
+    for (std::size_t j = 0; j < 25; ++j) {
+        std::istringstream in(again[j * 12 + 1 + 8]);
+        double x, y, z;
+        in >> x >> y >> z;
+        const double shift = 1.5 + 0.25 * static_cast<double>(j % 5);
+        again[j * 12 + 1 + 8] =
+            io::shortestNumber(x + shift) + " " + io::shortestNumber(y) + " " + io::shortestNumber(z - shift);
+    }
+    s.file("again.tps", joinLines(again));
+    s.answer("again.tps");
+    s.press("LoadReplicate");
+    EXPECT_TRUE(containsEach(s.h.console.text(), "Replicate again.tps: 25 specimens matched by ID"))
+        << s.h.console.text();
+    const Rows rows = saved(s, "SaveMeasurementError", "me.csv");
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"line", "name", "from", "to", "n", "tem", "rtem", "pct_me", "icc"}));
+    EXPECT_EQ(rows[5][0], "cs");
+    EXPECT_EQ(rows[5][1], "centroid_size");
+    // Lines measured the same twice: TEM 0, up to the rounding of two separate fits.
+    for (std::size_t line : {1u, 2u}) {
+        EXPECT_LT(std::stod(rows[line][6]), 1e-10) << line;  // relative TEM, in percent
+        EXPECT_LT(std::stod(rows[line][7]), 1e-10) << line;
+        EXPECT_NEAR(std::stod(rows[line][8]), 1, 1e-10) << line;
+    }
+    for (std::size_t line : {3u, 4u}) {
+        EXPECT_GT(std::stod(rows[line][7]), std::stod(rows[1][7])) << line;
+        EXPECT_LT(std::stod(rows[line][8]), std::stod(rows[1][8])) << line;
+        EXPECT_GT(std::stod(rows[line][5]), 0.1) << line;
+    }
+}
+
+// TEM, %ME and ICC of one line against the one-way analysis worked out here, on a replicate
+// that scales every specimen by its own small factor.
+TEST(MeasurementError, MatchesTheOneWayAnalysisWorkedOutByHand)
+{
+    Scenario s;
+    const std::string tps = example("skulls.tps");
+    s.loadTps("skulls.tps", tps);
+    loadProtocol(s, "p.txt", "1 2 5\n");
+    std::vector<std::string> again = lines(tps);
+    std::vector<double> first, second;
+    for (std::size_t j = 0; j < 25; ++j) {
+        const double f = 1 + 0.01 * static_cast<double>((j * 7) % 5);
+        double p[2][3];
+        for (std::size_t l = 0; l < 10; ++l) {
+            std::istringstream in(again[j * 12 + 1 + l]);
+            double x, y, z;
+            in >> x >> y >> z;
+            if (l == 1 || l == 4) {
+                p[l == 1 ? 0 : 1][0] = x, p[l == 1 ? 0 : 1][1] = y, p[l == 1 ? 0 : 1][2] = z;
+            }
+            again[j * 12 + 1 + l] =
+                io::shortestNumber(x * f) + " " + io::shortestNumber(y * f) + " " + io::shortestNumber(z * f);
+        }
+        const double d =
+            std::sqrt((p[0][0] - p[1][0]) * (p[0][0] - p[1][0]) + (p[0][1] - p[1][1]) * (p[0][1] - p[1][1]) +
+                      (p[0][2] - p[1][2]) * (p[0][2] - p[1][2]));
+        first.push_back(d);
+        second.push_back(d * f);
+    }
+    double grand = 0;
+    for (std::size_t j = 0; j < 25; ++j)
+        grand += (first[j] + second[j]) / 50;
+    double within = 0, among = 0;
+    for (std::size_t j = 0; j < 25; ++j) {
+        const double m = (first[j] + second[j]) / 2;
+        within += (first[j] - m) * (first[j] - m) + (second[j] - m) * (second[j] - m);
+        among += (m - grand) * (m - grand);
+    }
+    const double msWithin = within / 25, msAmong = 2 * among / 24, s2 = (msAmong - msWithin) / 2;
+    s.file("again.tps", joinLines(again));
+    s.answer("again.tps");
+    s.press("LoadReplicate");
+    const Rows rows = saved(s, "SaveMeasurementError", "me.csv");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_NEAR(std::stod(rows[1][5]) / std::sqrt(msWithin), 1, 1e-9);
+    EXPECT_NEAR(std::stod(rows[1][6]) / (100 * std::sqrt(msWithin) / grand), 1, 1e-9);
+    EXPECT_NEAR(std::stod(rows[1][7]) / (100 * msWithin / (msWithin + s2)), 1, 1e-9);
+    EXPECT_NEAR(std::stod(rows[1][8]) / (s2 / (s2 + msWithin)), 1, 1e-9);
+}
+
+TEST(Checks, RefuseWithAMessageSayingWhatIsNeeded)
+{
+    struct Case {
+        const char* name;
+        std::size_t specimens;  // 0: none loaded
+        bool protocol;
+        const char* action;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"check without specimens", 0, false, "CheckSpecimens", "No specimens are loaded"},
+        {"check of three", 3, false, "CheckSpecimens", "at least 4 specimens; 3 are loaded"},
+        {"summary without protocol", 5, false, "SaveLineSummary", "The protocol has no lines"},
+        {"error without replicate", 5, true, "SaveMeasurementError", "No replicate is loaded"},
+        {"replicate of three", 3, false, "LoadReplicate", "at least 4 specimens"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario s;
+        if (c.specimens > 0)
+            s.loadTps("mice.tps", makeTps(c.specimens, 4));
+        if (c.protocol)
+            loadProtocol(s, "p.txt", "1 1 2\n");
+        const Snapshot before = snapshot(s);
+        s.press(c.action);
+        ASSERT_EQ(s.h.messages.texts().size(), 1u);
+        EXPECT_TRUE(containsEach(s.h.messages.texts()[0], c.message)) << s.h.messages.texts()[0];
+        EXPECT_TRUE(snapshot(s) == before);
+    }
+    Scenario s;  // a replicate with other landmarks is refused by name
+    s.loadTps("mice.tps", makeTps(5, 4));
+    s.file("other.tps", makeTps(5, 6));
+    s.answer("other.tps");
+    s.press("LoadReplicate");
+    ASSERT_EQ(s.h.messages.texts().size(), 1u);
+    EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "other.tps|6 landmarks|have 4"));
+    EXPECT_FALSE(s.state().replicate.has_value());
+}
+
+}  // namespace
