@@ -542,6 +542,44 @@ TEST(GraphicsModel, ObserversHearAFrameChangeOnlyWhenItDiffers)
     EXPECT_EQ(log.entries.size(), 1u);
 }
 
+TEST(GraphicsModel, ObserversHearALabelChangeOnlyWhenKindOrAnchorDiffers)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    const Handle text = model.text3(axes, {1.02, 2.02, 3.02}, "4");
+    EventLog log(model);
+    model.setLabel(text, LabelKind::Landmark, {1, 2, 3});
+    model.setLabel(text, LabelKind::Landmark, {1, 2, 3});
+    model.setLabel(text, LabelKind::Line, {1, 2, 3});
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::Label), (std::vector<Handle>{text, text}));
+    EXPECT_EQ(log.entries.size(), 2u);
+    const TextData& td = model.object(text).as<TextData>();
+    EXPECT_EQ(td.kind, LabelKind::Line);
+    EXPECT_EQ(td.anchor, (Point3{1, 2, 3}));
+    EXPECT_EQ(td.position, (Point3{1.02, 2.02, 3.02}));  // where the controller put it stays
+}
+
+TEST(GraphicsModel, OnlyATextCanBeALabel)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    const Handle line = drawLine(model, axes);
+    EXPECT_THROW(model.setLabel(line, LabelKind::Landmark, {0, 0, 0}), Error);
+    EXPECT_THROW(model.setLabel(axes, LabelKind::Line, {0, 0, 0}), Error);
+}
+
+TEST(GraphicsModel, ClearingTheAxesRemovesItsLegend)
+{
+    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    drawLine(model, axes, "r");
+    model.setLegend(axes, {{"Block 1", {1, 0, 0}, LineStyle::Solid, 1.5}});
+    EventLog log(model);
+    model.clearAxes(axes);
+    EXPECT_TRUE(model.object(axes).as<AxesData>().legend.empty());
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::Legend), std::vector<Handle>{axes});
+}
+
 TEST(GraphicsModel, OnlyAWindowHasAFrame)
 {
     GraphicsModel model;

@@ -344,6 +344,15 @@ void GraphicsModel::setCamera(Handle axes, const Camera& camera)
     notifyChanged(object(axes), Property::View);
 }
 
+void GraphicsModel::setLegend(Handle axes, std::vector<LegendEntry> entries)
+{
+    AxesData& ad = mutableAxes(axes);
+    if (ad.legend == entries)
+        return;
+    ad.legend = std::move(entries);
+    notifyChanged(object(axes), Property::Legend);
+}
+
 void GraphicsModel::clearAxes(Handle axes)
 {
     GraphicsObject& obj = mutableObject(axes);
@@ -357,6 +366,11 @@ void GraphicsModel::clearAxes(Handle axes)
             doomed.push_back(child);
         else
             kept.push_back(child);
+    }
+    AxesData& ad = obj.as<AxesData>();
+    if (!ad.legend.empty()) {
+        ad.legend.clear();
+        notifyChanged(obj, Property::Legend);
     }
     if (doomed.empty())
         return;
@@ -423,6 +437,20 @@ Handle GraphicsModel::text3(Handle axes, const Point3& at, std::string string)
     data.string = std::move(string);
     text->data = std::move(data);
     return insert(std::move(text), axes);
+}
+
+void GraphicsModel::setLabel(Handle text, LabelKind kind, const Point3& anchor)
+{
+    GraphicsObject& obj = mutableObject(text);
+    if (obj.type != ObjectType::Text)
+        throw Error("Only a text can be a label; object " + handleText(text) + " is a " +
+                    std::string(typeName(obj.type)));
+    TextData& td = obj.as<TextData>();
+    if (td.kind == kind && td.anchor == anchor)
+        return;
+    td.kind = kind;
+    td.anchor = anchor;
+    notifyChanged(obj, Property::Label);
 }
 
 // --- controls ---

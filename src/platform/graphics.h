@@ -84,6 +84,15 @@ struct FigureData {
     Handle currentAxes = kRootHandle;  // 0: none yet
 };
 
+// One row of an axes' legend: a sample of the line and what it stands for.
+struct LegendEntry {
+    std::string text;
+    Rgb color{0, 0, 0};
+    LineStyle style = LineStyle::Solid;
+    double width = 0.5;
+    bool operator==(const LegendEntry&) const = default;
+};
+
 struct AxesData {
     bool hold = false;
     bool limitsAuto = true;
@@ -91,6 +100,7 @@ struct AxesData {
     Handle yLabel = kRootHandle;
     FontSpec font;
     Camera camera;
+    std::vector<LegendEntry> legend;  // none: no legend box; cleared with the drawn objects
 };
 
 struct LineData {
@@ -102,11 +112,18 @@ struct LineData {
     double markerSize = 6.0;
 };
 
+// What a text names. A plain text is drawn at its position; a landmark's number and a line's
+// number are drawn by the renderer a few pixels from their anchor (the landmark, or the line's
+// middle), whatever the zoom and the size of the data.
+enum class LabelKind { Plain, Landmark, Line };
+
 struct TextData {
     Point3 position{0, 0, 0};
     std::string string;
     Rgb color{0, 0, 0};
     FontSpec font;
+    LabelKind kind = LabelKind::Plain;
+    Point3 anchor{0, 0, 0};  // what a landmark or line label names; unused for plain texts
 };
 
 struct UiControlData {
@@ -139,7 +156,7 @@ struct GraphicsObject {
 };
 
 // The properties of graphics objects, by which observers learn what changed. Most have a
-// display name in the property table; Frame is known to the front end only.
+// display name in the property table; Frame and Label are known to the front end only.
 enum class Property {
     // every object
     Type,
@@ -191,6 +208,10 @@ enum class Property {
     Callback,
     BackgroundColor,
     TooltipString,
+    // texts: what the text names (LabelKind and anchor)
+    Label,
+    // axes: the legend's rows
+    Legend,
 };
 std::string_view propertyName(Property property);  // the display name: "String", "Position", ...
 
@@ -261,11 +282,17 @@ public:
     void clearAxes(Handle axes);
     Handle yLabel(Handle axes);
     void setCamera(Handle axes, const Camera& camera);
+    // The rows of the axes' legend, drawn in a box in a corner of the plot; clearing the axes
+    // removes them.
+    void setLegend(Handle axes, std::vector<LegendEntry> entries);
 
     // --- drawing ---
     // One line object through the points; with hold off the axes is cleared first.
     Handle plot3(Handle axes, std::vector<Point3> points, const LineSpec& style);
     Handle text3(Handle axes, const Point3& at, std::string string);
+    // Makes a text the label of a landmark or of a line's middle (or plain again); an Error
+    // unless h is a text.
+    void setLabel(Handle text, LabelKind kind, const Point3& anchor);
 
     // --- controls ---
     Handle createUiControl(Handle figure, UiControlData data, std::string tag = {});

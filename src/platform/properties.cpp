@@ -622,6 +622,8 @@ std::string_view propertyName(Property property)
         VEZEDO_NAME(Callback)
         VEZEDO_NAME(BackgroundColor)
         VEZEDO_NAME(TooltipString)
+        VEZEDO_NAME(Label)
+        VEZEDO_NAME(Legend)
 #undef VEZEDO_NAME
     }
     return "unknown";
