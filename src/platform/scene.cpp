@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <map>
 
 namespace vezedo::platform {
 
@@ -122,6 +123,8 @@ Projection::Projection(const Limits& limits, bool equal, const Camera& camera, d
     const double el = camera.elevation * kPi / 180;
     m_right = {std::cos(az), std::sin(az), 0};
     m_up = {-std::sin(az) * std::sin(el), std::cos(az) * std::sin(el), std::cos(el)};
+    m_towards = {m_right[1] * m_up[2] - m_right[2] * m_up[1], m_right[2] * m_up[0] - m_right[0] * m_up[2],
+                 m_right[0] * m_up[1] - m_right[1] * m_up[0]};
     m_pixelsPerUnit = camera.zoom * kFill * std::min(width, height) / std::sqrt(radius2);
 }
 
@@ -135,6 +138,11 @@ PixelPoint Projection::toPixel(const Point3& p) const
     const auto b = boxCoordinates(p);
     return {m_width / 2 + (dot(b, m_right) + m_pan[0]) * m_pixelsPerUnit,
             m_height / 2 - (dot(b, m_up) + m_pan[1]) * m_pixelsPerUnit};
+}
+
+double Projection::towardsViewer(const Point3& p) const
+{
+    return dot(boxCoordinates(p), m_towards);
 }
 
 Projection projectionOf(const GraphicsModel& model, Handle axes, double width, double height)
@@ -178,7 +186,56 @@ Camera panBy(const Projection& projection, Camera camera, double dx, double dy)
 
 namespace {
 
-// The box edges, and the ticks along the edge of each coordinate that faces the viewer.
+const Rgb kEdgeColor{0.2, 0.2, 0.2};
+
+// A rectangle of pixels taken by a text, for keeping texts apart.
+struct Box {
+    double left, top, right, bottom;
+    bool overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+};
+
+Box textBox(Renderer& r, PixelPoint at, std::string_view text, const FontSpec& font)
+{
+    constexpr double kPad = 2.0;
+    const double w = r.textWidth(text, font);
+    const double h = font.size * 4.0 / 3.0 * 1.2;
+    return {at.x - w / 2 - kPad, at.y - h / 2 - kPad, at.x + w / 2 + kPad, at.y + h / 2 + kPad};
+}
+
+Rgb lighter(const Rgb& c)
+{
+    constexpr double kWhite = 0.55;
+    return {c.r + (1 - c.r) * kWhite, c.g + (1 - c.g) * kWhite, c.b + (1 - c.b) * kWhite};
+}
+
+// Yellow, cyan and other light colours vanish on white without an edge.
+bool needsEdge(const Rgb& c)
+{
+    return 0.299 * c.r + 0.587 * c.g + 0.114 * c.b > 0.6;
+}
+
+std::optional<std::size_t> wholeNumber(std::string_view text)
+{
+    std::size_t n = 0;
+    if (text.empty() || text.size() > 9)
+        return std::nullopt;
+    for (char ch : text) {
+        if (ch < '0' || ch > '9')
+            return std::nullopt;
+        n = n * 10 + static_cast<std::size_t>(ch - '0');
+    }
+    return n == 0 ? std::nullopt : std::optional<std::size_t>(n);
+}
+
+PixelPoint outwards(PixelPoint p, PixelPoint centre, double distance)
+{
+    const double dx = p.x - centre.x, dy = p.y - centre.y;
+    const double len = std::max(std::hypot(dx, dy), 1e-9);
+    return {p.x + dx / len * distance, p.y + dy / len * distance};
+}
+
+// The box edges, and the ticks along the edge of each coordinate that faces the viewer: as many
+// as fit without their labels touching, and the axis's name beyond them.
 void drawBox(const Projection& proj, const AxesData& ad, const GraphicsModel& model, Renderer& r)
 {
     const Limits& lim = proj.limits();
@@ -199,6 +256,7 @@ void drawBox(const Projection& proj, const AxesData& ad, const GraphicsModel& mo
     const PixelPoint centre = proj.toPixel(mid);
     FontSpec tickFont = ad.font;
     tickFont.size = std::max(tickFont.size - 1, 6.0);
+    std::vector<Box> placed;
 
     for (int axis = 0; axis < 3; ++axis) {
         // x and y ticks run along the lowest edge on screen, z ticks along the leftmost.
@@ -215,39 +273,147 @@ void drawBox(const Projection& proj, const AxesData& ad, const GraphicsModel& mo
             }
         }
         const std::size_t i = static_cast<std::size_t>(axis);
-        std::vector<double> ticks = niceTicks(lim.lo[i], lim.hi[i]);
-        PixelPoint edgeMid{};
-        for (double t : ticks) {
+        struct Tick {
+            PixelPoint at, labelAt;
+            std::string text;
+            Box box;
+        };
+        std::vector<Tick> ticks;
+        for (double t : niceTicks(lim.lo[i], lim.hi[i])) {
             Point3 at = corner(best);
             at[i] = t;
             const PixelPoint p = proj.toPixel(at);
-            double dx = p.x - centre.x, dy = p.y - centre.y;
-            const double len = std::max(std::hypot(dx, dy), 1e-9);
-            dx /= len;
-            dy /= len;
-            const PixelPoint tick[2] = {p, {p.x + dx * 5, p.y + dy * 5}};
-            r.polyline(tick, kTickColor, LineStyle::Solid, 0.5);
-            r.text({p.x + dx * kTickGap, p.y + dy * kTickGap}, tickText(t), kTickColor, tickFont, TextAnchor::Centre);
+            const PixelPoint labelAt = outwards(p, centre, kTickGap);
+            std::string text = tickText(t);
+            const Box box = textBox(r, labelAt, text, tickFont);
+            ticks.push_back({p, labelAt, std::move(text), box});
         }
+        // The smallest stride whose labels keep clear of each other and of those placed already.
+        std::size_t stride = 1;
+        for (; stride < ticks.size(); ++stride) {
+            bool clear = true;
+            for (std::size_t k = 0; k < ticks.size() && clear; k += stride) {
+                for (std::size_t m = k + stride; m < ticks.size() && clear; m += stride)
+                    clear = !ticks[k].box.overlaps(ticks[m].box);
+                for (const Box& b : placed)
+                    clear = clear && !ticks[k].box.overlaps(b);
+            }
+            if (clear)
+                break;
+        }
+        std::vector<Box> mine;
+        for (std::size_t k = 0; k < ticks.size(); k += stride) {
+            const Tick& t = ticks[k];
+            if (std::any_of(placed.begin(), placed.end(), [&](const Box& b) { return b.overlaps(t.box); }))
+                continue;
+            const PixelPoint tick[2] = {t.at, outwards(t.at, centre, 5)};
+            r.polyline(tick, kTickColor, LineStyle::Solid, 0.5);
+            r.text(t.labelAt, t.text, kTickColor, tickFont, TextAnchor::Centre);
+            mine.push_back(t.box);
+        }
+        placed.insert(placed.end(), mine.begin(), mine.end());
+
         Point3 m = corner(best);
         m[i] = (lim.lo[i] + lim.hi[i]) / 2;
-        edgeMid = proj.toPixel(m);
-        if (axis == 1) {
-            const GraphicsObject* label = model.find(ad.yLabel);
-            if (label && label->visible && !label->as<TextData>().string.empty()) {
-                double dx = edgeMid.x - centre.x, dy = edgeMid.y - centre.y;
-                const double len = std::max(std::hypot(dx, dy), 1e-9);
-                const TextData& td = label->as<TextData>();
-                r.text({edgeMid.x + dx / len * kLabelGap, edgeMid.y + dy / len * kLabelGap}, td.string, td.color,
-                       td.font, TextAnchor::Centre);
-            }
+        const PixelPoint nameAt = outwards(proj.toPixel(m), centre, kLabelGap);
+        const GraphicsObject* label = axis == 1 ? model.find(ad.yLabel) : nullptr;
+        if (label && label->visible && !label->as<TextData>().string.empty()) {
+            const TextData& td = label->as<TextData>();
+            r.text(nameAt, td.string, td.color, td.font, TextAnchor::Centre);
+        } else if (!label || label->visible) {
+            static constexpr const char* kNames[3] = {"x", "y", "z"};
+            r.text(nameAt, kNames[axis], kTickColor, ad.font, TextAnchor::Centre);
         }
     }
 }
 
+void drawLegend(const AxesData& ad, Renderer& r, double width)
+{
+    if (ad.legend.empty())
+        return;
+    constexpr double kMargin = 10, kSample = 28, kGap = 6;
+    const double rowHeight = ad.font.size * 4.0 / 3.0 * 1.5;
+    double textWidth = 0;
+    for (const LegendEntry& e : ad.legend)
+        textWidth = std::max(textWidth, r.textWidth(e.text, ad.font));
+    const double boxWidth = kGap + kSample + kGap + textWidth + kGap;
+    const double left = width - kMargin - boxWidth, top = kMargin;
+    const double bottom = top + kGap + rowHeight * static_cast<double>(ad.legend.size());
+    const PixelPoint frame[5] = {
+        {left, top}, {left + boxWidth, top}, {left + boxWidth, bottom}, {left, bottom}, {left, top}};
+    r.polyline(frame, kBoxColor, LineStyle::Solid, 0.75);
+    for (std::size_t k = 0; k < ad.legend.size(); ++k) {
+        const LegendEntry& e = ad.legend[k];
+        const double y = top + kGap / 2 + rowHeight * (static_cast<double>(k) + 0.5);
+        const PixelPoint sample[2] = {{left + kGap, y}, {left + kGap + kSample, y}};
+        if (needsEdge(e.color))
+            r.edgedPolyline(sample, e.color, kEdgeColor, e.style, e.width);
+        else
+            r.polyline(sample, e.color, e.style, e.width);
+        r.text({left + 2 * kGap + kSample, y}, e.text, {0, 0, 0}, ad.font, TextAnchor::Left);
+    }
+}
+
+struct PointLess {
+    bool operator()(const Point3& a, const Point3& b) const { return a < b; }
+};
+
+// Whether a landmark label shows: always when switched on, never when off, and with many
+// landmarks only for landmarks the user points at or that end a drawn line.
+class LandmarkLabelRule {
+public:
+    LandmarkLabelRule(const GraphicsModel& model, const GraphicsObject& ax, const SceneOptions& options)
+        : m_options(options)
+    {
+        if (options.landmarkNumbers != LabelSwitch::Auto)
+            return;
+        std::size_t count = 0;
+        for (Handle h : ax.children) {
+            const GraphicsObject& o = model.object(h);
+            if (o.type == ObjectType::Text && o.as<TextData>().kind == LabelKind::Landmark)
+                ++count;
+        }
+        m_few = count <= SceneOptions::kManyLandmarks;
+        if (m_few)
+            return;
+        for (Handle h : ax.children) {
+            const GraphicsObject& o = model.object(h);
+            if (!o.visible || o.type != ObjectType::Line)
+                continue;
+            const LineData& line = o.as<LineData>();
+            if (line.points.size() == 2 && line.style != LineStyle::None) {
+                m_ends.push_back(line.points[0]);
+                m_ends.push_back(line.points[1]);
+            }
+        }
+        m_ends.insert(m_ends.end(), options.emphasised.begin(), options.emphasised.end());
+        std::sort(m_ends.begin(), m_ends.end(), PointLess{});
+    }
+
+    bool shows(const Point3& landmark) const
+    {
+        switch (m_options.landmarkNumbers) {
+        case LabelSwitch::On:
+            return true;
+        case LabelSwitch::Off:
+            return std::find(m_options.emphasised.begin(), m_options.emphasised.end(), landmark) !=
+                   m_options.emphasised.end();
+        case LabelSwitch::Auto:
+            break;
+        }
+        return m_few || std::binary_search(m_ends.begin(), m_ends.end(), landmark, PointLess{});
+    }
+
+private:
+    const SceneOptions& m_options;
+    bool m_few = true;
+    std::vector<Point3> m_ends;
+};
+
 }  // namespace
 
-void renderAxes(const GraphicsModel& model, Handle axes, Renderer& renderer, double width, double height)
+void renderAxes(const GraphicsModel& model, Handle axes, Renderer& renderer, double width, double height,
+                const SceneOptions& options)
 {
     const GraphicsObject& ax = model.object(axes);
     const AxesData& ad = ax.as<AxesData>();
@@ -262,34 +428,143 @@ void renderAxes(const GraphicsModel& model, Handle axes, Renderer& renderer, dou
             continue;
         const LineData& line = o.as<LineData>();
         if (line.style != LineStyle::None) {
+            const bool edged = needsEdge(line.color);
+            auto flush = [&] {
+                if (pixels.size() < 2)
+                    return;
+                if (edged)
+                    renderer.edgedPolyline(pixels, line.color, kEdgeColor, line.style, line.width);
+                else
+                    renderer.polyline(pixels, line.color, line.style, line.width);
+            };
             pixels.clear();
             for (const Point3& p : line.points) {
                 if (finite(p)) {
                     pixels.push_back(proj.toPixel(p));
                     continue;
                 }
-                if (pixels.size() > 1)  // a gap in the data breaks the line
-                    renderer.polyline(pixels, line.color, line.style, line.width);
+                flush();  // a gap in the data breaks the line
                 pixels.clear();
             }
-            if (pixels.size() > 1)
-                renderer.polyline(pixels, line.color, line.style, line.width);
+            flush();
         }
         if (line.marker != Marker::None) {
             const double size = line.markerSize * 4.0 / 3.0;  // points to pixels at 96 dpi
+            const Rgb behind = lighter(line.color);
             for (const Point3& p : line.points)
                 if (finite(p))
-                    renderer.marker(proj.toPixel(p), line.marker, line.color, size);
+                    renderer.marker(proj.toPixel(p), line.marker, proj.towardsViewer(p) < 0 ? behind : line.color,
+                                    size);
         }
     }
+
+    const LandmarkLabelRule landmarkRule(model, ax, options);
     for (Handle h : ax.children) {
         const GraphicsObject& o = model.object(h);
         if (!o.visible || o.type != ObjectType::Text || h == ad.yLabel)
             continue;
         const TextData& t = o.as<TextData>();
-        if (!t.string.empty() && finite(t.position))
-            renderer.text(proj.toPixel(t.position), t.string, t.color, t.font, TextAnchor::Left);
+        if (t.string.empty())
+            continue;
+        FontSpec font = t.font;
+        if (options.labelSize > 0 && t.kind != LabelKind::Plain)
+            font.size = options.labelSize;
+        switch (t.kind) {
+        case LabelKind::Plain:
+            if (finite(t.position))
+                renderer.text(proj.toPixel(t.position), t.string, t.color, t.font, TextAnchor::Left);
+            break;
+        case LabelKind::Landmark:
+            if (finite(t.anchor) && landmarkRule.shows(t.anchor)) {
+                const PixelPoint p = proj.toPixel(t.anchor);
+                renderer.label({p.x + kLabelOffset, p.y - kLabelOffset}, t.string,
+                               proj.towardsViewer(t.anchor) < 0 ? lighter(t.color) : t.color, font, TextAnchor::Left);
+            }
+            break;
+        case LabelKind::Line:
+            if (finite(t.anchor) && options.lineNumbers) {
+                const PixelPoint p = proj.toPixel(t.anchor);
+                renderer.label({p.x - kLabelOffset, p.y + kLabelOffset}, t.string, t.color, font, TextAnchor::Right);
+            }
+            break;
+        }
     }
+    drawLegend(ad, renderer, width);
+}
+
+PickTargets pickTargets(const GraphicsModel& model, Handle axes)
+{
+    PickTargets targets;
+    const GraphicsObject& ax = model.object(axes);
+    std::map<Point3, std::size_t, PointLess> numberAt;  // line labels by the point they name
+    for (Handle h : ax.children) {
+        const GraphicsObject& o = model.object(h);
+        if (!o.visible || o.type != ObjectType::Text)
+            continue;
+        const TextData& t = o.as<TextData>();
+        if (t.kind == LabelKind::Landmark)
+            continue;
+        if (const auto n = wholeNumber(t.string))
+            numberAt.emplace(t.kind == LabelKind::Line ? t.anchor : t.position, *n);
+    }
+    for (Handle h : ax.children) {
+        const GraphicsObject& o = model.object(h);
+        if (!o.visible || o.type != ObjectType::Line)
+            continue;
+        const LineData& line = o.as<LineData>();
+        if (line.marker != Marker::None && targets.landmarks.empty())
+            targets.landmarks = line.points;
+        if (line.points.size() != 2 || line.style == LineStyle::None)
+            continue;
+        const Point3& a = line.points[0];
+        const Point3& b = line.points[1];
+        const auto it = numberAt.find({(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, (a[2] + b[2]) / 2});
+        if (it != numberAt.end())
+            targets.lines.push_back({it->second, a, b});
+    }
+    return targets;
+}
+
+std::optional<Pick> pickAt(const Projection& projection, const PickTargets& targets, PixelPoint at,
+                           double landmarkRadius, double lineRadius)
+{
+    constexpr double kOverlap = 1.0;  // pixels: closer than this, two markers are one spot
+    std::optional<std::size_t> best;
+    double bestDistance = std::numeric_limits<double>::infinity(), bestDepth = 0;
+    for (std::size_t i = 0; i < targets.landmarks.size(); ++i) {
+        const Point3& p = targets.landmarks[i];
+        if (!finite(p))
+            continue;
+        const PixelPoint q = projection.toPixel(p);
+        const double d = std::hypot(q.x - at.x, q.y - at.y);
+        if (d > landmarkRadius || d > bestDistance + kOverlap)
+            continue;
+        const double depth = projection.towardsViewer(p);
+        if (d < bestDistance - kOverlap || depth > bestDepth) {
+            best = i;
+            bestDistance = d;
+            bestDepth = depth;
+        }
+    }
+    if (best)
+        return Pick{PickKind::Landmark, *best + 1};
+
+    std::optional<std::size_t> line;
+    double lineDistance = lineRadius;
+    for (const PickTargets::Line& l : targets.lines) {
+        const PixelPoint a = projection.toPixel(l.from), b = projection.toPixel(l.to);
+        const double vx = b.x - a.x, vy = b.y - a.y;
+        const double len2 = vx * vx + vy * vy;
+        const double t = len2 > 0 ? std::clamp(((at.x - a.x) * vx + (at.y - a.y) * vy) / len2, 0.0, 1.0) : 0.0;
+        const double d = std::hypot(a.x + t * vx - at.x, a.y + t * vy - at.y);
+        if (d <= lineDistance) {
+            lineDistance = d;
+            line = l.number;
+        }
+    }
+    if (line)
+        return Pick{PickKind::Line, *line};
+    return std::nullopt;
 }
 
 }  // namespace vezedo::platform

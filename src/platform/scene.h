@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,7 +32,41 @@ public:
     // The text's left edge (or centre, or right edge), vertically centred on `at`.
     virtual void text(PixelPoint at, std::string_view text, const Rgb& color, const FontSpec& font,
                       TextAnchor anchor) = 0;
+    // A label that must read over lines: the text with a thin white halo.
+    virtual void label(PixelPoint at, std::string_view text, const Rgb& color, const FontSpec& font, TextAnchor anchor)
+    {
+        this->text(at, text, color, font, anchor);
+    }
+    // A light line (yellow, cyan) that must read on white: the line over a slightly wider dark
+    // edge with the same dash pattern.
+    virtual void edgedPolyline(std::span<const PixelPoint> points, const Rgb& color, const Rgb& edge, LineStyle style,
+                               double width)
+    {
+        polyline(points, edge, style, width + 0.75);
+        polyline(points, color, style, width);
+    }
+    // Width of the text in pixels; surfaces that know their fonts measure it.
+    virtual double textWidth(std::string_view text, const FontSpec& font)
+    {
+        return 0.6 * font.size * 4.0 / 3.0 * static_cast<double>(text.size());
+    }
 };
+
+// Label switches of a plot and what the user points at: the scene walker draws the model as
+// these ask, without changing it.
+enum class LabelSwitch { Auto, On, Off };
+struct SceneOptions {
+    // Auto: every landmark number up to kManyLandmarks landmarks; above that only those of
+    // emphasised landmarks and of the ends of drawn two-point lines.
+    LabelSwitch landmarkNumbers = LabelSwitch::Auto;
+    bool lineNumbers = true;
+    double labelSize = 0;            // points; 0 keeps each label's own font size
+    std::vector<Point3> emphasised;  // landmarks picked or under the cursor
+    static constexpr std::size_t kManyLandmarks = 150;
+};
+
+// Pixels between a label and what it names.
+inline constexpr double kLabelOffset = 6.0;
 
 // Data limits of an axes, per coordinate.
 struct Limits {
@@ -45,6 +80,9 @@ public:
     Projection(const Limits& limits, bool equal, const Camera& camera, double width, double height);
 
     PixelPoint toPixel(const Point3& p) const;
+    // How far p lies in front of the box's centre, towards the viewer (box units; negative
+    // behind the centre).
+    double towardsViewer(const Point3& p) const;
     const Limits& limits() const { return m_limits; }
     double width() const { return m_width; }
     double height() const { return m_height; }
@@ -58,6 +96,7 @@ private:
     std::array<double, 3> m_scale{};  // box units per data unit
     std::array<double, 3> m_right{};  // screen axes in box space
     std::array<double, 3> m_up{};
+    std::array<double, 3> m_towards{};
     double m_pixelsPerUnit = 1;
     double m_width;
     double m_height;
@@ -79,8 +118,34 @@ Camera orbit(Camera camera, double dx, double dy);
 Camera zoomAt(const Projection& projection, Camera camera, double factor, PixelPoint cursor);
 Camera panBy(const Projection& projection, Camera camera, double dx, double dy);
 
-// Draws the axes (background, box with ticks, y label, lines, markers, texts) through the
-// renderer into a viewport of the given size.
-void renderAxes(const GraphicsModel& model, Handle axes, Renderer& renderer, double width, double height);
+// Draws the axes (background, box with ticks, axis names, lines, markers, texts, legend)
+// through the renderer into a viewport of the given size.
+void renderAxes(const GraphicsModel& model, Handle axes, Renderer& renderer, double width, double height,
+                const SceneOptions& options = {});
+
+// What a click can pick in an axes: its landmarks (the points of its first visible line with
+// markers, numbered from 1) and its numbered lines (two-point lines whose middle carries a
+// line label, or a plain text of a whole number).
+struct PickTargets {
+    struct Line {
+        std::size_t number = 0;
+        Point3 from{};
+        Point3 to{};
+    };
+    std::vector<Point3> landmarks;
+    std::vector<Line> lines;
+};
+PickTargets pickTargets(const GraphicsModel& model, Handle axes);
+
+enum class PickKind { Landmark, Line };
+struct Pick {
+    PickKind kind = PickKind::Landmark;
+    std::size_t number = 0;  // from 1
+    bool operator==(const Pick&) const = default;
+};
+// The landmark within `landmarkRadius` pixels of `at` nearest on screen (of two that overlap,
+// the one in front); else the line within `lineRadius` pixels; else nothing.
+std::optional<Pick> pickAt(const Projection& projection, const PickTargets& targets, PixelPoint at,
+                           double landmarkRadius = 8.0, double lineRadius = 5.0);
 
 }  // namespace vezedo::platform
