@@ -12,16 +12,21 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vezedo6");
+    // Closing the main window ends the program (after asking about unsaved work); plot windows
+    // may all be closed while it stays.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     vezedo::qt::QtDialogs desktopDialogs;
     vezedo::script::RecordingDialogs dialogs(desktopDialogs);
     vezedo::qt::QtMessages messages;
+    vezedo::qt::WatchedServices watched(dialogs, messages);
     vezedo::qt::QtConsole console;
-    vezedo::platform::Runtime runtime(dialogs, messages, console);
+    vezedo::platform::Runtime runtime(watched, watched, console);
     vezedo::shell::Program program(runtime);
     vezedo::qt::FrontEnd frontEnd(program);
-    frontEnd.setConsolePane(console.pane());
+    frontEnd.setConsolePane(console.panel());
     frontEnd.setRecordingDialogs(&dialogs);
+    frontEnd.setSetbackCounter([&watched] { return watched.setbacks(); });
 
     try {
         program.start();

@@ -3,21 +3,26 @@
 #include <QPointer>
 #include <QWidget>
 #include <map>
+#include <memory>
 
 #include "platform/graphics.h"
+#include "platform/scene.h"
 #include "qt/plotcanvas.h"
+#include "qt/protocolpanel.h"
 
 class QToolBar;
-#include <QPlainTextEdit>
-class QActionGroup;
+class QScrollArea;
+class QSplitter;
 
 namespace vezedo::qt {
 
 class ControlBinding;
 class FrontEnd;
+class PlotPicking;
 
-// The top-level window of one figure of the model: its controls at their layout positions,
-// its plot (with a toolbar) when it has axes, and, for the main window, the console pane.
+// The top-level window of one figure of the model: its controls at their layout positions
+// (scrolling when the window is smaller than the layout), its plot with a toolbar and the
+// protocol table when it has axes, and, for the main window, the console pane.
 class FigureWindow : public QWidget {
     Q_OBJECT
 public:
@@ -28,13 +33,16 @@ public:
     PlotCanvas* plot() const { return m_plot; }
     QWidget* canvas() const { return m_canvas; }
     QToolBar* toolBar() const { return m_toolBar; }
+    ProtocolPanel* protocolPanel() const { return m_protocolPanel; }
 
     void attachAxes(platform::Handle axes);
     void detachAxes(platform::Handle axes);
     ControlBinding* addControl(platform::Handle control);
     void removeControl(platform::Handle control);
     ControlBinding* control(platform::Handle control) const;
-    void attachConsole(QPlainTextEdit* console);
+    // Makes this the main window: its controls scroll when it is smaller than their layout,
+    // the console panel (if any) sits below them.
+    void attachConsole(QWidget* console);
     // The main window's bar for recording sessions, above everything else.
     void addSessionBar(QToolBar* bar);
 
@@ -43,6 +51,7 @@ public:
     // The model was told the window is gone: close without deleting the figure again.
     void closeFromModel();
     void saveFigureInteractively();
+    void setViewInteractively();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -52,17 +61,24 @@ protected:
 
 private:
     void buildToolBar();
+    void addViewMenu();
+    void addLabelMenu();
     void writeGeometryToModel();
-    int extraHeightAbove() const;
-    int extraHeightBelow() const;
+    QWidget* host() const;  // the widget whose screen rectangle is the figure's Position
+    void replaceHost(QWidget* newHost);
 
     FrontEnd& m_frontEnd;
     platform::Handle m_figure;
     QWidget* m_canvas;
     QToolBar* m_toolBar = nullptr;
     QToolBar* m_sessionBar = nullptr;
+    QPointer<QScrollArea> m_scroll;
+    QPointer<QSplitter> m_splitter;
+    QPointer<ProtocolPanel> m_protocolPanel;
     QPointer<PlotCanvas> m_plot;
-    QPointer<QPlainTextEdit> m_console;
+    std::unique_ptr<PlotPicking> m_picking;
+    platform::SceneOptions m_labels;  // carried over when the plot is made anew
+    QPointer<QWidget> m_console;
     std::map<platform::Handle, ControlBinding*> m_controls;
     bool m_closingFromModel = false;
     bool m_applyingGeometry = false;

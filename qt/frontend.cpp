@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
@@ -12,6 +13,7 @@
 #include "qt/figurewindow.h"
 #include "qt/painterrenderer.h"
 #include "qt/plotcanvas.h"
+#include "qt/protocolpanel.h"
 
 namespace vezedo::qt {
 
@@ -21,7 +23,7 @@ using platform::ModelEventKind;
 using platform::ObjectType;
 using platform::Property;
 
-FrontEnd::FrontEnd(shell::Program& program) : m_program(program)
+FrontEnd::FrontEnd(shell::Program& program) : m_program(program), m_unsaved(program, nullptr)
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect geometry = screen->geometry();
@@ -82,14 +84,81 @@ void FrontEnd::runCallback(Handle control)
 }
 
 // A press line follows the dialogs its action asked, as a replay needs their answers queued first.
+// The protocol tables follow every action.
 void FrontEnd::onAction(const shell::ActionEvent& event)
 {
+    if (event.phase == shell::ActionPhase::Finished) {
+        const session::Session& session = m_program.controller().session();
+        for (auto& [handle, window] : m_windows)
+            if (ProtocolPanel* panel = window->protocolPanel())
+                panel->refresh(session);
+    }
     if (!m_recorder)
         return;
     if (event.phase == shell::ActionPhase::Started)
         m_recorder->beginPress(std::string(event.action));
     else
         m_recorder->endPress();
+}
+
+void FrontEnd::typeInto(const std::string& tag, const std::string& text)
+{
+    const std::vector<Handle> controls = model().findByTag(tag);
+    if (controls.empty())
+        return;
+    for (Handle h : controls) {
+        model().setUiString(h, text);
+        m_dirtyEdits.erase(std::remove(m_dirtyEdits.begin(), m_dirtyEdits.end(), h), m_dirtyEdits.end());
+    }
+    committed(controls.front());
+}
+
+void FrontEnd::runAction(const std::string& action)
+{
+    if (m_recorder)
+        flushEdits();
+    m_program.runAction(action);
+}
+
+bool FrontEnd::confirmQuit()
+{
+    if (!m_unsaved.any())
+        return true;
+    UnsavedAnswer answer = UnsavedAnswer::Discard;
+    if (m_askUnsaved) {
+        answer = m_askUnsaved();
+    } else {
+        const QString platform = QGuiApplication::platformName();
+        if (platform == "offscreen" || platform == "minimal")
+            return true;
+        QString what = m_unsaved.protocol() && m_unsaved.blocks() ? "The protocol and the blocks have"
+                       : m_unsaved.protocol()                     ? "The protocol has"
+                                                                  : "The blocks have";
+        QMessageBox box(QMessageBox::Warning, "Vezedo6", what + " changed since they were last saved.",
+                        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                        m_mainWindow ? window(*m_mainWindow) : nullptr);
+        box.setInformativeText("Save before quitting?");
+        box.setDefaultButton(QMessageBox::Save);
+        const int chosen = box.exec();
+        answer = chosen == QMessageBox::Save      ? UnsavedAnswer::Save
+                 : chosen == QMessageBox::Discard ? UnsavedAnswer::Discard
+                                                  : UnsavedAnswer::Cancel;
+    }
+    if (answer == UnsavedAnswer::Cancel)
+        return false;
+    if (answer == UnsavedAnswer::Discard)
+        return true;
+    if (m_unsaved.protocol())
+        runAction("SaveProtocol");
+    if (m_unsaved.blocks())
+        runAction("SaveMatrix");
+    return !m_unsaved.any();  // a save that was cancelled or failed keeps the program open
+}
+
+void FrontEnd::quit()
+{
+    stopRecording();
+    QCoreApplication::quit();
 }
 
 void FrontEnd::edited(Handle control)
@@ -228,11 +297,78 @@ void FrontEnd::showLater(Handle figure)
             return;
         w->applyModelGeometry();
         if (model().object(figure).visible) {
+            const bool first = std::find(m_placed.begin(), m_placed.end(), figure) == m_placed.end();
+            if (first && m_mainWindow && figure != *m_mainWindow && w->plot())
+                placeBesideMainWindow(w);
             w->show();
             w->raise();
+            if (first) {
+                m_placed.push_back(figure);
+                fitOnScreen(w);
+                // The window manager frames the window a moment later; fit again with the real frame.
+                QTimer::singleShot(300, this, [this, figure] {
+                    if (FigureWindow* again = window(figure))
+                        fitOnScreen(again);
+                });
+            }
             keepOnScreen(w);
         }
     });
+}
+
+namespace {
+
+// The decorations around a window: the real ones once the window manager has framed it, a
+// typical title bar and border before.
+QMargins frameMargins(const QWidget* w)
+{
+    const QRect frame = w->frameGeometry(), inner = w->geometry();
+    if (frame != inner)
+        return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+                frame.bottom() - inner.bottom()};
+    return {2, 28, 2, 2};
+}
+
+}  // namespace
+
+void FrontEnd::fitOnScreen(FigureWindow* w)
+{
+    const QScreen* screen = w->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry().marginsRemoved(frameMargins(w));
+    QRect r = w->geometry();
+    r.setSize(r.size().boundedTo(available.size()).expandedTo(w->minimumSizeHint().boundedTo(available.size())));
+    r.moveLeft(std::clamp(r.left(), available.left(), std::max(available.left(), available.right() - r.width() + 1)));
+    r.moveTop(std::clamp(r.top(), available.top(), std::max(available.top(), available.bottom() - r.height() + 1)));
+    if (r != w->geometry())
+        w->setGeometry(r);
+}
+
+// A plot window opens to the right of the main window, on its screen, using the room left
+// there; the main window moves to the screen's left edge, and narrows, when the room is short.
+void FrontEnd::placeBesideMainWindow(FigureWindow* plot)
+{
+    FigureWindow* main = window(*m_mainWindow);
+    if (!main || !main->isVisible())
+        return;
+    constexpr int kMinPlotWidth = 480;
+    const QScreen* screen = main->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QMargins margins = frameMargins(main);
+    if (available.right() - main->frameGeometry().right() < kMinPlotWidth) {
+        main->move(available.left(), main->pos().y());  // a window's pos() is its frame's
+        const int shortBy = kMinPlotWidth - (available.right() - main->frameGeometry().right());
+        if (shortBy > 0)
+            main->resize(std::max(main->width() - shortBy, 320), main->height());
+    }
+    const int left = main->frameGeometry().right() + 1 + margins.left();
+    const int top = available.top() + margins.top();
+    const int width = std::max(available.right() - left - margins.right() + 1, 200);
+    const int height = available.height() - margins.top() - margins.bottom();
+    plot->setGeometry(left, top, std::min(width, static_cast<int>(height * 1.6)), height);
 }
 
 void FrontEnd::keepOnScreen(FigureWindow* w)
@@ -309,8 +445,7 @@ void FrontEnd::onControlEvent(const ModelEvent& event)
             // The first window with controls is the main window: it gets the console pane
             // and the session bar.
             m_mainWindow = event.parent;
-            if (m_consolePane)
-                w->attachConsole(m_consolePane);
+            w->attachConsole(m_consolePane);
             addSessionBar(w);
         }
     } else if (event.kind == ModelEventKind::Destroyed) {

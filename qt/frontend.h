@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <functional>
 #include <unordered_map>
 
 #include "platform/graphics.h"
@@ -11,10 +12,9 @@
 #include <optional>
 
 #include "qt/controlbinding.h"
+#include "qt/unsavedchanges.h"
 #include "script/recorder.h"
 #include "shell/program.h"
-
-#include <QPlainTextEdit>
 
 namespace vezedo::qt {
 
@@ -36,7 +36,27 @@ public:
     FigureWindow* window(platform::Handle figure) const;
     PlotCanvas* plotOf(platform::Handle axes) const;
     // The console pane shown in the main window (the first window with controls).
-    void setConsolePane(QPlainTextEdit* pane) { m_consolePane = pane; }
+    void setConsolePane(QWidget* pane) { m_consolePane = pane; }
+    bool isMainWindow(platform::Handle figure) const { return m_mainWindow == figure; }
+
+    // As if the user typed `text` into every control with the tag and committed it; a recorded
+    // session gets its `set` line.
+    void typeInto(const std::string& tag, const std::string& text);
+    // As if the user pressed the action's button; a recorded session gets its `press` line.
+    void runAction(const std::string& action);
+
+    // Unsaved work: the protocol and blocks changed since last saved. `setbacks` counts the
+    // message boxes shown and dialogs cancelled, by which a save that did not happen is told.
+    const UnsavedChanges& unsaved() const { return m_unsaved; }
+    void setSetbackCounter(std::function<std::size_t()> setbacks) { m_unsaved.setSetbackCounter(std::move(setbacks)); }
+    enum class UnsavedAnswer { Save, Discard, Cancel };
+    // Asked when the main window closes with unsaved work; by default a question box on a
+    // display, and Discard where no one can answer (offscreen and headless platforms).
+    void setUnsavedQuestion(std::function<UnsavedAnswer()> ask) { m_askUnsaved = std::move(ask); }
+    // Whether the program may end now: true when nothing is unsaved, or the user saved it (and
+    // every save went through) or gave it up.
+    bool confirmQuit();
+    void quit();
 
     QRect toScreen(const platform::Rect& position) const;
     platform::Rect fromScreen(const QRect& rect) const;
@@ -64,6 +84,8 @@ private:
     void showLater(platform::Handle figure);
     void keepOnScreen(FigureWindow* window);
     int screenHeight() const;
+    void placeBesideMainWindow(FigureWindow* window);
+    void fitOnScreen(FigureWindow* window);
     void flushEdits();
     void addSessionBar(FigureWindow* window);
     void updateSessionActions();
@@ -73,13 +95,16 @@ private:
     platform::Subscription m_actionSubscription;
     std::unordered_map<platform::Handle, FigureWindow*> m_windows;
     std::unordered_map<platform::Handle, platform::Handle> m_axesFigure;  // axes -> figure
-    QPointer<QPlainTextEdit> m_consolePane;
+    QPointer<QWidget> m_consolePane;
     std::optional<platform::Handle> m_mainWindow;
     std::unique_ptr<script::SessionRecorder> m_recorder;
     script::RecordingDialogs* m_recordingDialogs = nullptr;
     std::vector<platform::Handle> m_dirtyEdits;  // typed into, not yet recorded
     QPointer<QAction> m_recordAction;
     QPointer<QAction> m_stopAction;
+    UnsavedChanges m_unsaved;
+    std::function<UnsavedAnswer()> m_askUnsaved;
+    std::vector<platform::Handle> m_placed;  // windows placed once already
 };
 
 }  // namespace vezedo::qt

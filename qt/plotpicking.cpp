@@ -1,0 +1,95 @@
+#include "qt/plotpicking.h"
+
+#include <cmath>
+
+#include "qt/frontend.h"
+#include "qt/plotcanvas.h"
+
+namespace vezedo::qt {
+
+PlotPicking::PlotPicking(FrontEnd& frontEnd, PlotCanvas& canvas) : m_frontEnd(frontEnd), m_canvas(canvas)
+{
+    canvas.onClick = [this](const platform::Pick& pick) { click(pick); };
+    canvas.onDoubleClick = [this](const platform::Pick& pick) { return doubleClick(pick); };
+    canvas.onEnter = [this] { enter(); };
+}
+
+void PlotPicking::click(const platform::Pick& pick)
+{
+    const std::string number = std::to_string(pick.number);
+    if (pick.kind == platform::PickKind::Line) {
+        m_frontEnd.typeInto("ActivePointBox", number);
+        m_frontEnd.runAction("ShowLine2");
+        return;
+    }
+    if (m_picked.size() >= 2)
+        m_picked.clear();
+    m_picked.push_back(pick.number);
+    m_canvas.setPicked(m_picked);
+    if (m_picked.size() == 1) {
+        m_frontEnd.typeInto("EndBox1", number);
+        m_frontEnd.typeInto("EndBox2", "");
+        return;
+    }
+    m_frontEnd.typeInto("EndBox2", number);
+    m_frontEnd.runAction("ShowLine");
+}
+
+bool PlotPicking::doubleClick(const platform::Pick& pick)
+{
+    // The click before the double click picked this landmark already.
+    if (m_picked.size() != 2 || m_picked.back() != pick.number)
+        return m_picked.size() == 1 && m_picked.front() == pick.number;
+    enter();
+    return true;
+}
+
+void PlotPicking::enter()
+{
+    if (m_picked.size() != 2)
+        return;
+    m_picked.clear();
+    m_canvas.setPicked({});
+    m_frontEnd.runAction("AddLine");
+}
+
+std::optional<double> meanLength(const session::Specimens& specimens, std::size_t from, std::size_t to)
+{
+    const platform::LandmarkSet& x = specimens.fitted;
+    if (from < 1 || to < 1 || from > x.landmarks() || to > x.landmarks())
+        return std::nullopt;
+    double sum = 0;
+    std::size_t n = 0;
+    for (std::size_t j = 0; j < x.specimens(); ++j) {
+        const double dx = x(from - 1, 0, j) - x(to - 1, 0, j);
+        const double dy = x(from - 1, 1, j) - x(to - 1, 1, j);
+        const double dz = x(from - 1, 2, j) - x(to - 1, 2, j);
+        const double size = j < specimens.sizes.size() ? specimens.sizes[j] : 1.0;
+        const double length = size * std::sqrt(dx * dx + dy * dy + dz * dz);
+        if (!std::isfinite(length))
+            continue;
+        sum += length;
+        ++n;
+    }
+    if (n == 0)
+        return std::nullopt;
+    return sum / static_cast<double>(n);
+}
+
+QString describePick(const session::Session& session, const platform::Pick& pick)
+{
+    if (pick.kind == platform::PickKind::Landmark)
+        return QString("Landmark %1").arg(pick.number);
+    const session::Protocol& protocol = session.protocol;
+    if (pick.number < 1 || pick.number > protocol.size())
+        return QString("Line %1").arg(pick.number);
+    const session::ProtocolLine& line = protocol.line(static_cast<double>(pick.number));
+    QString text = QString("Line %1: %2-%3").arg(pick.number).arg(line.from).arg(line.to);
+    if (!line.name.empty())
+        text += " (" + QString::fromStdString(line.name) + ")";
+    if (const auto mean = meanLength(session.specimens, line.from, line.to))
+        text += ", mean " + QString::number(*mean, 'g', 4);
+    return text;
+}
+
+}  // namespace vezedo::qt

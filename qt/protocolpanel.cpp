@@ -1,0 +1,99 @@
+#include "qt/protocolpanel.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSignalBlocker>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "qt/frontend.h"
+#include "qt/plotpicking.h"
+
+namespace vezedo::qt {
+
+ProtocolPanel::ProtocolPanel(FrontEnd& frontEnd, QWidget* parent)
+    : QWidget(parent), m_frontEnd(frontEnd), m_table(new QTableWidget(0, 5, this))
+{
+    setObjectName("protocolPanel");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(2);
+    auto* title = new QLabel("<b>Protocol</b> &mdash; select a line to show it, Delete removes it");
+    title->setWordWrap(true);
+    layout->addWidget(title);
+    layout->addWidget(m_table, 1);
+    m_table->setObjectName("protocolTable");
+    m_table->setHorizontalHeaderLabels({"#", "First", "Second", "Name", "Mean length"});
+    m_table->verticalHeader()->setVisible(false);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Names become editable once the controller can rename a line with an undo step.
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->installEventFilter(this);
+    connect(m_table, &QTableWidget::itemSelectionChanged, this, [this] {
+        if (m_refreshing)
+            return;
+        if (const auto line = selectedLine()) {
+            m_frontEnd.typeInto("ActivePointBox", std::to_string(*line));
+            m_frontEnd.runAction("ShowLine2");
+        }
+    });
+}
+
+std::optional<std::size_t> ProtocolPanel::selectedLine() const
+{
+    const auto rows = m_table->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return static_cast<std::size_t>(rows.front().row()) + 1;
+}
+
+void ProtocolPanel::refresh(const session::Session& session)
+{
+    m_refreshing = true;
+    const QSignalBlocker block(m_table);
+    const auto selected = selectedLine();
+    const session::Protocol& protocol = session.protocol;
+    m_table->setRowCount(static_cast<int>(protocol.size()));
+    for (std::size_t i = 1; i <= protocol.size(); ++i) {
+        const session::ProtocolLine& line = protocol.line(static_cast<double>(i));
+        const auto mean = meanLength(session.specimens, line.from, line.to);
+        const QString cells[5] = {QString::number(i), QString::number(line.from), QString::number(line.to),
+                                  QString::fromStdString(line.name),
+                                  mean ? QString::number(*mean, 'f', 2) : QString("-")};
+        const int row = static_cast<int>(i - 1);
+        for (int col = 0; col < 5; ++col) {
+            auto* item = m_table->item(row, col);
+            if (!item) {
+                item = new QTableWidgetItem;
+                m_table->setItem(row, col, item);
+            }
+            item->setText(cells[col]);
+            item->setTextAlignment(col == 3 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+        }
+    }
+    m_table->clearSelection();
+    if (selected && *selected <= protocol.size())
+        m_table->selectRow(static_cast<int>(*selected - 1));
+    m_refreshing = false;
+}
+
+bool ProtocolPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) {
+            if (const auto line = selectedLine()) {
+                m_frontEnd.typeInto("ActivePointBox", std::to_string(*line));
+                m_frontEnd.runAction("DeleteLine");
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace vezedo::qt

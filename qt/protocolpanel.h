@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QWidget>
+#include <optional>
+
+#include "session/session.h"
+
+class QTableWidget;
+
+namespace vezedo::qt {
+
+class FrontEnd;
+
+// The protocol as a table beside the plot: number, first and second landmark, name and mean
+// length of every line. Selecting a row shows the line, Delete removes it, both through the
+// main window's controls and actions.
+class ProtocolPanel : public QWidget {
+    Q_OBJECT
+public:
+    ProtocolPanel(FrontEnd& frontEnd, QWidget* parent = nullptr);
+
+    // Re-reads the protocol; the selected line stays selected when it is still there.
+    void refresh(const session::Session& session);
+    QTableWidget* table() const { return m_table; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    std::optional<std::size_t> selectedLine() const;
+
+    FrontEnd& m_frontEnd;
+    QTableWidget* m_table;
+    bool m_refreshing = false;
+};
+
+}  // namespace vezedo::qt
