@@ -79,6 +79,19 @@ TEST(CheckSpecimens, FindsAPlantedSwapRanksItFirstAndSuggestsThePair)
               (std::vector<std::string>{"1", "3", "8"}));
     EXPECT_EQ(s.h.dialogs.requests().back().filter, "*.csv");
 
+    // Shown over the mean, the suspected pair is joined in magenta.
+    s.type("SpecimenBox", "skull_07");
+    s.press("ShowSpecimen");
+    const platform::Matrix shape = s.state().specimens.fitted.sliceMatrix(6);
+    int pairs = 0;
+    for (platform::Handle h : s.drawn(platform::ObjectType::Line)) {
+        const auto& line = s.g().object(h).as<platform::LineData>();
+        if (line.color == platform::Rgb{1, 0, 1} && line.points.size() == 2 && line.points[0][0] == shape(2, 0) &&
+            line.points[1][0] == shape(7, 0))
+            ++pairs;
+    }
+    EXPECT_EQ(pairs, 1);
+
     // With the swap undone the specimen is an ordinary one.
     Scenario clean;
     clean.loadTps("skulls.tps", example("skulls.tps"));

@@ -2,6 +2,7 @@
 
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "controller/undo.h"
 #include "platform/runtime.h"
@@ -9,6 +10,9 @@
 #include "session/session.h"
 
 namespace vezedo::controller {
+
+// The names of the actions `vezedosw` runs, in the order they are compared.
+std::vector<std::string_view> actionNames();
 
 // The action controller: `vezedosw` takes an action name and performs it on the session,
 // the main window's controls and the plot window.

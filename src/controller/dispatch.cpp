@@ -79,6 +79,14 @@ constexpr std::array<Row, 36> kActions{{
 
 }  // namespace
 
+std::vector<std::string_view> actionNames()
+{
+    std::vector<std::string_view> names;
+    for (const Row& row : kActions)
+        names.push_back(row.name);
+    return names;
+}
+
 void Controller::renameLine(std::size_t line, std::string name)
 {
     Context c{m_rt, m_session};

@@ -15,6 +15,7 @@ using platform::Value;
 namespace {
 
 constexpr double kCloudMarkerSize = 2;
+constexpr double kSwapWidth = 2;
 
 std::string trimmed(const std::string& text)
 {
@@ -81,6 +82,15 @@ void showSpecimen(Context& c)
         c.rt.graphics.plot3(currentAxes(c),
                             {{mean(i, 0), mean(i, 1), mean(i, 2)}, {shape(i, 0), shape(i, 1), shape(i, 2)}},
                             platform::parseLineSpec("g"));
+    // The two landmarks the check suspects of being swapped, joined in magenta.
+    if (*j < c.s.check.swap.size() && c.s.check.swap[*j]) {
+        const auto& pair = *c.s.check.swap[*j];
+        const std::size_t a = pair.first - 1, b = pair.second - 1;
+        const platform::Handle h = c.rt.graphics.plot3(
+            currentAxes(c), {{shape(a, 0), shape(a, 1), shape(a, 2)}, {shape(b, 0), shape(b, 1), shape(b, 2)}},
+            platform::parseLineSpec("mo-"));
+        c.rt.graphics.set(h, "LineWidth", Value(kSwapWidth));
+    }
     c.s.lineh.reset();
 }
 

@@ -7,6 +7,7 @@
 #include <set>
 #include <variant>
 
+#include "controller/controller.h"
 #include "io/files.h"
 #include "platform/error.h"
 #include "script/script.h"
@@ -156,20 +157,12 @@ std::string quotedList(const std::vector<std::string>& texts)
     return out;
 }
 
-// The names the main window's controls send to the action switch: what `press` accepts.
-std::set<std::string, std::less<>> actionNames(const platform::GraphicsModel& g, platform::Handle window)
+// Every name the action switch knows.
+std::set<std::string, std::less<>> actionNames()
 {
     std::set<std::string, std::less<>> names;
-    for (platform::Handle h : g.listObjects(window)) {
-        const platform::GraphicsObject& obj = g.object(h);
-        if (obj.type != platform::ObjectType::UiControl)
-            continue;
-        const platform::Callback& callback = obj.as<platform::UiControlData>().callback;
-        if (callback.function != "vezedosw" || callback.args.empty())
-            continue;
-        if (const auto* v = std::get_if<platform::Value>(&callback.args.front()); v && v->isString())
-            names.insert(v->string());
-    }
+    for (std::string_view name : controller::actionNames())
+        names.emplace(name);
     return names;
 }
 
@@ -271,8 +264,8 @@ bool ScriptRunner::runText(std::string_view text, const fs::path& folder, const 
 
     int line = 0;
     try {
-        const platform::Handle window = program.start();
-        const auto actions = actionNames(rt.graphics, window);
+        program.start();
+        const auto actions = actionNames();
         // A misspelt action fails the script before anything has run or been written.
         for (const Command& cmd : commands) {
             line = cmd.line;
