@@ -307,3 +307,37 @@ TEST(ClearTarget, EmptiesProtocolAndBlocksAndResetsTheBlockControlsTwiceLikeOnce
     s.press("SetBlocks");
     EXPECT_EQ(s.state().blocks.blocks(), Blocks(2));
 }
+
+// The renderer learns what each number labels, and block views carry a legend of the colours.
+TEST(BlockRedraw, LabelsNameTheirAnchorsAndBlockViewsCarryALegend)
+{
+    Scenario s;
+    setUpBlocks(s, 6, 13);
+    for (int k = 1; k <= 13; ++k)
+        enterBlock(s, std::to_string(k), std::to_string((k - 1) % 6 + 1));
+    s.press("ShowBlockStructure");
+    const auto& axes = s.g().object(s.plotAxes()).as<platform::AxesData>();
+    ASSERT_EQ(axes.legend.size(), 12u);
+    EXPECT_EQ(axes.legend[0].text, "Block 1, 13");
+    EXPECT_EQ(axes.legend[5].text, "Block 6");
+    EXPECT_EQ(axes.legend[5].color, (platform::Rgb{0, 1, 1}));
+    EXPECT_EQ(axes.legend[6].style, platform::LineStyle::Dotted);
+
+    s.press("ShowProto");
+    EXPECT_TRUE(s.g().object(s.plotAxes()).as<platform::AxesData>().legend.empty());
+    const platform::Matrix& r = s.state().specimens.reference;
+    int landmarks = 0, lines = 0;
+    for (platform::Handle h : s.drawn(platform::ObjectType::Text)) {
+        const auto& t = s.g().object(h).as<platform::TextData>();
+        const std::size_t n = std::stoul(t.string);
+        if (t.kind == platform::LabelKind::Landmark) {
+            ++landmarks;
+            EXPECT_EQ(t.anchor, (platform::Point3{r(n - 1, 0), r(n - 1, 1), r(n - 1, 2)})) << t.string;
+        } else if (t.kind == platform::LabelKind::Line) {
+            ++lines;
+            EXPECT_EQ(t.anchor, t.position) << t.string;  // the line's middle
+        }
+    }
+    EXPECT_EQ(landmarks, 8);
+    EXPECT_EQ(lines, 6);
+}

@@ -27,6 +27,13 @@ std::string_view blockCode(std::size_t block)
 
 constexpr double kBlockLineWidth = 1.5;
 
+platform::LegendEntry legendRow(const std::string& text, std::string_view code)
+{
+    const platform::LineSpec spec = platform::parseLineSpec(code);
+    return {text, spec.color.value_or(platform::Rgb{}), spec.style.value_or(platform::LineStyle::Solid),
+            kBlockLineWidth};
+}
+
 std::string countRule()
 {
     return "a whole number from 1 to " + std::to_string(session::BlockStructure::kMaxBlocks);
@@ -126,6 +133,7 @@ void showAllBlock(Context& c)
     drawProtocolOverlay(c);
     display::showshape3D(c.rt.graphics, referenceSet(c), "ro");
     const std::string owner = "Block " + platform::numberToText(nb);
+    c.rt.graphics.setLegend(currentAxes(c), {legendRow(owner, "g")});
     for (std::size_t line : *lines)
         drawProtocolLine(c, static_cast<double>(line), "g", "g", kBlockLineWidth, owner);
 }
@@ -141,6 +149,15 @@ void showBlockStructure(Context& c)
         drawProtocolLine(c, static_cast<double>(r), "k", "k", 0, "The protocol");
     display::showshape3D(c.rt.graphics, shape, "ro");
     const std::size_t count = std::min(c.s.blocks.count().value_or(0), c.s.blocks.blocks().size());
+    // A legend names each block's colour; blocks past the twelfth share the rows of earlier ones.
+    std::vector<platform::LegendEntry> legend;
+    for (std::size_t k = 1; k <= std::min(count, kBlockCodes.size()); ++k) {
+        std::string text = "Block " + std::to_string(k);
+        for (std::size_t same = k + kBlockCodes.size(); same <= count; same += kBlockCodes.size())
+            text += ", " + std::to_string(same);
+        legend.push_back(legendRow(text, blockCode(k)));
+    }
+    c.rt.graphics.setLegend(currentAxes(c), std::move(legend));
     for (std::size_t k = 1; k <= count; ++k) {
         const std::string_view code = blockCode(k);
         for (std::size_t line : c.s.blocks.block(k))

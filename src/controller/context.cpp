@@ -96,7 +96,9 @@ void drawLandmarkLabels(Context& c, const Matrix& shape, std::size_t count)
     const Handle axes = currentAxes(c);
     for (std::size_t i = 0; i < count; ++i) {
         const platform::Point3 at{shape(i, 0) + kLabelOffset, shape(i, 1) + kLabelOffset, shape(i, 2) + kLabelOffset};
-        c.rt.graphics.text3(axes, at, platform::integerText(static_cast<double>(i + 1)));
+        const Handle label = c.rt.graphics.text3(axes, at, platform::integerText(static_cast<double>(i + 1)));
+        // The renderer places the number beside its landmark on screen.
+        c.rt.graphics.setLabel(label, platform::LabelKind::Landmark, {shape(i, 0), shape(i, 1), shape(i, 2)});
     }
 }
 
@@ -119,10 +121,10 @@ void drawNumberedLine(Context& c, std::size_t number, std::string_view style, st
     if (width > 0)
         c.rt.graphics.set(h, "LineWidth", Value(width));
     const Matrix& r = c.s.specimens.reference;
-    const Handle label =
-        c.rt.graphics.text3(currentAxes(c), middle(r, c.s.specimens.landmarkRow(from), c.s.specimens.landmarkRow(to)),
-                            platform::integerText(static_cast<double>(number)));
+    const platform::Point3 at = middle(r, c.s.specimens.landmarkRow(from), c.s.specimens.landmarkRow(to));
+    const Handle label = c.rt.graphics.text3(currentAxes(c), at, platform::integerText(static_cast<double>(number)));
     c.rt.graphics.set(label, "Color", Value(std::string(labelColor)));
+    c.rt.graphics.setLabel(label, platform::LabelKind::Line, at);
 }
 
 }  // namespace
