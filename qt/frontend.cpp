@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 
@@ -338,7 +339,11 @@ void FrontEnd::fitOnScreen(FigureWindow* w)
         return;
     const QRect available = screen->availableGeometry().marginsRemoved(frameMargins(w));
     QRect r = w->geometry();
+    const int fullHeight = r.height();
     r.setSize(r.size().boundedTo(available.size()).expandedTo(w->minimumSizeHint().boundedTo(available.size())));
+    // Controls that now scroll up and down need the scroll bar's width besides them.
+    if (r.height() < fullHeight && isMainWindow(w->figure()))
+        r.setWidth(std::min(r.width() + w->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2, available.width()));
     r.moveLeft(std::clamp(r.left(), available.left(), std::max(available.left(), available.right() - r.width() + 1)));
     r.moveTop(std::clamp(r.top(), available.top(), std::max(available.top(), available.bottom() - r.height() + 1)));
     if (r != w->geometry())

@@ -31,7 +31,8 @@ ProtocolPanel::ProtocolPanel(FrontEnd& frontEnd, QWidget* parent)
     // Names become editable once the controller can rename a line with an undo step.
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
+    m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->installEventFilter(this);
     connect(m_table, &QTableWidget::itemSelectionChanged, this, [this] {
         if (m_refreshing)

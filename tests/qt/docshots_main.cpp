@@ -1,0 +1,98 @@
+// Takes the pictures in docs/ from the real windows on the current display (run it under Xvfb
+// with a window manager at 1366 x 768): dialogs answer from the command line, everything else
+// is the program's own front end.
+//
+//   vezedo6-docshots OUT_DIR LAYOUT_DIR SHAPE.tps PROTOCOL.txt SHAPE67.tps PROTOCOL67.txt
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QScreen>
+#include <QThread>
+#include <iostream>
+
+#include "qt/figurewindow.h"
+#include "qt/frontend.h"
+#include "qt/plotcanvas.h"
+#include "qt/qtservices.h"
+
+using namespace vezedo;
+
+namespace {
+
+void settle(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(20);
+    }
+}
+
+bool shoot(const QString& path)
+{
+    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+    if (!shot.save(path))
+        return false;
+    std::cout << path.toStdString() << '\n';
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 7) {
+        std::cerr << "usage: vezedo6-docshots OUT_DIR LAYOUT_DIR SHAPE PROTOCOL SHAPE67 PROTOCOL67\n";
+        return 2;
+    }
+    const QString out = args[1];
+    platform::ScriptedDialogs answers;
+    qt::QtMessages messages;
+    qt::QtConsole console;
+    platform::Runtime rt(answers, messages, console);
+    rt.layoutFolders = {args[2].toStdString()};
+    shell::Program program(rt);
+    qt::FrontEnd frontEnd(program);
+    frontEnd.setConsolePane(console.panel());
+    program.start();
+    settle(1500);
+
+    answers.queuePath(args[3].toStdString());
+    frontEnd.runAction("LoadFile1");
+    answers.queuePath(args[4].toStdString());
+    frontEnd.runAction("LoadProto");
+    frontEnd.typeInto("EndBox1", "3");
+    frontEnd.typeInto("EndBox2", "8");
+    frontEnd.runAction("ShowLine");
+    settle(2000);
+    if (!shoot(out + "/main-window.png"))
+        return 1;
+    const auto fig = program.controller().session().fighand1;
+    if (!fig || !frontEnd.window(*fig))
+        return 1;
+    qt::FigureWindow* plot = frontEnd.window(*fig);
+    const QRect frame = plot->frameGeometry();
+    if (!QGuiApplication::primaryScreen()
+             ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+             .save(out + "/plot-window.png"))
+        return 1;
+
+    answers.queuePath(args[5].toStdString());
+    frontEnd.runAction("LoadFile1");
+    answers.queuePath(args[6].toStdString());
+    frontEnd.runAction("LoadProto");
+    settle(2000);
+    const auto fig67 = program.controller().session().fighand1;
+    qt::FigureWindow* plot67 = fig67 ? frontEnd.window(*fig67) : nullptr;
+    if (!plot67)
+        return 1;
+    const QRect frame67 = plot67->frameGeometry();
+    return QGuiApplication::primaryScreen()
+                   ->grabWindow(0, frame67.x(), frame67.y(), frame67.width(), frame67.height())
+                   .save(out + "/plot-window-67.png")
+               ? 0
+               : 1;
+}
