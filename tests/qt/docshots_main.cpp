@@ -87,8 +87,13 @@ int main(int argc, char** argv)
     settle(2000);
     const auto fig67 = program.controller().session().fighand1;
     qt::FigureWindow* plot67 = fig67 ? frontEnd.window(*fig67) : nullptr;
-    if (!plot67)
+    if (!plot67 || !plot67->plot())
         return 1;
+    // Zoomed in as a user would to read 67 numbers: the wheel's 1.2 three times and a half.
+    platform::Camera camera;
+    camera.zoom = 1.9;
+    rt.graphics.setCamera(plot67->plot()->axes(), camera);
+    settle(800);
     const QRect frame67 = plot67->frameGeometry();
     return QGuiApplication::primaryScreen()
                    ->grabWindow(0, frame67.x(), frame67.y(), frame67.width(), frame67.height())
