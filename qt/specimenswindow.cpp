@@ -1,7 +1,6 @@
 #include "qt/specimenswindow.h"
 
 #include <QAbstractTableModel>
-#include <QCollator>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -146,26 +145,52 @@ private:
 
 namespace {
 
-// Sorts IDs as people read them ("skull_9" before "skull_10"), everything else by number.
+// Compares IDs as people read them: runs of digits by their value ("skull_9" before
+// "skull_10"), the rest letter by letter without case. QCollator's numeric mode needs ICU,
+// which not every Qt build has.
+bool idLess(const QString& a, const QString& b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            const qsizetype si = i, sj = j;
+            while (i < a.size() && a[i].isDigit())
+                ++i;
+            while (j < b.size() && b[j].isDigit())
+                ++j;
+            // Equal values compare equal whatever their leading zeros.
+            QStringView x = QStringView(a).mid(si, i - si), y = QStringView(b).mid(sj, j - sj);
+            while (x.size() > 1 && x.front() == u'0')
+                x = x.mid(1);
+            while (y.size() > 1 && y.front() == u'0')
+                y = y.mid(1);
+            if (x.size() != y.size())
+                return x.size() < y.size();
+            if (const int c = x.compare(y); c != 0)
+                return c < 0;
+            continue;
+        }
+        const QChar x = a[i].toCaseFolded(), y = b[j].toCaseFolded();
+        if (x != y)
+            return x < y;
+        ++i, ++j;
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return a.size() - i < b.size() - j;
+    return a < b;  // the same read as people read them: any fixed order
+}
+
 class CheckSortModel : public QSortFilterProxyModel {
 public:
-    explicit CheckSortModel(QObject* parent) : QSortFilterProxyModel(parent)
-    {
-        m_collator.setNumericMode(true);
-        m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-        setSortRole(kSortRole);
-    }
+    explicit CheckSortModel(QObject* parent) : QSortFilterProxyModel(parent) { setSortRole(kSortRole); }
 
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
     {
         if (left.column() == Id)
-            return m_collator.compare(left.data(kSortRole).toString(), right.data(kSortRole).toString()) < 0;
+            return idLess(left.data(kSortRole).toString(), right.data(kSortRole).toString());
         return QSortFilterProxyModel::lessThan(left, right);
     }
-
-private:
-    QCollator m_collator;
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -44,6 +45,17 @@ std::string swapped(std::size_t j, std::size_t a, std::size_t b)
     return out;
 }
 
+// The TPS text with the ID of specimen j (from 0) replaced by id(j).
+std::string renamed(const std::string& tps, const std::function<std::string(std::size_t)>& id)
+{
+    std::istringstream in(tps);
+    std::string out;
+    std::size_t j = 0;
+    for (std::string line; std::getline(in, line);)
+        out += (line.rfind("ID=", 0) == 0 ? "ID=" + id(j++) : line) + "\n";
+    return out;
+}
+
 // The skulls with specimen 7 (skull_07) digitised with landmarks 3 and 8 the wrong way round,
 // loaded and checked through the program, and the window showing the check.
 struct Checked {
@@ -53,9 +65,9 @@ struct Checked {
     Handle main = h.program.start();
     std::unique_ptr<qt::SpecimensWindow> window;
 
-    Checked()
+    explicit Checked(const std::string& tps = swapped(6, 3, 8))
     {
-        h.dialogs.queuePath(dir.write("skulls.tps", swapped(6, 3, 8)));
+        h.dialogs.queuePath(dir.write("skulls.tps", tps));
         h.program.runAction("LoadFile1");
         h.program.runAction("CheckSpecimens");
         window = std::make_unique<qt::SpecimensWindow>(h.program);
@@ -172,6 +184,41 @@ INSTANTIATE_TEST_SUITE_P(Rows, SpecimensSelecting,
                          testing::Values(SelectCase{"TopRank", Rank, 0, 6}, SelectCase{"ThirdById", Id, 2, 2},
                                          SelectCase{"LastById", Id, 24, 24}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// IDs that are numbers too: the box takes an ID before a number, so the row must still show
+// the specimen chosen, not the one whose ID is that number.
+TEST(SpecimensWindow, SelectingShowsTheRowsSpecimenWhenIdsAreNumbers)
+{
+    Checked c(renamed(swapped(6, 3, 8), [](std::size_t j) { return std::to_string(25 - j); }));
+    ASSERT_EQ(c.cell(0, Id), "19");  // skull_07
+    c.window->table()->selectRow(0);
+    const platform::Matrix shape = c.session().specimens.fitted.sliceMatrix(6);
+    bool found = false;
+    for (Handle h : c.h.rt.graphics.listObjects(*c.session().fighand1))
+        if (c.h.rt.graphics.type(h) == platform::ObjectType::Line) {
+            const auto& points = c.h.rt.graphics.object(h).as<platform::LineData>().points;
+            found = found || (points.size() == 10 && points[0][0] == shape(0, 0) && points[9][2] == shape(9, 2));
+        }
+    EXPECT_TRUE(found) << "box: " << c.box();
+}
+
+TEST(SpecimensWindow, SortsIdsAsNumbersWithinThem)
+{
+    Checked c(renamed(swapped(6, 3, 8), [](std::size_t j) { return "s" + std::to_string(j + 1); }));
+    c.sortBy(Id, Qt::AscendingOrder);
+    EXPECT_EQ((std::vector<QString>{c.cell(0, Id), c.cell(1, Id), c.cell(9, Id)}),
+              (std::vector<QString>{"s1", "s2", "s10"}));
+}
+
+// A new load replaces the specimens and drops their check: the window follows.
+TEST(SpecimensWindow, EmptiesWhenNewSpecimensAreLoaded)
+{
+    Checked c;
+    c.h.dialogs.queuePath(c.dir.write("again.tps", exampleSkulls()));
+    c.h.program.runAction("LoadFile1");
+    c.window->refresh();
+    EXPECT_EQ(c.window->table()->model()->rowCount(), 0);
+}
 
 QImage rendered(QWidget& widget)
 {
