@@ -260,7 +260,7 @@ TEST(GraphicsModel, PlotTakesColourStyleAndMarkerFromTheLineSpec)
     GraphicsModel model;
     const Handle axes = model.currentAxesOrNew();
     const struct {
-        const char* spec;
+        const char* lineStyle;
         const char* property;
         Value expected;
     } cases[] = {{"ro", "Marker", Value("o")},
@@ -269,7 +269,8 @@ TEST(GraphicsModel, PlotTakesColourStyleAndMarkerFromTheLineSpec)
                  {"k-", "LineStyle", Value("-")},
                  {"k-", "Marker", Value("none")}};
     for (const auto& c : cases)
-        EXPECT_EQ(model.get(drawLine(model, axes, c.spec), c.property), c.expected) << c.spec << " " << c.property;
+        EXPECT_EQ(model.get(drawLine(model, axes, c.lineStyle), c.property), c.expected)
+            << c.lineStyle << " " << c.property;
 }
 
 TEST(GraphicsModel, PlotStoresTheCoordinatesByAxis)

@@ -29,8 +29,8 @@ constexpr double kBlockLineWidth = 1.5;
 
 platform::LegendEntry legendRow(const std::string& text, std::string_view code)
 {
-    const platform::LineSpec spec = platform::parseLineSpec(code);
-    return {text, spec.color.value_or(platform::Rgb{}), spec.style.value_or(platform::LineStyle::Solid),
+    const platform::LineSpec style = platform::parseLineSpec(code);
+    return {text, style.color.value_or(platform::Rgb{}), style.style.value_or(platform::LineStyle::Solid),
             kBlockLineWidth};
 }
 

@@ -10,7 +10,7 @@
 #include "display/display.h"
 #include "io/files.h"
 #include "io/numeric.h"
-#include "io/specimentable.h"
+#include "io/sizetable.h"
 #include "io/tps.h"
 #include "platform/error.h"
 #include "platform/textformat.h"

@@ -1,4 +1,4 @@
-#include "io/specimentable.h"
+#include "io/sizetable.h"
 
 #include <algorithm>
 #include <cmath>

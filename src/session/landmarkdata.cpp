@@ -1,4 +1,4 @@
-#include "session/specimens.h"
+#include "session/landmarkdata.h"
 
 #include <cmath>
 

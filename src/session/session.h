@@ -5,8 +5,8 @@
 
 #include "platform/graphics.h"
 #include "session/blockstructure.h"
+#include "session/landmarkdata.h"
 #include "session/protocol.h"
-#include "session/specimens.h"
 
 namespace vezedo::session {
 
