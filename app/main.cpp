@@ -18,7 +18,8 @@ int main(int argc, char** argv)
 
     vezedo::qt::QtDialogs desktopDialogs;
     vezedo::script::RecordingDialogs dialogs(desktopDialogs);
-    vezedo::qt::QtMessages messages;
+    vezedo::qt::QtMessages desktopMessages;
+    vezedo::script::RecordingMessages messages(desktopMessages);
     vezedo::qt::WatchedServices watched(dialogs, messages);
     vezedo::qt::QtConsole console;
     vezedo::platform::Runtime runtime(watched, watched, console);
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
     vezedo::qt::FrontEnd frontEnd(program);
     frontEnd.setConsolePane(console.panel());
     frontEnd.setRecordingDialogs(&dialogs);
+    frontEnd.setRecordingMessages(&messages);
     frontEnd.setSetbackCounter([&watched] { return watched.setbacks(); });
 
     try {

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QKeySequence>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -10,6 +12,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "controller/actions.h"
+#include "platform/error.h"
 #include "qt/controlbinding.h"
 #include "qt/figurewindow.h"
 #include "qt/painterrenderer.h"
@@ -93,6 +97,7 @@ void FrontEnd::onAction(const shell::ActionEvent& event)
         for (auto& [handle, window] : m_windows)
             if (ProtocolPanel* panel = window->protocolPanel())
                 panel->refresh(session);
+        showCheckWindows(event.action);
     }
     if (!m_recorder)
         return;
@@ -100,6 +105,39 @@ void FrontEnd::onAction(const shell::ActionEvent& event)
         m_recorder->beginPress(std::string(event.action));
     else
         m_recorder->endPress();
+}
+
+// The specimen check and the measurement error get windows of their own, opened by the
+// actions that compute them and kept in step with every later action.
+void FrontEnd::showCheckWindows(std::string_view action)
+{
+    if (action == "CheckSpecimens" || action == "SaveSpecimenCheck") {
+        if (!m_specimensWindow)
+            m_specimensWindow = new SpecimensWindow(m_program);
+        m_specimensWindow->refresh();
+        if (!m_program.controller().session().check.empty()) {
+            m_specimensWindow->show();
+            m_specimensWindow->raise();
+        }
+    } else if (m_specimensWindow) {
+        m_specimensWindow->refresh();
+    }
+    const bool opens = action == "LoadReplicate" || action == "SaveMeasurementError";
+    if (!opens && !m_errorWindow)
+        return;
+    if (!m_errorWindow)
+        m_errorWindow = new ErrorSummaryWindow;
+    const session::Session& s = m_program.controller().session();
+    try {
+        m_errorWindow->setRows(measurementErrorRows(controller::measurementError(s), s.protocol),
+                               QString::fromStdString(s.specimens.file + " against " + s.replicate->file));
+        if (opens) {
+            m_errorWindow->show();
+            m_errorWindow->raise();
+        }
+    } catch (const Error&) {
+        m_errorWindow->setRows({});
+    }
 }
 
 void FrontEnd::typeInto(const std::string& tag, const std::string& text)
@@ -203,6 +241,8 @@ void FrontEnd::startRecording(const std::string& path)
     m_recorder = std::move(recorder);
     if (m_recordingDialogs)
         m_recordingDialogs->setRecorder(m_recorder.get());
+    if (m_recordingMessages)
+        m_recordingMessages->setRecorder(m_recorder.get());
     m_program.runtime().console.write("Recording the session to " + m_recorder->path().string() + "\n");
     updateSessionActions();
 }
@@ -214,6 +254,8 @@ void FrontEnd::stopRecording()
     flushEdits();
     if (m_recordingDialogs)
         m_recordingDialogs->setRecorder(nullptr);
+    if (m_recordingMessages)
+        m_recordingMessages->setRecorder(nullptr);
     m_program.runtime().console.write("Session recorded in " + m_recorder->path().string() + "\n");
     m_recorder.reset();
     updateSessionActions();
@@ -248,6 +290,18 @@ void FrontEnd::addSessionBar(FigureWindow* window)
         }
     });
     connect(m_stopAction, &QAction::triggered, this, [this] { stopRecording(); });
+
+    // Undo and Redo of the protocol and block edits, from any window of the program.
+    auto* edit = new QMenu("Edit", bar);
+    const auto addEdit = [&](const char* label, const char* action, QKeySequence::StandardKey keys) {
+        QAction* item = edit->addAction(label);
+        item->setShortcut(keys);
+        item->setShortcutContext(Qt::ApplicationShortcut);
+        connect(item, &QAction::triggered, this, [this, action] { runAction(action); });
+    };
+    addEdit("Undo", "Undo", QKeySequence::Undo);
+    addEdit("Redo", "Redo", QKeySequence::Redo);
+    bar->addAction(edit->menuAction());
     updateSessionActions();
     window->addSessionBar(bar);
 }

@@ -12,6 +12,8 @@
 #include <optional>
 
 #include "qt/controlbinding.h"
+#include "qt/distancewindow.h"
+#include "qt/errorsummarywindow.h"
 #include "qt/unsavedchanges.h"
 #include "script/recorder.h"
 #include "shell/program.h"
@@ -71,6 +73,7 @@ public:
 
     // Session recording: edits, toggles, presses and dialog answers go to a script.
     void setRecordingDialogs(script::RecordingDialogs* dialogs) { m_recordingDialogs = dialogs; }
+    void setRecordingMessages(script::RecordingMessages* messages) { m_recordingMessages = messages; }
     void startRecording(const std::string& path);  // throws an Error when the file cannot be written
     void stopRecording();
     bool isRecording() const { return m_recorder != nullptr; }
@@ -78,6 +81,7 @@ public:
 private:
     void onEvent(const platform::ModelEvent& event);
     void onAction(const shell::ActionEvent& event);
+    void showCheckWindows(std::string_view action);
     void onFigureEvent(const platform::ModelEvent& event);
     void onControlEvent(const platform::ModelEvent& event);
     void repaintAxes(platform::Handle axes);
@@ -99,12 +103,15 @@ private:
     std::optional<platform::Handle> m_mainWindow;
     std::unique_ptr<script::SessionRecorder> m_recorder;
     script::RecordingDialogs* m_recordingDialogs = nullptr;
+    script::RecordingMessages* m_recordingMessages = nullptr;
     std::vector<platform::Handle> m_dirtyEdits;  // typed into, not yet recorded
     QPointer<QAction> m_recordAction;
     QPointer<QAction> m_stopAction;
     UnsavedChanges m_unsaved;
     std::function<UnsavedAnswer()> m_askUnsaved;
     std::vector<platform::Handle> m_placed;  // windows placed once already
+    QPointer<SpecimensWindow> m_specimensWindow;
+    QPointer<ErrorSummaryWindow> m_errorWindow;
 };
 
 }  // namespace vezedo::qt

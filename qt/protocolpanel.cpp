@@ -28,12 +28,23 @@ ProtocolPanel::ProtocolPanel(FrontEnd& frontEnd, QWidget* parent)
     m_table->verticalHeader()->setVisible(false);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Names become editable once the controller can rename a line with an undo step.
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Only the name cell can be typed into; a new name is an edit that can be undone.
+    m_table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed);
     m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setSectionResizeMode(3, QHeaderView::Stretch);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->installEventFilter(this);
+    connect(m_table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (m_refreshing || item->column() != 3)
+            return;
+        try {
+            m_frontEnd.program().controller().renameLine(static_cast<std::size_t>(item->row()) + 1,
+                                                         item->text().trimmed().toStdString());
+        } catch (const std::exception& e) {
+            m_frontEnd.program().runtime().console.write(std::string(e.what()) + "\n");
+        }
+        refresh(m_frontEnd.program().controller().session());
+    });
     connect(m_table, &QTableWidget::itemSelectionChanged, this, [this] {
         if (m_refreshing)
             return;
@@ -73,6 +84,7 @@ void ProtocolPanel::refresh(const session::Session& session)
                 m_table->setItem(row, col, item);
             }
             item->setText(cells[col]);
+            item->setFlags(col == 3 ? item->flags() | Qt::ItemIsEditable : item->flags() & ~Qt::ItemIsEditable);
             item->setTextAlignment(col == 3 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
         }
     }

@@ -31,7 +31,7 @@ class QtConsole : public platform::ConsoleService {
 public:
     QtConsole();
     void write(std::string_view text) override;
-    void trace(std::string_view text);
+    void trace(std::string_view text) override;
     // The pane with its "Show traces" box; the text itself is pane().
     QWidget* panel() const { return m_panel; }
     QPlainTextEdit* pane() const { return m_pane; }

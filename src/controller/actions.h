@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "controller/context.h"
+#include "shape/measurementerror.h"
 
 // The actions of the main window, each a short function over the session. The dispatch
 // table in dispatch.cpp maps their names to them.
@@ -37,6 +38,10 @@ void saveSpecimenCheck(Context& c);
 void saveLineSummary(Context& c);
 void loadReplicate(Context& c);
 void saveMeasurementError(Context& c);
+// The measurement error of every protocol line, then of the centroid size, between the loaded
+// specimens and the replicate. Throws an Error saying what is missing (a replicate, protocol
+// lines, enough specimens in both).
+shape::ReplicateComparison measurementError(const session::Session& s);
 // The lengths of every protocol line (outer) in every specimen (inner) at the specimens' own
 // scale; nullopt where an end of the line was estimated.
 std::vector<std::vector<std::optional<double>>> lineLengths(const session::Specimens& specimens,

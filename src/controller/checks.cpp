@@ -174,6 +174,21 @@ void loadReplicate(Context& c)
     c.s.replicate = std::move(replicate);
 }
 
+shape::ReplicateComparison measurementError(const session::Session& s)
+{
+    if (!s.replicate)
+        throw Error("no replicate is loaded");
+    const auto table = [&](const session::Specimens& sp) {
+        shape::ReplicateTable t;
+        for (std::size_t j = 0; j < sp.count(); ++j)
+            t.ids.push_back(sp.id(j));
+        t.variables = lineLengths(sp, s.protocol);
+        t.variables.emplace_back(sp.sizes.begin(), sp.sizes.end());
+        return t;
+    };
+    return shape::compareReplicates(table(s.specimens), table(*s.replicate));
+}
+
 void saveMeasurementError(Context& c)
 {
     if (!ready(c, true))
@@ -182,17 +197,9 @@ void saveMeasurementError(Context& c)
         c.message("No replicate is loaded: load the same specimens digitised again (Load replicate...) first.");
         return;
     }
-    const auto table = [&](const session::Specimens& sp) {
-        shape::ReplicateTable t;
-        for (std::size_t j = 0; j < sp.count(); ++j)
-            t.ids.push_back(sp.id(j));
-        t.variables = lineLengths(sp, c.s.protocol);
-        t.variables.emplace_back(sp.sizes.begin(), sp.sizes.end());
-        return t;
-    };
     shape::ReplicateComparison comparison;
     try {
-        comparison = shape::compareReplicates(table(c.s.specimens), table(*c.s.replicate));
+        comparison = measurementError(c.s);
     } catch (const Error& e) {
         c.message("Cannot work out the measurement error: " + std::string(e.what()));
         return;

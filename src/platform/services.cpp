@@ -10,7 +10,7 @@ namespace vezedo::platform {
 
 void ConsoleService::display(std::string_view name, const Value& value)
 {
-    write(displayValue(name, value));
+    trace(displayValue(name, value));
 }
 
 void ScriptedDialogs::queuePath(const std::string& path)

@@ -39,6 +39,10 @@ class ConsoleService {
 public:
     virtual ~ConsoleService() = default;
     virtual void write(std::string_view text) = 0;
+    // A trace: what an action reports along the way (named values, callbacks that do
+    // nothing yet) rather than a message for the user. Written like any text unless the
+    // console keeps traces apart.
+    virtual void trace(std::string_view text) { write(text); }
     void display(std::string_view name, const Value& value);
 };
 

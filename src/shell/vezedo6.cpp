@@ -47,7 +47,7 @@ void defineVezedo6(Registry& registry, platform::Runtime& rt)
         const int line = kFirstCallbackLine + kCallbackLineStep * static_cast<int>(i);
         // (handle of the control, event data, handle table, further inputs...)
         registry.defineLocal(kModule, control + "_Callback", kAnyCount, 0, line, [&rt, control](Inputs, int) {
-            rt.console.write(control + " Callback not implemented yet.\n");
+            rt.console.trace(control + " Callback not implemented yet.\n");
             return Outputs{};
         });
     }

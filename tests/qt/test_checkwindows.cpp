@@ -15,7 +15,7 @@
 
 #include "../harness.h"
 #include "qt/errorsummarywindow.h"
-#include "qt/specimenswindow.h"
+#include "qt/distancewindow.h"
 
 using namespace vezedo;
 using platform::Handle;

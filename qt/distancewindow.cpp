@@ -1,4 +1,4 @@
-#include "qt/specimenswindow.h"
+#include "qt/distancewindow.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
