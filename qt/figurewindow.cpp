@@ -140,8 +140,10 @@ void FigureWindow::addViewMenu()
         QAction* a = menu->addAction(view.name);
         a->setToolTip(QString("Azimuth %1, elevation %2 degrees").arg(view.azimuth).arg(view.elevation));
         connect(a, &QAction::triggered, this, [this, view] {
-            if (m_plot)
+            if (m_plot) {
                 m_plot->setView(view.azimuth, view.elevation);
+                emit viewChosen(view.azimuth, view.elevation);
+            }
         });
     }
     menu->addSeparator();
@@ -421,8 +423,10 @@ void FigureWindow::setViewInteractively()
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     form->addRow(buttons);
-    if (dialog.exec() == QDialog::Accepted)
+    if (dialog.exec() == QDialog::Accepted) {
         m_plot->setView(azimuth->value(), elevation->value());
+        emit viewChosen(azimuth->value(), elevation->value());
+    }
 }
 
 namespace {

@@ -25,6 +25,10 @@ class PlotPicking;
 // protocol table when it has axes, and, for the main window, the console pane.
 class FigureWindow : public QWidget {
     Q_OBJECT
+signals:
+    // The user chose a view by name or by its angles (not a drag), for the session recorder.
+    void viewChosen(double azimuth, double elevation);
+
 public:
     FigureWindow(FrontEnd& frontEnd, platform::Handle figure);
     ~FigureWindow() override;

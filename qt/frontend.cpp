@@ -450,6 +450,10 @@ void FrontEnd::onFigureEvent(const ModelEvent& event)
     const Handle fig = event.handle;
     if (event.kind == ModelEventKind::Created) {
         auto* w = new FigureWindow(*this, fig);
+        connect(w, &FigureWindow::viewChosen, this, [this](double azimuth, double elevation) {
+            if (m_recorder)
+                m_recorder->view(azimuth, elevation);
+        });
         m_windows[fig] = w;
         showLater(fig);
         return;

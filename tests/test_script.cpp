@@ -113,8 +113,12 @@ TEST_P(ScriptParserRefuses, NamingTheLine)
 INSTANTIATE_TEST_SUITE_P(
     BadLines, ScriptParserRefuses,
     testing::Values(
-        NamedCase{"UnknownCommand", "press A\nclick LoadFile1\n",
-                  "line 2: unknown command \"click\" (use answer, set, value, press, dispatch, expect or snapshot)"},
+        NamedCase{
+            "UnknownCommand", "press A\nclick LoadFile1\n",
+            "line 2: unknown command \"click\" (use answer, set, value, press, dispatch, expect, view or snapshot)"},
+        NamedCase{"ViewWithOneAngle", "view 30\n", "line 1: missing elevation"},
+        NamedCase{"ViewNotDegrees", "view north 30\n", "line 1: \"north\" is not a number of degrees"},
+        NamedCase{"ViewTooSteep", "view 30 91\n", "line 1: the elevation must lie between -90 and 90 degrees"},
         NamedCase{"UnknownAnswer", "answer maybe x\n",
                   "line 1: \"answer maybe\": use answer open PATH, answer save PATH or answer cancel"},
         NamedCase{"PressWithoutAction", "\n\npress\n", "line 3: missing action name"},
@@ -256,8 +260,26 @@ INSTANTIATE_TEST_SUITE_P(
                   "s.vzs:2: the program asked for a file to open"},
         NamedCase{"UnknownCommand", "press NewProto\nfrobnicate\n", "s.vzs:line 2: unknown command \"frobnicate\""},
         NamedCase{"UnknownTag", "set NoSuchBox 3\n", "s.vzs:1: no control of the main window is tagged \"NoSuchBox\""},
-        NamedCase{"SnapshotWithoutWriter", "snapshot p.png\n", "s.vzs:1: snapshots cannot be taken in this program"}),
+        NamedCase{"SnapshotWithoutWriter", "snapshot p.png\n", "s.vzs:1: snapshots cannot be taken in this program"},
+        NamedCase{"ViewWithoutPlot", "view 90 0\n", "s.vzs:1: there is no plot window to turn: load specimens first"}),
     caseName);
+
+// "view" turns the plot window's camera as the view presets do; a snapshot then sees it.
+TEST(ScriptRunner, ViewTurnsThePlotWindow)
+{
+    test::TempDir dir;
+    dir.write("shape.tps", "LM=4\n0 0 0\n3 0 0\n0 4 0\n0 0 5\nLM=4\n0 0 0\n6 0 0\n0 8 0\n0 0 9\n");
+    dir.write("s.vzs", "answer open shape.tps\npress LoadFile1\nview 90 -12.5\nsnapshot p.png\n");
+    std::ostringstream out;
+    std::optional<platform::Camera> seen;
+    script::ScriptRunner runner(out, [&](const platform::GraphicsModel& g, platform::Handle axes, const std::string&) {
+        seen = g.object(axes).as<platform::AxesData>().camera;
+    });
+    EXPECT_TRUE(runner.runFile(dir.path() / "s.vzs")) << out.str();
+    ASSERT_TRUE(seen.has_value());
+    EXPECT_EQ(seen->azimuth, 90);
+    EXPECT_EQ(seen->elevation, -12.5);
+}
 
 TEST(ScriptRunner, PressTypoFailsBeforeAnythingRuns)
 {

@@ -34,6 +34,11 @@ void SessionRecorder::value(const std::string& tag, double number)
     line("value " + tag + " " + platform::numberToText(number));
 }
 
+void SessionRecorder::view(double azimuth, double elevation)
+{
+    line("view " + platform::numberToText(azimuth) + " " + platform::numberToText(elevation));
+}
+
 void SessionRecorder::beginPress(const std::string& action)
 {
     m_pendingPress = action;

@@ -22,6 +22,7 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     void set(const std::string& tag, const std::string& text);
     void value(const std::string& tag, double number);
+    void view(double azimuth, double elevation);
     // An action runs between begin and end; the dialogs it asks go before its press line, as
     // a replay needs its answers queued first.
     // The message boxes it shows go after its press line, as the checks a replay must pass.

@@ -348,6 +348,17 @@ bool ScriptRunner::runText(std::string_view text, const fs::path& folder, const 
                                         firstDifference(ta, tb)};
                 break;
             }
+            case Verb::View: {
+                const std::optional<platform::Handle> fig = program.controller().session().fighand1;
+                if (!fig || !rt.graphics.isValid(*fig))
+                    throw ScriptFailure{"there is no plot window to turn: load specimens first"};
+                const platform::Handle axes = rt.graphics.currentAxes(*fig);
+                platform::Camera camera = rt.graphics.object(axes).as<platform::AxesData>().camera;
+                camera.azimuth = cmd.number;
+                camera.elevation = cmd.number2;
+                rt.graphics.setCamera(axes, camera);
+                break;
+            }
             case Verb::Snapshot: {
                 const auto& state = program.controller().session();
                 std::optional<platform::Handle> fig = state.fighand1;

@@ -163,11 +163,23 @@ Command parseLine(std::string_view content, int line)
         } else {
             r.fail("\"expect " + kind + "\": use expect string, expect msgbox or expect file");
         }
+    } else if (verb == "view") {
+        cmd.verb = Verb::View;
+        for (double* angle : {&cmd.number, &cmd.number2}) {
+            const std::string number = r.word(angle == &cmd.number ? "azimuth" : "elevation");
+            const char* end = number.data() + number.size();
+            const auto result = std::from_chars(number.data(), end, *angle);
+            if (result.ec != std::errc() || result.ptr != end || !std::isfinite(*angle))
+                r.fail("\"" + number + "\" is not a number of degrees");
+        }
+        if (cmd.number2 < -90 || cmd.number2 > 90)
+            r.fail("the elevation must lie between -90 and 90 degrees");
+        r.expectEnd("view AZIMUTH ELEVATION");
     } else if (verb == "snapshot") {
         cmd.verb = Verb::Snapshot;
         cmd.first = r.text("file path", false);
     } else {
-        r.fail("unknown command \"" + verb + "\" (use answer, set, value, press, dispatch, expect or snapshot)");
+        r.fail("unknown command \"" + verb + "\" (use answer, set, value, press, dispatch, expect, view or snapshot)");
     }
     return cmd;
 }

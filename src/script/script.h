@@ -19,6 +19,7 @@ enum class Verb {
     ExpectMsgbox,  // expect msgbox TEXT
     ExpectFile,    // expect file PATH SAME-AS PATH
     Snapshot,      // snapshot PATH
+    View,          // view AZIMUTH ELEVATION
 };
 
 struct Command {
@@ -27,6 +28,7 @@ struct Command {
     std::string first;   // path, tag, action or text
     std::string second;  // text or second path
     double number = 0;
+    double number2 = 0;  // the elevation of a view
 };
 
 // Reads a whole script. Comments (first non-blank character "#") and blank lines are

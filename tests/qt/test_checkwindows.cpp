@@ -14,8 +14,8 @@
 #include <sstream>
 
 #include "../harness.h"
-#include "qt/errorsummarywindow.h"
 #include "qt/distancewindow.h"
+#include "qt/errorsummarywindow.h"
 
 using namespace vezedo;
 using platform::Handle;
