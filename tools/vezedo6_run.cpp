@@ -1,4 +1,5 @@
 // vezedo6-run: replays session scripts headless.
+#include <QBuffer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -6,6 +7,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "io/files.h"
 #include "platform/error.h"
 #include "qt/painterrenderer.h"
 #include "script/runner.h"
@@ -52,8 +54,13 @@ void writeSnapshot(const vezedo::platform::GraphicsModel& model, vezedo::platfor
     QPainter painter(&image);
     vezedo::qt::paintAxes(model, axes, painter, kWidth, kHeight);
     painter.end();
-    if (!image.save(QString::fromStdString(path), "PNG"))
-        throw vezedo::Error("Cannot write the snapshot " + path);
+    // Encoded in memory and written like every other file, so a full disk keeps the old picture.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw vezedo::Error("Cannot encode the snapshot " + path);
+    vezedo::io::writeFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace
