@@ -1,4 +1,5 @@
 #include "qt/distancewindow.h"
+#include "controller/controls.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -545,7 +546,7 @@ QString SpecimensWindow::boxText(std::size_t specimen) const
 void SpecimensWindow::showSpecimen(std::size_t specimen)
 {
     platform::GraphicsModel& graphics = m_program.runtime().graphics;
-    const std::vector<platform::Handle> boxes = graphics.findByTag("SpecimenBox");
+    const std::vector<platform::Handle> boxes = graphics.findByTag(controller::tags::specimen);
     if (boxes.empty())
         return;  // the main window is closed: nothing to type into
     const std::string text = boxText(specimen).toStdString();

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "controller/controls.h"
 #include "qt/frontend.h"
 #include "qt/plotcanvas.h"
 
@@ -18,7 +19,7 @@ void PlotPicking::click(const platform::Pick& pick)
 {
     const std::string number = std::to_string(pick.number);
     if (pick.kind == platform::PickKind::Line) {
-        m_frontEnd.typeInto("ActivePointBox", number);
+        m_frontEnd.typeInto(std::string(controller::tags::activeLine), number);
         m_frontEnd.runAction("ShowLine2");
         return;
     }
@@ -27,11 +28,11 @@ void PlotPicking::click(const platform::Pick& pick)
     m_picked.push_back(pick.number);
     m_canvas.setPicked(m_picked);
     if (m_picked.size() == 1) {
-        m_frontEnd.typeInto("EndBox1", number);
-        m_frontEnd.typeInto("EndBox2", "");
+        m_frontEnd.typeInto(std::string(controller::tags::firstLandmark), number);
+        m_frontEnd.typeInto(std::string(controller::tags::secondLandmark), "");
         return;
     }
-    m_frontEnd.typeInto("EndBox2", number);
+    m_frontEnd.typeInto(std::string(controller::tags::secondLandmark), number);
     m_frontEnd.runAction("ShowLine");
 }
 
