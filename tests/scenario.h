@@ -20,14 +20,8 @@ namespace vezedo::test {
 struct Scenario {
     Harness h;
     TempDir dir;
-    std::filesystem::path savedCwd = std::filesystem::current_path();
+    RestoreCurrentFolder folder;
     platform::Handle mainWindow = h.program.start();
-
-    ~Scenario()
-    {
-        std::error_code ec;
-        std::filesystem::current_path(savedCwd, ec);
-    }
 
     platform::GraphicsModel& g() { return h.rt.graphics; }
     session::Session& state() { return h.program.controller().session(); }
@@ -65,14 +59,19 @@ struct Scenario {
     }
     void answer(const std::string& name) { h.dialogs.queuePath((dir.path() / name).string()); }
     void cancel() { h.dialogs.queueCancel(); }
-
-    // Loads a TPS text through "LoadFile1".
-    void loadTps(const std::string& name, const std::string& content)
+    // Presses an action whose file dialog is answered with `name` in the scenario's folder.
+    void press(const std::string& action, const std::string& name)
+    {
+        answer(name);
+        press(action);
+    }
+    // Writes a file and loads it through the action's dialog.
+    void load(const std::string& action, const std::string& name, const std::string& content)
     {
         file(name, content);
-        answer(name);
-        press("LoadFile1");
+        press(action, name);
     }
+    void loadTps(const std::string& name, const std::string& content) { load("LoadFile1", name, content); }
 
     // The plot window's axes and the objects drawn in them, in drawing order.
     platform::Handle plotAxes() { return g().currentAxes(*state().fighand1); }

@@ -1,7 +1,7 @@
 #pragma once
 
-// Steps and checks shared by the action scenarios: loading a protocol, typing into boxes,
-// the console written by one action, and the state a refused action must leave alone.
+// Steps and checks shared by the action scenarios: typing into boxes, the console written by
+// one action, the message boxes it showed, and the state a refused action must leave alone.
 
 #include <optional>
 #include <string>
@@ -22,21 +22,12 @@ inline Pairs chain(std::size_t m)
     return Pairs(kChain.begin(), kChain.begin() + static_cast<long>(m));
 }
 
-// Writes a protocol or wireframe file and loads it through the given action.
-inline void loadProtocol(Scenario& s, const std::string& name, const std::string& content,
-                         const std::string& action = "LoadProto")
-{
-    s.file(name, content);
-    s.answer(name);
-    s.press(action);
-}
-
 // Specimens of 8 landmarks and the first m lines of kChain as "arm.txt", then "SetBlocks"
 // with `blocks` when given; the console is emptied afterwards.
 inline void setUpBlocks(Scenario& s, std::size_t m = 6, int blocks = 0)
 {
     s.loadTps("mice.txt", makeTps(3, 8));
-    loadProtocol(s, "arm.txt", protocolText(chain(m)));
+    s.load("LoadProto", "arm.txt", protocolText(chain(m)));
     if (blocks > 0) {
         s.type("MaxBlockBox", std::to_string(blocks));
         s.press("SetBlocks");
@@ -56,10 +47,23 @@ inline Strings blockStructure(std::size_t m, const std::vector<std::pair<std::st
     return Strings{"r+"} + styled("k 0.5", chain(m)) + Strings{"ro"} + lines + labelled("k", chain(m)) + labels;
 }
 
-inline void enterBlock(Scenario& s, const std::string& current, const std::string& lines)
+// The protocol's rows (stored number, first and second landmark), and the line counter
+// showing how many there are.
+inline void expectProtocol(Scenario& s, const platform::Matrix& rows)
+{
+    EXPECT_EQ(s.proto(), rows);
+    EXPECT_EQ(s.box("ProtoPointBox"), std::to_string(rows.rows()));
+}
+
+inline void typeBlock(Scenario& s, const std::string& current, const std::string& lines)
 {
     s.type("CurrentBlockBox", current);
     s.type("BlockBox", lines);
+}
+
+inline void enterBlock(Scenario& s, const std::string& current, const std::string& lines)
+{
+    typeBlock(s, current, lines);
     s.press("BlockEnter");
 }
 
@@ -69,10 +73,11 @@ inline void typeEnds(Scenario& s, const std::string& first, const std::string& s
     s.type("EndBox2", second);
 }
 
-// Switches the protocol overlay of the loading and redrawing actions on or off.
-inline void showLines(Scenario& s, bool on)
+// Ticks a check box of the main window, or clears it ("ShowLineButton" switches the protocol
+// overlay of the loading and redrawing actions).
+inline void tick(Scenario& s, const std::string& tag, bool on)
 {
-    for (platform::Handle h : s.g().findByTag("ShowLineButton"))
+    for (platform::Handle h : s.g().findByTag(tag))
         s.g().set(h, "Value", platform::Value(on ? 1.0 : 0.0));
 }
 
@@ -95,6 +100,16 @@ inline bool containsEach(const std::string& text, const std::string& pieces)
         if (text.find(pieces.substr(start, bar - start)) == std::string::npos)
             return false;
     return text.find(pieces.substr(start)) != std::string::npos;
+}
+
+// One message box was shown since the last check, holding each of the pieces; the boxes are
+// then forgotten.
+inline void expectMessage(Scenario& s, const std::string& pieces)
+{
+    const Strings texts = s.h.messages.texts();
+    EXPECT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(texts.size() == 1 && containsEach(texts[0], pieces)) << testing::PrintToString(texts);
+    s.h.messages.clear();
 }
 
 // The console text written while the action runs.
@@ -132,12 +147,9 @@ inline void expectRefusedLoad(Scenario& s, const std::string& action, const std:
     SCOPED_TRACE(action + " " + name);
     if (name != "missing.txt")
         s.file(name, content);
-    s.answer(name);
-    s.press(action);
-    ASSERT_EQ(s.h.messages.shown().size(), 1u);
-    EXPECT_TRUE(containsEach(s.h.messages.texts()[0], name + "|" + problem)) << s.h.messages.texts()[0];
+    s.press(action, name);
+    expectMessage(s, name + "|" + problem);
     EXPECT_TRUE(snapshot(s) == before);
-    s.h.messages.clear();
 }
 
 }  // namespace vezedo::test

@@ -21,15 +21,8 @@ void defineBlocks(Scenario& s, const std::vector<std::string>& texts)
 
 std::string save(Scenario& s, const std::string& name)
 {
-    s.answer(name);
-    s.press("SaveMatrix");
+    s.press("SaveMatrix", name);
     return s.read(name);
-}
-void load(Scenario& s, const std::string& name, const std::string& content)
-{
-    s.file(name, content);
-    s.answer(name);
-    s.press("LoadBlock");
 }
 
 }  // namespace
@@ -69,7 +62,7 @@ TEST(LoadBlock, ReadsOneBlockPerLineSetsTheControlsAndShowsTheStructure)
     s.press("ShowLine");
     s.h.console.take();
     fs::create_directory(s.dir.path() / "in");
-    load(s, "in/b.txt", "other.txt \n 3  5  2 \n 2 \n\n");  // the header need not name the protocol
+    s.load("LoadBlock", "in/b.txt", "other.txt \n 3  5  2 \n 2 \n\n");  // the header need not name the protocol
     EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{3, 5, 2}, {2}, {}, {6}}));
     EXPECT_EQ(s.state().blocks.count(), 3.0);
     EXPECT_EQ(s.state().lineh, std::nullopt);
@@ -100,11 +93,9 @@ TEST(LoadBlock, CancelledOrUnreadableFileChangesNothing)
     fs::create_directory(s.dir.path() / "folder.txt");
     for (const std::string name : {"missing.txt", "folder.txt"}) {
         SCOPED_TRACE(name);
-        s.answer(name);
-        s.press("LoadBlock");
+        s.press("LoadBlock", name);
         EXPECT_TRUE(snapshot(s) == before);
-        EXPECT_TRUE(containsEach(s.h.messages.texts().at(0), "Could not load the block structure|" + name));
-        s.h.messages.clear();
+        expectMessage(s, "Could not load the block structure|" + name);
     }
     EXPECT_EQ(s.h.console.text(), "");
 }
@@ -118,15 +109,14 @@ TEST(BlockFile, RoundTripKeepsEmptyBlocksDuplicatesAndZeros)
     EXPECT_EQ(first, "arm.txt \n 3  5  3 \n\n 6 \n\n");
     // Fewer blocks than defined: the count follows the file, the later blocks stay unsaved.
     defineBlocks(s, {"1", "1", "1", "1", "1", "1"});
-    s.answer("first.txt");
-    s.press("LoadBlock");
+    s.press("LoadBlock", "first.txt");
     EXPECT_EQ(s.state().blocks.count(), 4.0);
     EXPECT_EQ(s.box("MaxBlockBox"), "4");
     EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{3, 5, 3}, {}, {6}, {}, {1}, {1}}));
     EXPECT_EQ(save(s, "second.txt"), first);
     // Zeros stay as written and an empty line is an empty block; the structure is drawn up
     // to the zero, which names its block.
-    load(s, "z.txt", "arm.txt \n 4  0  2 \n\n1,2\n\n 6");
+    s.load("LoadBlock", "z.txt", "arm.txt \n 4  0  2 \n\n1,2\n\n 6");
     EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{4, 0, 2}, {}, {1, 2}, {}, {6}, {1}}));
     EXPECT_EQ(s.box("MaxBlockBox"), "5");
     EXPECT_EQ(drawing(s), blockStructure(6, {{"r", {4}}}));
@@ -136,10 +126,8 @@ TEST(BlockFile, RoundTripKeepsEmptyBlocksDuplicatesAndZeros)
     const Snapshot loaded = snapshot(s);
     for (const std::string header : {"arm.txt \n", "arm.txt", ""}) {
         SCOPED_TRACE("file \"" + header + "\"");
-        load(s, "head.txt", header);
-        ASSERT_EQ(s.h.messages.texts().size(), 1u);
-        EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "head.txt|no blocks")) << s.h.messages.texts()[0];
-        s.h.messages.clear();
+        s.load("LoadBlock", "head.txt", header);
+        expectMessage(s, "head.txt|no blocks");
         EXPECT_TRUE(snapshot(s) == loaded);
     }
 }
@@ -169,10 +157,8 @@ TEST(BlockFile, WholeSessionComesBackWithTheSameStructureAndDrawing)
     EXPECT_EQ(shown, blockStructure(6, {{"r", {1, 2, 3}}, {"g", {4, 6}}, {"b", {5, 6}}}));
     save(s, "session.txt");
     s.press("ClearTarget");
-    s.answer("arm.txt");
-    s.press("LoadProto");
-    s.answer("session.txt");
-    s.press("LoadBlock");
+    s.press("LoadProto", "arm.txt");
+    s.press("LoadBlock", "session.txt");
     EXPECT_EQ(s.state().blocks.blocks(), blocks);
     EXPECT_EQ(s.state().blocks.count(), 3.0);
     EXPECT_EQ(drawing(s), shown);

@@ -98,8 +98,7 @@ TEST(ShowAllBlock, StoresTheBoxListAndDrawsItGreenOverTheProtocol)
     Scenario s;
     setUpBlocks(s, 6, 3);
     const auto show = [&](const std::string& current, const std::string& lines) {
-        s.type("CurrentBlockBox", current);
-        s.type("BlockBox", lines);
+        typeBlock(s, current, lines);
         return pressed(s, "ShowAllBlock");
     };
     EXPECT_EQ(show("2", "3 0 5 3"), "");
@@ -118,14 +117,10 @@ TEST(ShowAllBlock, StoresTheBoxListAndDrawsItGreenOverTheProtocol)
     const Blocks before = s.state().blocks.blocks();
     const Strings drawn = drawing(s);
     EXPECT_EQ(show("2", "2 9 4"), "");
-    ASSERT_EQ(s.h.messages.texts().size(), 1u);
-    EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "Block 2|line 9|1 to 6")) << s.h.messages.texts()[0];
-    s.h.messages.clear();
+    expectMessage(s, "Block 2|line 9|1 to 6");
     EXPECT_TRUE(s.state().blocks.blocks() == before && drawing(s) == drawn);
-    const Blocks kept = s.state().blocks.blocks();
-    const Strings shown = drawing(s);
     EXPECT_TRUE(containsEach(show("0", "1"), "block 0|CurrentBlockBox"));
-    EXPECT_TRUE(s.state().blocks.blocks() == kept && drawing(s) == shown);
+    EXPECT_TRUE(s.state().blocks.blocks() == before && drawing(s) == drawn);
 }
 
 // The redrawing actions clear the plot, the highlight with it, and forget it.
@@ -158,8 +153,7 @@ TEST(ShowBlockStructure, DrawsEachCountedBlockInItsStyle)
     s.press("ShowBlockStructure");  // block 2 is empty; a shared line is drawn for each block
     EXPECT_EQ(drawing(s), blockStructure(13, {{"r", {1}}, {"b", {2, 1}}}));
     enterBlock(s, "2", "3 40 1");  // refused: the protocol has no line 40
-    EXPECT_EQ(s.h.messages.texts().size(), 1u);
-    s.h.messages.clear();
+    expectMessage(s, "line 40");
     EXPECT_EQ(pressed(s, "ShowBlockStructure"), "");
     EXPECT_EQ(drawing(s), blockStructure(13, {{"r", {1}}, {"b", {2, 1}}}));
 
@@ -188,8 +182,7 @@ TEST(BlockUpDown, StoreTheBoxAndShowTheNeighbourWithinTheCountedBlocks)
     setUpBlocks(s, 6, 3);
     enterBlock(s, "2", "3 4 6");
     const Strings shown = drawing(s);
-    s.type("CurrentBlockBox", "1");
-    s.type("BlockBox", "5 5");
+    typeBlock(s, "1", "5 5");
     EXPECT_EQ(pressed(s, "BlockUp"),
               nhTrace(s, "CurrentBlockBox") + platform::displayValue("blist", Value(Matrix::rowVector({5, 5}))));
     EXPECT_EQ(s.state().blocks.blocks(), (Blocks{{5, 5}, {3, 4, 6}, {}}));
@@ -206,8 +199,7 @@ TEST(BlockUpDown, StoreTheBoxAndShowTheNeighbourWithinTheCountedBlocks)
     // Up at the last block or beyond, down at the first, or either without a number: nothing.
     for (const auto& [action, current] : std::vector<std::pair<std::string, std::string>>{
              {"BlockUp", "3"}, {"BlockUp", "4"}, {"BlockUp", "abc"}, {"BlockDown", "1"}, {"BlockDown", ""}}) {
-        s.type("CurrentBlockBox", current);
-        s.type("BlockBox", "2 2");
+        typeBlock(s, current, "2 2");
         EXPECT_EQ(pressed(s, action), nhTrace(s, "CurrentBlockBox")) << action << " " << current;
         EXPECT_EQ(s.state().blocks.blocks(), blocks);
         EXPECT_TRUE(s.box("CurrentBlockBox") == current && s.box("BlockBox") == "2 2");
@@ -245,17 +237,14 @@ TEST(BlockEnter, StoresTheListWithoutZerosInTextOrderIntoTheCurrentBlock)
     EXPECT_EQ(s.state().blocks.count(), 3u);
     // A list holding anything but protocol line numbers is refused in a message box naming
     // the item; the stored block stays.
-    for (const auto& [text, item] : std::vector<std::pair<std::string, std::string>>{{"1 x 3", "\"x\""},
-                                                                                     {"5 6; 7", "\"6;\""},
-                                                                                     {"-4 2", "\"-4\""},
-                                                                                     {"1.5", "\"1.5\""},
-                                                                                     {"2 99", "line 99"},
-                                                                                     {"1 2 7", "line 7"}}) {
+    const std::pair<std::string, std::string> refused[] = {{"1 x 3", "\"x\""},  {"5 6; 7", "\"6;\""},
+                                                           {"-4 2", "\"-4\""},  {"1.5", "\"1.5\""},
+                                                           {"2 99", "line 99"}, {"1 2 7", "line 7"}};
+    for (const auto& [text, item] : refused) {
+        SCOPED_TRACE(text);
         enterBlock(s, "6", text);
-        ASSERT_EQ(s.h.messages.texts().size(), 1u) << text;
-        EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "Block 6|" + item)) << s.h.messages.texts()[0];
-        s.h.messages.clear();
-        EXPECT_EQ(s.state().blocks.blocks(), blocks) << text;
+        expectMessage(s, "Block 6|" + item);
+        EXPECT_EQ(s.state().blocks.blocks(), blocks);
     }
     // A block number that is no whole number from 1 up stops the action, naming the box.
     for (const std::string current : {"0", "-1", "2.5", "", "x"}) {

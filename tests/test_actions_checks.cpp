@@ -14,14 +14,17 @@ namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
+using Point = std::array<double, 3>;
+
 std::string example(const std::string& name)
 {
     std::ifstream in(std::string(VEZEDO_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The coordinate lines of specimen j (from 0) of a TPS text with `p` landmarks and LM=
-// headers: the text's line positions [first, first + p).
+// The example skulls: 25 specimens of 10 landmarks, a header and an ID line each.
+const std::string kSkulls = example("skulls.tps");
+
 std::vector<std::string> lines(const std::string& text)
 {
     std::vector<std::string> out;
@@ -39,27 +42,55 @@ std::string joinLines(const std::vector<std::string>& lines)
     return out;
 }
 
-// Exchanges landmarks a and b (from 1) of specimen j (from 0) of the example skulls
-// (10 landmarks, a header and an ID line each).
-std::string swapped(const std::string& tps, std::size_t j, std::size_t a, std::size_t b)
+// The line of landmark l (from 1) of specimen j (from 0) among the lines of the example skulls.
+std::string& landmarkLine(std::vector<std::string>& all, std::size_t j, std::size_t l)
 {
-    std::vector<std::string> all = lines(tps);
-    const std::size_t first = j * 12 + 1;
-    std::swap(all[first + a - 1], all[first + b - 1]);
+    return all[j * 12 + l];
+}
+
+Point point(const std::string& line)
+{
+    Point p;
+    std::istringstream(line) >> p[0] >> p[1] >> p[2];
+    return p;
+}
+
+std::string pointText(const Point& p)
+{
+    return io::shortestNumber(p[0]) + " " + io::shortestNumber(p[1]) + " " + io::shortestNumber(p[2]);
+}
+
+double distance(const Point& a, const Point& b)
+{
+    return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+// The example skulls with landmarks a and b (from 1) of specimen j (from 0) exchanged.
+std::string swapped(std::size_t j, std::size_t a, std::size_t b)
+{
+    std::vector<std::string> all = lines(kSkulls);
+    std::swap(landmarkLine(all, j, a), landmarkLine(all, j, b));
     return joinLines(all);
+}
+
+// The example skulls and a protocol, then `again` as their replicate.
+void loadWithReplicate(Scenario& s, const std::string& protocol, const std::vector<std::string>& again)
+{
+    s.loadTps("skulls.tps", kSkulls);
+    s.load("LoadProto", "p.txt", protocol);
+    s.load("LoadReplicate", "again.tps", joinLines(again));
 }
 
 Rows saved(Scenario& s, const std::string& action, const std::string& name)
 {
-    s.answer(name);
-    s.press(action);
+    s.press(action, name);
     return io::parseCsv(s.read(name), name);
 }
 
 TEST(CheckSpecimens, FindsAPlantedSwapRanksItFirstAndSuggestsThePair)
 {
     Scenario s;
-    s.loadTps("skulls.tps", swapped(example("skulls.tps"), 6, 3, 8));
+    s.loadTps("skulls.tps", swapped(6, 3, 8));
     s.press("CheckSpecimens");
     const auto& check = s.state().check;
     ASSERT_EQ(check.distance.size(), 25u);
@@ -72,11 +103,10 @@ TEST(CheckSpecimens, FindsAPlantedSwapRanksItFirstAndSuggestsThePair)
 
     const Rows rows = saved(s, "SaveSpecimenCheck", "check.csv");
     ASSERT_EQ(rows.size(), 26u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"id", "procrustes_distance", "outlier", "swap_i", "swap_j"}));
+    EXPECT_EQ(rows[0], (Strings{"id", "procrustes_distance", "outlier", "swap_i", "swap_j"}));
     EXPECT_EQ(rows[7][0], "skull_07");
     EXPECT_EQ(std::stod(rows[7][1]), check.distance[6]);  // the shortest text that reads back
-    EXPECT_EQ((std::vector<std::string>{rows[7][2], rows[7][3], rows[7][4]}),
-              (std::vector<std::string>{"1", "3", "8"}));
+    EXPECT_EQ(Strings(rows[7].begin() + 2, rows[7].begin() + 5), (Strings{"1", "3", "8"}));
     EXPECT_EQ(s.h.dialogs.requests().back().filter, "*.csv");
 
     // Shown over the mean, the suspected pair is joined in magenta.
@@ -94,7 +124,7 @@ TEST(CheckSpecimens, FindsAPlantedSwapRanksItFirstAndSuggestsThePair)
 
     // With the swap undone the specimen is an ordinary one.
     Scenario clean;
-    clean.loadTps("skulls.tps", example("skulls.tps"));
+    clean.loadTps("skulls.tps", kSkulls);
     clean.press("CheckSpecimens");
     EXPECT_FALSE(clean.state().check.outlier[6]);
     EXPECT_FALSE(clean.state().check.swap[6].has_value());
@@ -104,18 +134,12 @@ TEST(CheckSpecimens, FindsAPlantedSwapRanksItFirstAndSuggestsThePair)
 TEST(LineSummary, MatchesSumsOfTheRawLengths)
 {
     Scenario s;
-    const std::string tps = example("skulls.tps");
-    s.loadTps("skulls.tps", tps);
-    loadProtocol(s, "p.txt", "1 2 5\n2 7 8\n");
-    const std::vector<std::string> all = lines(tps);
+    s.loadTps("skulls.tps", kSkulls);
+    s.load("LoadProto", "p.txt", "1 2 5\n2 7 8\n");
+    std::vector<std::string> all = lines(kSkulls);
     std::vector<double> lengths;
-    for (std::size_t j = 0; j < 25; ++j) {
-        std::istringstream a(all[j * 12 + 1 + 6]), b(all[j * 12 + 1 + 7]);  // landmarks 7 and 8
-        double x1, y1, z1, x2, y2, z2;
-        a >> x1 >> y1 >> z1;
-        b >> x2 >> y2 >> z2;
-        lengths.push_back(std::sqrt((x1 - x2) * (x1 - x2) + (y1 - y2) * (y1 - y2) + (z1 - z2) * (z1 - z2)));
-    }
+    for (std::size_t j = 0; j < 25; ++j)
+        lengths.push_back(distance(point(landmarkLine(all, j, 7)), point(landmarkLine(all, j, 8))));
     double mean = 0, ss = 0;
     for (double v : lengths)
         mean += v / 25;
@@ -131,11 +155,10 @@ TEST(LineSummary, MatchesSumsOfTheRawLengths)
 
     const Rows rows = saved(s, "SaveLineSummary", "summary.csv");
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"line", "name", "from", "to", "n", "mean", "sd", "cv", "min", "max",
-                                                 "outliers", "suspect"}));
-    const std::vector<std::string>& r = rows[2];
-    EXPECT_EQ((std::vector<std::string>{r[0], r[1], r[2], r[3], r[4]}),
-              (std::vector<std::string>{"2", "", "7", "8", "25"}));
+    EXPECT_EQ(rows[0],
+              (Strings{"line", "name", "from", "to", "n", "mean", "sd", "cv", "min", "max", "outliers", "suspect"}));
+    const Strings& r = rows[2];
+    EXPECT_EQ(Strings(r.begin(), r.begin() + 5), (Strings{"2", "", "7", "8", "25"}));
     EXPECT_NEAR(std::stod(r[5]) / mean, 1, 1e-9);
     EXPECT_NEAR(std::stod(r[6]) / sd, 1, 1e-9);
     EXPECT_NEAR(std::stod(r[7]) / (100 * sd / mean), 1, 1e-9);
@@ -148,8 +171,8 @@ TEST(LineSummary, MatchesSumsOfTheRawLengths)
 TEST(LineSummary, NamesTheSpecimensWhoseSwapTouchesTheLine)
 {
     Scenario s;
-    s.loadTps("skulls.tps", swapped(example("skulls.tps"), 6, 3, 8));
-    loadProtocol(s, "p.txt", "1 2 5\n2 7 8\n3 3 9\n");
+    s.loadTps("skulls.tps", swapped(6, 3, 8));
+    s.load("LoadProto", "p.txt", "1 2 5\n2 7 8\n3 3 9\n");
     EXPECT_EQ(saved(s, "SaveLineSummary", "before.csv")[2][11], "");  // nothing checked yet
     s.press("CheckSpecimens");
     const Rows rows = saved(s, "SaveLineSummary", "after.csv");
@@ -163,26 +186,18 @@ TEST(LineSummary, NamesTheSpecimensWhoseSwapTouchesTheLine)
 TEST(MeasurementError, OnlyTheLinesThroughAMovedLandmarkShowError)
 {
     Scenario s;
-    const std::string tps = example("skulls.tps");
-    s.loadTps("skulls.tps", tps);
-    loadProtocol(s, "p.txt", "1 2 5\n2 7 8\n3 9 10\n4 1 9\n");
-    std::vector<std::string> again = lines(tps);
+    std::vector<std::string> again = lines(kSkulls);
     for (std::size_t j = 0; j < 25; ++j) {
-        std::istringstream in(again[j * 12 + 1 + 8]);
-        double x, y, z;
-        in >> x >> y >> z;
+        const auto [x, y, z] = point(landmarkLine(again, j, 9));
         const double shift = 1.5 + 0.25 * static_cast<double>(j % 5);
-        again[j * 12 + 1 + 8] =
-            io::shortestNumber(x + shift) + " " + io::shortestNumber(y) + " " + io::shortestNumber(z - shift);
+        landmarkLine(again, j, 9) = pointText({x + shift, y, z - shift});
     }
-    s.file("again.tps", joinLines(again));
-    s.answer("again.tps");
-    s.press("LoadReplicate");
+    loadWithReplicate(s, "1 2 5\n2 7 8\n3 9 10\n4 1 9\n", again);
     EXPECT_TRUE(containsEach(s.h.console.text(), "Replicate again.tps: 25 specimens matched by ID"))
         << s.h.console.text();
     const Rows rows = saved(s, "SaveMeasurementError", "me.csv");
     ASSERT_EQ(rows.size(), 6u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"line", "name", "from", "to", "n", "tem", "rtem", "pct_me", "icc"}));
+    EXPECT_EQ(rows[0], (Strings{"line", "name", "from", "to", "n", "tem", "rtem", "pct_me", "icc"}));
     EXPECT_EQ(rows[5][0], "cs");
     EXPECT_EQ(rows[5][1], "centroid_size");
     // Lines measured the same twice: TEM 0, up to the rounding of two separate fits.
@@ -203,27 +218,15 @@ TEST(MeasurementError, OnlyTheLinesThroughAMovedLandmarkShowError)
 TEST(MeasurementError, MatchesTheOneWayAnalysisWorkedOutByHand)
 {
     Scenario s;
-    const std::string tps = example("skulls.tps");
-    s.loadTps("skulls.tps", tps);
-    loadProtocol(s, "p.txt", "1 2 5\n");
-    std::vector<std::string> again = lines(tps);
+    std::vector<std::string> again = lines(kSkulls);
     std::vector<double> first, second;
     for (std::size_t j = 0; j < 25; ++j) {
         const double f = 1 + 0.01 * static_cast<double>((j * 7) % 5);
-        double p[2][3];
-        for (std::size_t l = 0; l < 10; ++l) {
-            std::istringstream in(again[j * 12 + 1 + l]);
-            double x, y, z;
-            in >> x >> y >> z;
-            if (l == 1 || l == 4) {
-                p[l == 1 ? 0 : 1][0] = x, p[l == 1 ? 0 : 1][1] = y, p[l == 1 ? 0 : 1][2] = z;
-            }
-            again[j * 12 + 1 + l] =
-                io::shortestNumber(x * f) + " " + io::shortestNumber(y * f) + " " + io::shortestNumber(z * f);
+        const double d = distance(point(landmarkLine(again, j, 2)), point(landmarkLine(again, j, 5)));
+        for (std::size_t l = 1; l <= 10; ++l) {
+            const auto [x, y, z] = point(landmarkLine(again, j, l));
+            landmarkLine(again, j, l) = pointText({x * f, y * f, z * f});
         }
-        const double d =
-            std::sqrt((p[0][0] - p[1][0]) * (p[0][0] - p[1][0]) + (p[0][1] - p[1][1]) * (p[0][1] - p[1][1]) +
-                      (p[0][2] - p[1][2]) * (p[0][2] - p[1][2]));
         first.push_back(d);
         second.push_back(d * f);
     }
@@ -237,9 +240,7 @@ TEST(MeasurementError, MatchesTheOneWayAnalysisWorkedOutByHand)
         among += (m - grand) * (m - grand);
     }
     const double msWithin = within / 25, msAmong = 2 * among / 24, s2 = (msAmong - msWithin) / 2;
-    s.file("again.tps", joinLines(again));
-    s.answer("again.tps");
-    s.press("LoadReplicate");
+    loadWithReplicate(s, "1 2 5\n", again);
     const Rows rows = saved(s, "SaveMeasurementError", "me.csv");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_NEAR(std::stod(rows[1][5]) / std::sqrt(msWithin), 1, 1e-9);
@@ -270,20 +271,16 @@ TEST(Checks, RefuseWithAMessageSayingWhatIsNeeded)
         if (c.specimens > 0)
             s.loadTps("mice.tps", makeTps(c.specimens, 4));
         if (c.protocol)
-            loadProtocol(s, "p.txt", "1 1 2\n");
+            s.load("LoadProto", "p.txt", "1 1 2\n");
         const Snapshot before = snapshot(s);
         s.press(c.action);
-        ASSERT_EQ(s.h.messages.texts().size(), 1u);
-        EXPECT_TRUE(containsEach(s.h.messages.texts()[0], c.message)) << s.h.messages.texts()[0];
+        expectMessage(s, c.message);
         EXPECT_TRUE(snapshot(s) == before);
     }
     Scenario s;  // a replicate with other landmarks is refused by name
     s.loadTps("mice.tps", makeTps(5, 4));
-    s.file("other.tps", makeTps(5, 6));
-    s.answer("other.tps");
-    s.press("LoadReplicate");
-    ASSERT_EQ(s.h.messages.texts().size(), 1u);
-    EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "other.tps|6 landmarks|have 4"));
+    s.load("LoadReplicate", "other.tps", makeTps(5, 6));
+    expectMessage(s, "other.tps|6 landmarks|have 4");
     EXPECT_FALSE(s.state().replicate.has_value());
 }
 

@@ -61,24 +61,24 @@ std::string tpsFile(std::size_t k, const std::vector<double>& scales = {})
     return out;
 }
 
-std::vector<std::vector<std::string>> csvRows(const std::string& text)
+// Saves the lengths as CSV; returns its rows.
+std::vector<Strings> savedLengths(Scenario& s)
 {
-    return io::parseCsv(text, "lengths.csv");
+    s.press("SaveLengthsCSV", "lengths.csv");
+    return io::parseCsv(s.read("lengths.csv"), "lengths.csv");
 }
 
-double number(const std::string& field)
-{
-    return std::stod(field);
-}
-
-// Loads `tps`, a protocol and saves the lengths as CSV; returns its rows.
-std::vector<std::vector<std::string>> lengthsOf(Scenario& s, const std::string& tps, const std::string& protocol)
+// Loads `tps` and a protocol, then saves the lengths as CSV; returns its rows.
+std::vector<Strings> lengthsOf(Scenario& s, const std::string& tps, const std::string& protocol)
 {
     s.loadTps("skulls.tps", tps);
-    loadProtocol(s, "p.txt", protocol);
-    s.answer("lengths.csv");
-    s.press("SaveLengthsCSV");
-    return csvRows(s.read("lengths.csv"));
+    s.load("LoadProto", "p.txt", protocol);
+    return savedLengths(s);
+}
+
+void applyScale(Scenario& s)
+{
+    tick(s, "ApplyScaleBox", true);
 }
 
 const std::string kThreeLines = "1 1 2\n2 2 3\n3 4 5\n";
@@ -88,7 +88,7 @@ TEST(SpecimenIds, TheLengthsCsvNamesEverySpecimenInFileOrder)
     Scenario s;
     const auto rows = lengthsOf(s, tpsFile(4), kThreeLines);
     ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[0], (std::vector<std::string>{"id", "L1_2", "L2_3", "L4_5", "centroid_size", "estimated"}));
+    EXPECT_EQ(rows[0], (Strings{"id", "L1_2", "L2_3", "L4_5", "centroid_size", "estimated"}));
     for (std::size_t j = 0; j < 4; ++j) {
         SCOPED_TRACE(j);
         ASSERT_EQ(rows[j + 1].size(), 6u);
@@ -96,7 +96,7 @@ TEST(SpecimenIds, TheLengthsCsvNamesEverySpecimenInFileOrder)
         const Coordinates c = specimen(j);
         const double raw[] = {distance(c, 1, 2), distance(c, 2, 3), distance(c, 4, 5)};
         for (std::size_t i = 0; i < 3; ++i)
-            EXPECT_NEAR(number(rows[j + 1][i + 1]) / raw[i], 1.0, 1e-12);
+            EXPECT_NEAR(std::stod(rows[j + 1][i + 1]) / raw[i], 1.0, 1e-12);
         EXPECT_EQ(rows[j + 1][5], "");
     }
     EXPECT_TRUE(s.h.messages.shown().empty());
@@ -109,7 +109,7 @@ TEST(SpecimenIds, FallBackToImageThenToTheSpecimenNumber)
     tps += "LM3=6\n" + coordinates(specimen(1));
     tps += "LM3=6\n" + coordinates(specimen(2)) + "ID=a.ply\n";
     s.loadTps("mixed.tps", tps);
-    EXPECT_EQ(s.state().specimens.ids, (std::vector<std::string>{"a.ply", "specimen2", "a.ply"}));
+    EXPECT_EQ(s.state().specimens.ids, (Strings{"a.ply", "specimen2", "a.ply"}));
     EXPECT_TRUE(containsEach(s.h.console.text(), "1 ID repeated|a.ply (2 times)|1 specimen has no ID="))
         << s.h.console.text();
 }
@@ -125,10 +125,8 @@ TEST(SpecimenIds, ATableMayLeadWithAnIdColumn)
                 row += " " + io::shortestNumber(v);
         table += row + " " + std::to_string(10 + j) + "\n";
     }
-    s.file("t.txt", table);
-    s.answer("t.txt");
-    s.press("LoadFileIMP");
-    EXPECT_EQ(s.state().specimens.ids, (std::vector<std::string>{"skull_0", "skull_1", "skull_2"}));
+    s.load("LoadFileIMP", "t.txt", table);
+    EXPECT_EQ(s.state().specimens.ids, (Strings{"skull_0", "skull_1", "skull_2"}));
     EXPECT_EQ(s.state().specimens.sizes, (std::vector<double>{10, 11, 12}));
     EXPECT_TRUE(containsEach(s.h.console.text(), "IDs: the first field of every line")) << s.h.console.text();
 }
@@ -153,13 +151,13 @@ TEST(ApplyScale, EveryLengthIsTheRawDistanceTimesTheSpecimensScale)
 {
     Scenario s;
     const std::vector<double> scales{0.5, 0.025, 2, 1.25};
-    s.g().set(s.g().findByTag("ApplyScaleBox").at(0), "Value", platform::Value(1.0));
+    applyScale(s);
     const auto rows = lengthsOf(s, tpsFile(4, scales), kThreeLines);
     ASSERT_EQ(rows.size(), 5u);
     for (std::size_t j = 0; j < 4; ++j) {
         const Coordinates c = specimen(j);
-        EXPECT_NEAR(number(rows[j + 1][1]) / (distance(c, 1, 2) * scales[j]), 1.0, 1e-9) << j;
-        EXPECT_NEAR(number(rows[j + 1][3]) / (distance(c, 4, 5) * scales[j]), 1.0, 1e-9) << j;
+        EXPECT_NEAR(std::stod(rows[j + 1][1]) / (distance(c, 1, 2) * scales[j]), 1.0, 1e-9) << j;
+        EXPECT_NEAR(std::stod(rows[j + 1][3]) / (distance(c, 4, 5) * scales[j]), 1.0, 1e-9) << j;
     }
     EXPECT_TRUE(containsEach(s.h.console.text(), "SCALE: given for 4 specimens (0.025 to 2), applied"));
 }
@@ -182,13 +180,8 @@ TEST(ApplyScale, RefusesAFileItCannotScaleNamingTheSpecimen)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Scenario s;
-        s.g().set(s.g().findByTag("ApplyScaleBox").at(0), "Value", platform::Value(1.0));
-        const Snapshot before = snapshot(s);
-        s.loadTps("scaled.tps", c.tps);
-        ASSERT_EQ(s.h.messages.texts().size(), 1u);
-        EXPECT_TRUE(containsEach(s.h.messages.texts()[0], std::string("scaled.tps|") + c.message))
-            << s.h.messages.texts()[0];
-        EXPECT_TRUE(snapshot(s) == before);
+        applyScale(s);
+        expectRefusedLoad(s, "LoadFile1", "scaled.tps", c.tps, c.message, snapshot(s));
     }
 }
 
@@ -212,17 +205,16 @@ TEST(MissingLandmarks, LinesThroughAMissingLandmarkAreNaAndTheOthersAreRaw)
         EXPECT_EQ(rows[3][1], "NA");
         EXPECT_EQ(rows[3][2], "NA");
         EXPECT_EQ(rows[3][5], "2");
-        EXPECT_NEAR(number(rows[3][3]) / distance(specimen(2), 4, 5), 1.0, 1e-12);
+        EXPECT_NEAR(std::stod(rows[3][3]) / distance(specimen(2), 4, 5), 1.0, 1e-12);
         for (std::size_t j : {0u, 1u, 3u, 4u, 5u}) {
-            EXPECT_NEAR(number(rows[j + 1][1]) / distance(specimen(j), 1, 2), 1.0, 1e-12) << j;
+            EXPECT_NEAR(std::stod(rows[j + 1][1]) / distance(specimen(j), 1, 2), 1.0, 1e-12) << j;
             EXPECT_EQ(rows[j + 1][5], "");
         }
         EXPECT_TRUE(containsEach(s.h.console.text(),
                                  "1 missing landmark estimated|Missing landmarks: 1 in 1 specimen, estimated: MNHN "
                                  "1802:2"))
             << s.h.console.text();
-        s.answer("m.txt");
-        s.press("SaveLengths");
+        s.press("SaveLengths", "m.txt");
         std::istringstream measures(s.read("m.txt"));
         std::string line;
         for (int i = 0; i < 3; ++i)
@@ -250,11 +242,7 @@ TEST(MissingLandmarks, RefusesWhatCannotBeEstimatedNamingTheSpecimen)
     for (const auto& [tps, message] : cases) {
         SCOPED_TRACE(message);
         Scenario s;
-        const Snapshot before = snapshot(s);
-        s.loadTps("gaps.tps", tps);
-        ASSERT_EQ(s.h.messages.texts().size(), 1u);
-        EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "gaps.tps|" + message)) << s.h.messages.texts()[0];
-        EXPECT_TRUE(snapshot(s) == before);
+        expectRefusedLoad(s, "LoadFile1", "gaps.tps", tps, message, snapshot(s));
     }
 }
 
@@ -269,31 +257,25 @@ TEST(CsvProtocol, RoundTripsByteForByteAndNamesTheLengthColumns)
                             "\"the \"\"id\"\"\",5,6\n"
                             "id,1,3\n"
                             "skull length,3,4\n";
-    loadProtocol(s, "named.csv", " Name , FROM,to \n" + csv.substr(csv.find('\n') + 1), "LoadWire");
+    s.load("LoadWire", "named.csv", " Name , FROM,to \n" + csv.substr(csv.find('\n') + 1));
     EXPECT_EQ(s.box("ProtoPointBox"), "6");
     EXPECT_EQ(s.proto(),
               platform::Matrix::fromRows({{1, 1, 2}, {2, 2, 3}, {3, 4, 5}, {4, 5, 6}, {5, 1, 3}, {6, 3, 4}}));
-    s.answer("again.csv");
-    s.press("SaveProtocolCSV");
+    s.press("SaveProtocolCSV", "again.csv");
     EXPECT_EQ(s.read("again.csv"), csv);
     EXPECT_EQ(s.h.dialogs.requests().back().filter, "*.csv");
-    loadProtocol(s, "again.csv", s.read("again.csv"));
-    s.answer("again2.csv");
-    s.press("SaveProtocolCSV");
+    s.load("LoadProto", "again.csv", s.read("again.csv"));
+    s.press("SaveProtocolCSV", "again2.csv");
     EXPECT_EQ(s.read("again2.csv"), csv);
 
-    s.answer("lengths.csv");
-    s.press("SaveLengthsCSV");
-    EXPECT_EQ(csvRows(s.read("lengths.csv")).at(0),
-              (std::vector<std::string>{"id", "skull length", "width, max", "L4_5", "the \"id\"", "id.2",
-                                        "skull length.2", "centroid_size", "estimated"}));
+    EXPECT_EQ(savedLengths(s).at(0), (Strings{"id", "skull length", "width, max", "L4_5", "the \"id\"", "id.2",
+                                              "skull length.2", "centroid_size", "estimated"}));
     // Names follow the lines through edits: an added line has none, a deleted one takes its own.
     s.type("ActivePointBox", "2");
     s.press("DeleteLine");
     typeEnds(s, "6", "1");
     s.press("AddLine");
-    s.answer("edited.csv");
-    s.press("SaveProtocolCSV");
+    s.press("SaveProtocolCSV", "edited.csv");
     EXPECT_EQ(s.read("edited.csv"), "name,from,to\nskull length,1,2\n,4,5\n\"the \"\"id\"\"\",5,6\nid,1,3\n"
                                     "skull length,3,4\n,6,1\n");
     EXPECT_TRUE(s.h.messages.shown().empty());
@@ -332,10 +314,7 @@ TEST(LengthsCsv, ColumnNamesStayUniqueAndFieldsAreQuotedOnlyWhenTheyMust)
         SCOPED_TRACE(c.names);
         Scenario s;
         const auto rows = lengthsOf(s, tpsFile(2), std::string("name,from,to\n") + c.names);
-        std::vector<std::string> expected{"id"};
-        expected.insert(expected.end(), c.header.begin(), c.header.end());
-        expected.insert(expected.end(), {"centroid_size", "estimated"});
-        EXPECT_EQ(rows.at(0), expected);
+        EXPECT_EQ(rows.at(0), (Strings{"id"} + c.header + Strings{"centroid_size", "estimated"}));
     }
     Scenario s;
     lengthsOf(s, tpsFile(2), kThreeLines);

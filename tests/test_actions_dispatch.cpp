@@ -1,11 +1,12 @@
-#include "scenario.h"
+#include "scenario_checks.h"
 
 using namespace vezedo;
+using namespace vezedo::test;
 using platform::Value;
 
 TEST(Dispatch, UnknownNamesFallThroughToTheLostBoxWhileProtoAuxAndBadCountsDoNothing)
 {
-    test::Scenario s;
+    Scenario s;
     const auto& reg = s.h.program.registry();
     const std::size_t figures = s.g().figures().size();
     s.press("ProtoAux");
@@ -31,8 +32,8 @@ TEST(Dispatch, UnknownNamesFallThroughToTheLostBoxWhileProtoAuxAndBadCountsDoNot
 
 TEST(Dispatch, HugeNumbersTypedIntoBoxesAreRefusedInsteadOfAllocated)
 {
-    test::Scenario s;
-    s.loadTps("mice.txt", test::makeTps(3, 4));
+    Scenario s;
+    s.loadTps("mice.txt", makeTps(3, 4));
     s.type("MaxBlockBox", "1e12");
     s.press("SetBlocks");
     EXPECT_NE(s.h.console.text().find("MaxBlockBox holds \"1e12\""), std::string::npos) << s.h.console.text();
@@ -42,12 +43,10 @@ TEST(Dispatch, HugeNumbersTypedIntoBoxesAreRefusedInsteadOfAllocated)
     EXPECT_TRUE(s.state().blocks.blocks().empty());
 
     s.press("NewProto");
-    s.type("EndBox1", "1");
-    s.type("EndBox2", "2");
+    typeEnds(s, "1", "2");
     s.press("AddLine");
     s.type("ProtoPointBox", "1e10");  // the counter only shows the count: it places nothing
     s.type("EndBox2", "3");
     s.press("AddLine");
-    EXPECT_EQ(s.proto(), platform::Matrix::fromRows({{1, 1, 2}, {2, 1, 3}}));
-    EXPECT_EQ(s.box("ProtoPointBox"), "2");
+    expectProtocol(s, platform::Matrix::fromRows({{1, 1, 2}, {2, 1, 3}}));
 }

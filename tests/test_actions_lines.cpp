@@ -17,7 +17,7 @@ const Pairs kThree{{3, 7}, {7, 9}, {9, 2}};
 void loadShapeAndProtocol(Scenario& s)
 {
     s.loadTps("shape.txt", makeTps(4, 10));
-    loadProtocol(s, "p.txt", protocolText(kThree));
+    s.load("LoadProto", "p.txt", protocolText(kThree));
 }
 
 // The highlighted lines on screen; the last line drawn is the one lineh names.
@@ -118,17 +118,15 @@ TEST(DeleteLine, RemovesTheRowAndRedrawsThroughShowProto)
     s.press("ShowLine2");
     s.type("ActivePointBox", "2");
     s.press("DeleteLine");
-    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 3, 7}, {3, 9, 2}}));
+    expectProtocol(s, Matrix::fromRows({{1, 3, 7}, {3, 9, 2}}));
     EXPECT_EQ(s.wirelist(), s.proto());
-    EXPECT_EQ(s.box("ProtoPointBox"), "2");
     EXPECT_EQ(s.state().lineh, std::nullopt);
     // Wireframe and overlay without the row, the labels numbering rows, not the stored 1 and 3.
     const Pairs kept{{3, 7}, {9, 2}};
     EXPECT_EQ(drawing(s),
               Strings{"b*"} + styled("k 0.5", kept) + styled("k 0.5", kept) + marks(10) + labelled("r", kept));
     s.press("DeleteLine");  // the last row
-    EXPECT_EQ(s.proto(), Matrix::rowVector({1, 3, 7}));
-    EXPECT_EQ(s.box("ProtoPointBox"), "1");
+    expectProtocol(s, Matrix::rowVector({1, 3, 7}));
     s.type("ActivePointBox", "1");
     s.press("DeleteLine");  // the first and only row
     EXPECT_EQ(s.proto().rows(), 0u);
@@ -151,16 +149,14 @@ TEST(AddLine, TheFirstLineOfANewOrEmptiedProtocolIsLineOne)
     const platform::Handle highlight = *s.state().lineh;
     typeEnds(s, "3", "7");  // (3, 7) was in the old protocol: no duplicate test now
     EXPECT_EQ(pressed(s, "AddLine"), platform::displayValue("proto", Value(Matrix::rowVector({1, 3, 7}))));
-    EXPECT_EQ(s.proto(), Matrix::rowVector({1, 3, 7}));
-    EXPECT_EQ(s.box("ProtoPointBox"), "1");
+    expectProtocol(s, Matrix::rowVector({1, 3, 7}));
     EXPECT_EQ(drawing(s), Strings{"b*"} + styled("k 0.5", kThree) + styled("k 0.5", kThree) + Strings{"k 0.5 3-7"} +
                               marks(10) + labelled("r", kThree));
     EXPECT_TRUE(s.g().isValid(highlight) && !s.g().object(highlight).visible);
     EXPECT_EQ(s.state().lineh, std::nullopt);
     typeEnds(s, "4", "4");  // a line from a landmark to itself is a line too
     s.press("AddLine");
-    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 3, 7}, {2, 4, 4}}));
-    EXPECT_EQ(s.box("ProtoPointBox"), "2");
+    expectProtocol(s, Matrix::fromRows({{1, 3, 7}, {2, 4, 4}}));
 
     // A new protocol has no line 1 to delete; its first line is line 1.
     s.press("NewProto");
@@ -172,8 +168,7 @@ TEST(AddLine, TheFirstLineOfANewOrEmptiedProtocolIsLineOne)
     EXPECT_EQ(s.box("ProtoPointBox"), "0");
     typeEnds(s, "5", "6");
     EXPECT_EQ(pressed(s, "AddLine"), platform::displayValue("proto", Value(Matrix::rowVector({1, 5, 6}))));
-    EXPECT_EQ(s.proto(), Matrix::rowVector({1, 5, 6}));
-    EXPECT_EQ(s.box("ProtoPointBox"), "1");
+    expectProtocol(s, Matrix::rowVector({1, 5, 6}));
     EXPECT_TRUE(s.h.messages.shown().empty());
 }
 
@@ -197,19 +192,16 @@ TEST(AddLine, RefusesAPairAlreadyInTheProtocolElseAppendsIt)
     s.type("ActivePointBox", "2");
     s.press("DeleteLine");
     add("1", "5");
-    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 3, 7}, {3, 9, 2}, {3, 1, 5}}));
-    EXPECT_EQ(s.box("ProtoPointBox"), "3");
+    expectProtocol(s, Matrix::fromRows({{1, 3, 7}, {3, 9, 2}, {3, 1, 5}}));
     // Whatever the counter box holds, a line goes after the last one, numbered m + 1.
     for (const std::string counter : {"1", "7", "-2", "x"}) {
         s.type("ProtoPointBox", counter);
         add("2", counter == "1" ? "6" : counter == "7" ? "8" : counter == "-2" ? "4" : "10");
     }
-    EXPECT_EQ(s.proto(),
-              Matrix::fromRows({{1, 3, 7}, {3, 9, 2}, {3, 1, 5}, {4, 2, 6}, {5, 2, 8}, {6, 2, 4}, {7, 2, 10}}));
-    EXPECT_EQ(s.box("ProtoPointBox"), "7");
+    expectProtocol(s, Matrix::fromRows({{1, 3, 7}, {3, 9, 2}, {3, 1, 5}, {4, 2, 6}, {5, 2, 8}, {6, 2, 4}, {7, 2, 10}}));
 
     // The same pair stored twice: one console row per match, one message.
-    loadProtocol(s, "twice.txt", "1 3 7\n2 7 3\n");
+    s.load("LoadProto", "twice.txt", "1 3 7\n2 7 3\n");
     s.h.messages.clear();
     EXPECT_EQ(add("3", "7"), ans({3, 3, 7, 7}) + ans({3, 7, 7, 3}));
     EXPECT_EQ(s.h.messages.texts(), Strings{kDuplicate});

@@ -38,13 +38,6 @@ double norm(const Matrix& shape)
     return std::sqrt(sum);
 }
 
-void loadTable(Scenario& s, const std::string& name, const std::string& content)
-{
-    s.file(name, content);
-    s.answer(name);
-    s.press("LoadFileIMP");
-}
-
 // The specimens are fitted, centred at unit size; a new, current plot window with hold on
 // shows their mean shape as blue stars with its numbered landmarks.
 void expectNumberedMeanShape(Scenario& s, std::size_t specimens, std::size_t p)
@@ -83,20 +76,19 @@ TEST(LoadFile1, DescribesTheFileShowsTheMeanShapeAndASecondLoadReplacesTheDataSe
     expectNumberedMeanShape(s, 25, 10);
 
     const platform::Handle first = *s.state().fighand1;
-    loadProtocol(s, "p.txt", "1 3 7\n2 9 10\n");
+    s.load("LoadProto", "p.txt", "1 3 7\n2 9 10\n");
     s.loadTps("small.txt", makeTps(3, 12));
     EXPECT_NE(*s.state().fighand1, first);
     EXPECT_TRUE(s.g().isValid(first));  // the old window stays open, forgotten
     EXPECT_EQ(s.box("FileBox1"), "small.txt \nhas 3 specimens \nwith 12 landmarks");
-    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 3, 7}, {2, 9, 10}}));  // the protocol stays, undrawn
-    EXPECT_EQ(s.box("ProtoPointBox"), "2");
+    expectProtocol(s, Matrix::fromRows({{1, 3, 7}, {2, 9, 10}}));  // the protocol stays, undrawn
     expectNumberedMeanShape(s, 3, 12);
 }
 
 TEST(LoadFileIMP, DescribesTheTableAndKeepsItsSizeColumn)
 {
     Scenario s;
-    loadTable(s, "mice.txt", tableText(specimenTable(25, 10)));
+    s.load("LoadFileIMP", "mice.txt", tableText(specimenTable(25, 10)));
     EXPECT_EQ(s.box("FileBox1"), "File: mice.txt \n  25 Specimens \n  10 Landmarks");
     // No landmark count, unlike "LoadFile1"; the report only.
     EXPECT_EQ(s.h.console.text(), "mice.txt: 25 specimens, 10 landmarks, no IDs in the file\n");
@@ -106,7 +98,7 @@ TEST(LoadFileIMP, DescribesTheTableAndKeepsItsSizeColumn)
         EXPECT_EQ(s.state().specimens.sizes[j], 100.0 + static_cast<double>(j));  // as stored
     expectNumberedMeanShape(s, 25, 10);
 
-    loadTable(s, "few.txt", tableText(specimenTable(2, 4)));
+    s.load("LoadFileIMP", "few.txt", tableText(specimenTable(2, 4)));
     EXPECT_EQ(s.box("FileBox1"), "File: few.txt \n   2 Specimens \n   4 Landmarks");
     EXPECT_EQ(s.state().specimens.sizes, (std::vector<double>{100, 101}));
     expectNumberedMeanShape(s, 2, 4);
@@ -117,7 +109,7 @@ TEST(LoadFileIMP, DescribesTheTableAndKeepsItsSizeColumn)
 TEST(LoadFileIMP, UnusableFilesOfEitherLoaderChangeNothing)
 {
     Scenario s;
-    loadTable(s, "good.txt", tableText(specimenTable(3, 5)));
+    s.load("LoadFileIMP", "good.txt", tableText(specimenTable(3, 5)));
     const Snapshot before = snapshot(s);
     for (const char* action : {"LoadFile1", "LoadFileIMP"}) {
         s.cancel();

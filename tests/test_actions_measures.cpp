@@ -41,15 +41,7 @@ void loadSpecimens(Scenario& s)
             rows.back().insert(rows.back().end(), point.begin(), point.end());
         rows.back().push_back(10.0 * static_cast<double>(rows.size()));
     }
-    s.file("imp.txt", tableText(rows));
-    s.answer("imp.txt");
-    s.press("LoadFileIMP");
-}
-
-void saveLengths(Scenario& s, const std::string& name)
-{
-    s.answer(name);
-    s.press("SaveLengths");
+    s.load("LoadFileIMP", "imp.txt", tableText(rows));
 }
 
 }  // namespace
@@ -58,10 +50,10 @@ TEST(SaveLengths, WritesEachSpecimensLengthsAtItsOwnScaleThenItsSize)
 {
     Scenario s;
     loadSpecimens(s);
-    loadProtocol(s, "p.txt", "1 1 2\n2 2 3\n");
+    s.load("LoadProto", "p.txt", "1 1 2\n2 2 3\n");
     s.file("m.txt", "an older file, longer than the new one, that must be replaced entirely\n");
     const Snapshot before = snapshot(s);
-    saveLengths(s, "m.txt");
+    s.press("SaveLengths", "m.txt");
     EXPECT_EQ(s.read("m.txt"), " 3.000000  4.000000  10.000000 \n 6.000000  8.000000  20.000000 \n");
     EXPECT_EQ(s.h.dialogs.requests().back().title, "Please Enter Filename for traditional Measures");
     EXPECT_TRUE(s.h.messages.shown().empty());
@@ -72,7 +64,7 @@ TEST(SaveLengths, WritesEachSpecimensLengthsAtItsOwnScaleThenItsSize)
     s.press("AddLine");
     s.type("ActivePointBox", "1");
     s.press("DeleteLine");
-    saveLengths(s, "m2.txt");
+    s.press("SaveLengths", "m2.txt");
     EXPECT_EQ(s.read("m2.txt"), " 4.000000  0.000000  10.000000 \n 8.000000  0.000000  20.000000 \n");
 }
 
@@ -97,7 +89,7 @@ TEST(SaveLengths, RefusesWithoutSpecimensOrProtocolLines)
 
     // A protocol naming landmarks the specimens lack stops before the dialog.
     s.loadTps("shape.txt", makeTps(3, 10));
-    loadProtocol(s, "p.txt", "1 1 9\n");
+    s.load("LoadProto", "p.txt", "1 1 9\n");
     loadSpecimens(s);
     const std::size_t asked = s.h.dialogs.requests().size();
     s.answer("m.txt");
@@ -152,8 +144,8 @@ TEST(SaveLengths, LengthsAreTheRawDistancesOfRandomSpecimens)
     }
     Scenario s;
     s.loadTps("random.tps", tps);
-    loadProtocol(s, "all.txt", protocol);
-    saveLengths(s, "lengths.txt");
+    s.load("LoadProto", "all.txt", protocol);
+    s.press("SaveLengths", "lengths.txt");
     ASSERT_TRUE(s.h.messages.shown().empty());
     EXPECT_EQ(s.read("lengths.txt"), expected);
 }
@@ -165,7 +157,7 @@ TEST(Saving, CancelledOrUnwritableFilesAreLeftAlone)
 {
     Scenario s;
     loadSpecimens(s);
-    loadProtocol(s, "p.txt", "1 1 2\n");
+    s.load("LoadProto", "p.txt", "1 1 2\n");
     s.type("MaxBlockBox", "1");
     s.press("SetBlocks");
     fs::create_directories(s.dir.path() / "sub" / "taken.txt");
@@ -188,19 +180,16 @@ TEST(Saving, CancelledOrUnwritableFilesAreLeftAlone)
         EXPECT_TRUE(s.h.messages.shown().empty());
         EXPECT_EQ(fs::current_path(), s.dir.path());
 
-        s.answer("gone/m.txt");  // a folder that is not there cannot be entered
-        s.press(action);
+        s.press(action, "gone/m.txt");  // a folder that is not there cannot be entered
         expectReported("gone", 1);
         EXPECT_EQ(fs::current_path(), s.dir.path());
-        s.answer("sub/taken.txt");  // a folder stands where the file should go
-        s.press(action);
+        s.press(action, "sub/taken.txt");  // a folder stands where the file should go
         expectReported("taken.txt", 2);
         EXPECT_TRUE(fs::is_directory(s.dir.path() / "sub" / "taken.txt"));
         EXPECT_EQ(std::distance(fs::directory_iterator(s.dir.path() / "sub"), {}), 1);
         EXPECT_EQ(fs::current_path(), s.dir.path() / "sub");  // the chosen folder became current all the same
         if (lockable) {
-            s.answer("locked/old.txt");
-            s.press(action);
+            s.press(action, "locked/old.txt");
             expectReported("old.txt", 3);
             EXPECT_EQ(s.read("locked/old.txt"), "old content\n");
             EXPECT_EQ(std::distance(fs::directory_iterator(s.dir.path() / "locked"), {}), 1);

@@ -16,7 +16,7 @@ void loadShape(Scenario& s, const std::string& protocol = "", const std::string&
 {
     s.loadTps("shape.txt", makeTps(4, 10));
     if (!protocol.empty())
-        loadProtocol(s, "p.txt", protocol, action);
+        s.load(action, "p.txt", protocol);
 }
 
 }  // namespace
@@ -28,15 +28,14 @@ TEST(LoadWire, DrawsTheWireframeAndMakesItTheProtocol)
     typeEnds(s, "1", "2");
     s.press("ShowLine");
     // Column 1 is kept but takes no part in drawing or labelling.
-    loadProtocol(s, "wire.txt", "5 1 2\n0 2 3\n4 3 4\n4 4 1\n-3 9 10\n", "LoadWire");
+    s.load("LoadWire", "wire.txt", "5 1 2\n0 2 3\n4 3 4\n4 4 1\n-3 9 10\n");
     const Pairs pairs{{1, 2}, {2, 3}, {3, 4}, {4, 1}, {9, 10}};
     EXPECT_EQ(s.h.dialogs.requests().back().filter, "*.txt");
-    EXPECT_EQ(s.proto(), Matrix::fromRows({{5, 1, 2}, {0, 2, 3}, {4, 3, 4}, {4, 4, 1}, {-3, 9, 10}}));
+    expectProtocol(s, Matrix::fromRows({{5, 1, 2}, {0, 2, 3}, {4, 3, 4}, {4, 4, 1}, {-3, 9, 10}}));
     EXPECT_EQ(s.wirelist(), s.proto());
     EXPECT_EQ(s.state().protoname, "wire.txt");
     EXPECT_EQ(s.state().lineh, std::nullopt);
     EXPECT_EQ(s.box("WireBox"), "Loaded Protocol is : wire.txt");
-    EXPECT_EQ(s.box("ProtoPointBox"), "5");
     // The wireframe, then the overlay over it; the earlier highlight is forgotten, not hidden.
     const Strings wire = styled("k 0.5", pairs), labels = marks(10) + labelled("r", pairs);
     EXPECT_EQ(drawing(s), (Strings{"b*", "m 1.5 1-2"} + wire + wire + labels));
@@ -44,10 +43,9 @@ TEST(LoadWire, DrawsTheWireframeAndMakesItTheProtocol)
 
     // After "NewProto", a file with an empty line (passed over), with the overlay switched off.
     s.press("NewProto");
-    showLines(s, false);
-    loadProtocol(s, "gap.txt", "1 1 2\n2 2 3\n\n4 4 5\n", "LoadWire");
-    EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 1, 2}, {2, 2, 3}, {4, 4, 5}}));
-    EXPECT_EQ(s.box("ProtoPointBox"), "3");
+    tick(s, "ShowLineButton", false);
+    s.load("LoadWire", "gap.txt", "1 1 2\n2 2 3\n\n4 4 5\n");
+    expectProtocol(s, Matrix::fromRows({{1, 1, 2}, {2, 2, 3}, {4, 4, 5}}));
     EXPECT_EQ(drawing(s),
               (Strings{"b*", "m 1.5 1-2"} + wire + wire + Strings{"k 0.5 1-2", "k 0.5 2-3", "k 0.5 4-5"} + labels));
     EXPECT_TRUE(s.h.messages.shown().empty());
@@ -63,7 +61,7 @@ TEST(LoadProto, EndsInTheStateOfLoadWireAndAPlaceholderOnlyFileHasNoLines)
     EXPECT_TRUE(snapshot(s) == snapshot(wire));
 
     const Strings shown = drawing(s);
-    loadProtocol(s, "new.txt", "-1 -1 -1 \n");
+    s.load("LoadProto", "new.txt", "-1 -1 -1 \n");
     EXPECT_EQ(s.proto(), Matrix());  // no lines
     EXPECT_TRUE(s.wirelist().empty());
     EXPECT_EQ(s.state().protoname, "new.txt");
@@ -94,10 +92,7 @@ TEST(LoadProto, RefusedFilesOfEitherReaderChangeNothing)
         for (const auto& [name, content, problem] : bad)
             expectRefusedLoad(s, action, name, content, problem, before);
         Scenario t;  // without a shape no landmark exists yet
-        const Snapshot empty = snapshot(t);
-        loadProtocol(t, "w.txt", "1 1 2\n", action);
-        EXPECT_TRUE(containsEach(t.h.messages.texts().at(0), "w.txt|load specimens"));
-        EXPECT_TRUE(snapshot(t) == empty);
+        expectRefusedLoad(t, action, "w.txt", "1 1 2\n", "load specimens", snapshot(t));
     }
 }
 
@@ -108,8 +103,7 @@ TEST(SaveProtocol, WritesEveryRowWithItsStoredNumberAndNamesTheFileInTheYLabel)
     std::filesystem::create_directory(s.dir.path() / "sub");
     s.file("sub/p1.txt", "an older, longer file that must go away completely\n");
     const auto saveAs = [&](const std::string& name) {
-        s.answer("sub/" + name);
-        s.press("SaveProtocol");
+        s.press("SaveProtocol", "sub/" + name);
         return s.read("sub/" + name);
     };
     EXPECT_EQ(saveAs("p1.txt"), "1 3 7 \n2 7 9 \n3 9 2 \n");
@@ -121,8 +115,8 @@ TEST(SaveProtocol, WritesEveryRowWithItsStoredNumberAndNamesTheFileInTheYLabel)
 
     s.type("ActivePointBox", "2");
     s.press("DeleteLine");
-    EXPECT_EQ(saveAs("p2.txt"), "1 3 7 \n3 9 2 \n");  // the stored numbers keep their gap
-    loadProtocol(s, "p2.txt", s.read("sub/p2.txt"));  // and read back the same
+    EXPECT_EQ(saveAs("p2.txt"), "1 3 7 \n3 9 2 \n");      // the stored numbers keep their gap
+    s.load("LoadProto", "p2.txt", s.read("sub/p2.txt"));  // and read back the same
     EXPECT_EQ(s.proto(), Matrix::fromRows({{1, 3, 7}, {3, 9, 2}}));
     s.press("NewProto");
     EXPECT_EQ(saveAs("p3.txt"), "-1 -1 -1 \n");
@@ -136,8 +130,7 @@ TEST(ShowProto, RedrawsTheWindowFromTheStateAlsoWhenItWasClosed)
 {
     Scenario s;
     loadShape(s, protocolText(kThree));
-    s.answer("p1.txt");
-    s.press("SaveProtocol");
+    s.press("SaveProtocol", "p1.txt");
     typeEnds(s, "1", "10");
     s.press("AddLine");  // into the protocol, not into the wireframe
     typeEnds(s, "1", "5");
@@ -150,7 +143,7 @@ TEST(ShowProto, RedrawsTheWindowFromTheStateAlsoWhenItWasClosed)
     EXPECT_EQ(drawing(s), wire + styled("k 0.5", four) + marks(10) + labelled("r", four));
     EXPECT_EQ(s.drawn(platform::ObjectType::Line).size(), 8u);  // the hidden highlight went too
     EXPECT_EQ(yLabelText(s), "Active Protocal Name: p1.txt");   // labels survive the clearing
-    showLines(s, false);
+    tick(s, "ShowLineButton", false);
     s.press("ShowProto");
     EXPECT_EQ(drawing(s), wire + marks(10));
 
@@ -195,7 +188,7 @@ TEST(NewProto, StartsAProtocolWithoutLinesAndLeavesThePlotAlone)
         EXPECT_TRUE(s.state().wireframe == before.session.wireframe && s.state().protoname == "p.txt");
         EXPECT_EQ(drawing(s), before.shown);  // the highlight is forgotten, still drawn
         // "ShowProto" then draws the old wireframe and no protocol lines, overlay or not.
-        showLines(s, overlay);
+        tick(s, "ShowLineButton", overlay);
         EXPECT_EQ(pressed(s, "ShowProto"), "");
         EXPECT_EQ(drawing(s), Strings{"b*"} + styled("k 0.5", kThree) + marks(10));
     }

@@ -24,11 +24,14 @@ Edits edits(Scenario& s)
     return e;
 }
 
-// An edit: what the user types first, then the action pressed.
+// An edit: what the user types first, then the action pressed, answering its dialog with a
+// file of the given content when one is named.
 struct UndoCase {
     const char* name;
     void (*type)(Scenario&);
     const char* action;
+    const char* file = nullptr;
+    const char* content = "";
 };
 
 void nothing(Scenario&) {}
@@ -37,35 +40,15 @@ const UndoCase kUndoCases[] = {
     {"add line", [](Scenario& s) { typeEnds(s, "2", "7"); }, "AddLine"},
     {"delete line", [](Scenario& s) { s.type("ActivePointBox", "2"); }, "DeleteLine"},
     {"new protocol", nothing, "NewProto"},
-    {"load protocol",
-     [](Scenario& s) {
-         s.file("other.txt", "1 1 8\n2 8 2\n");
-         s.answer("other.txt");
-     },
-     "LoadProto"},
-    {"load wireframe",
-     [](Scenario& s) {
-         s.file("wire.txt", "4 4 5\n");
-         s.answer("wire.txt");
-     },
-     "LoadWire"},
-    {"store block",
-     [](Scenario& s) {
-         s.type("CurrentBlockBox", "2");
-         s.type("BlockBox", "3 4");
-     },
-     "BlockEnter"},
+    {"load protocol", nothing, "LoadProto", "other.txt", "1 1 8\n2 8 2\n"},
+    {"load wireframe", nothing, "LoadWire", "wire.txt", "4 4 5\n"},
+    {"store block", [](Scenario& s) { typeBlock(s, "2", "3 4"); }, "BlockEnter"},
     {"set up blocks", [](Scenario& s) { s.type("MaxBlockBox", "5"); }, "SetBlocks"},
     {"add block", nothing, "AddBlocks"},
     {"clear", nothing, "ClearTarget"},
     {"show block", [](Scenario& s) { s.type("BlockBox", "6 5"); }, "ShowAllBlock"},
     {"next block", [](Scenario& s) { s.type("BlockBox", "1"); }, "BlockUp"},
-    {"load blocks",
-     [](Scenario& s) {
-         s.file("b.txt", "arm.txt \n 1 \n 2  3 \n");
-         s.answer("b.txt");
-     },
-     "LoadBlock"},
+    {"load blocks", nothing, "LoadBlock", "b.txt", "arm.txt \n 1 \n 2  3 \n"},
 };
 
 class UndoEach : public ::testing::TestWithParam<UndoCase> {};
@@ -82,6 +65,10 @@ TEST_P(UndoEach, UndoRestoresProtocolBlocksAndCounterExactlyAndRedoAgain)
     enterBlock(s, "1", "1 2");
     s.type("CurrentBlockBox", "1");
     GetParam().type(s);
+    if (GetParam().file) {
+        s.file(GetParam().file, GetParam().content);
+        s.answer(GetParam().file);
+    }
     const Edits before = edits(s);
     s.press(GetParam().action);
     const Edits after = edits(s);
@@ -184,9 +171,7 @@ TEST(ShowSpecimen, DrawsTheSpecimenOverTheMeanWithAVectorPerLandmark)
         const Strings before = drawing(s);
         s.type("SpecimenBox", typed);
         s.press("ShowSpecimen");
-        ASSERT_EQ(s.h.messages.texts().size(), 1u) << typed;
-        EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "No specimen is \"" + typed + "\"|1 to 5"));
-        s.h.messages.clear();
+        expectMessage(s, "No specimen is \"" + typed + "\"|1 to 5");
         EXPECT_EQ(drawing(s), before);
     }
 }
@@ -195,7 +180,7 @@ TEST(AllSpecimens, TheBoxAddsEveryFittedLandmarkAsGreyPointsToTheRedraws)
 {
     Scenario s;
     s.loadTps("mice.txt", makeTps(5, 4));
-    s.g().set(s.g().findByTag("AllSpecimensBox").at(0), "Value", platform::Value(1.0));
+    tick(s, "AllSpecimensBox", true);
     for (const char* redraw : {"ShowProto", "ReplotM"}) {
         s.press(redraw);
         const auto lines = s.drawn(platform::ObjectType::Line);
@@ -205,7 +190,7 @@ TEST(AllSpecimens, TheBoxAddsEveryFittedLandmarkAsGreyPointsToTheRedraws)
         ASSERT_NE(cloud, lines.end()) << redraw;
         EXPECT_EQ(s.g().object(*cloud).as<platform::LineData>().color, (platform::Rgb{0.6, 0.6, 0.6}));
     }
-    s.g().set(s.g().findByTag("AllSpecimensBox").at(0), "Value", platform::Value(0.0));
+    tick(s, "AllSpecimensBox", false);
     s.press("ShowProto");
     for (platform::Handle h : s.drawn(platform::ObjectType::Line))
         EXPECT_NE(s.g().object(h).as<platform::LineData>().points.size(), 20u);

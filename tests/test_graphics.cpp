@@ -27,6 +27,11 @@ std::vector<double> numbers(const Value& v)
     return v.matrix().values();
 }
 
+Value row(std::initializer_list<double> values)
+{
+    return Value(Matrix::rowVector(values));
+}
+
 Handle drawLine(GraphicsModel& model, Handle axes, std::string_view style = "k-")
 {
     return model.plot3(axes, {{0, 0, 0}, {1, 2, 3}}, parseLineSpec(style));
@@ -51,22 +56,28 @@ struct EventLog {
     }
 };
 
+class GraphicsModelTest : public ::testing::Test {
+protected:
+    GraphicsModel model;
+};
+
 }  // namespace
 
-TEST(GraphicsModel, FiguresTakeTheLowestFreeNumber)
+TEST_F(GraphicsModelTest, FiguresTakeTheLowestFreeNumber)
 {
-    GraphicsModel model;
-    for (double n : {1.0, 2.0, 3.0})
+    EXPECT_EQ(model.currentFigureOrNew(), 1.0);  // opened when none is
+    EXPECT_EQ(model.currentFigureOrNew(), 1.0);
+    for (double n : {2.0, 3.0})
         EXPECT_EQ(model.createFigure(), n);
     model.deleteObject(2.0);
     EXPECT_EQ(model.createFigure(), 2.0);
+    EXPECT_EQ(model.makeFigureCurrent(7), 7.0);  // an unused number is taken as given
     EXPECT_EQ(model.createFigure(), 4.0);
-    EXPECT_EQ(model.figures(), (std::vector<Handle>{1, 2, 3, 4}));
+    EXPECT_EQ(model.figures(), (std::vector<Handle>{1, 2, 3, 4, 7}));
 }
 
-TEST(GraphicsModel, DeletingTheCurrentFigureMakesTheOneCurrentBeforeItCurrent)
+TEST_F(GraphicsModelTest, DeletingTheCurrentFigureMakesTheOneCurrentBeforeItCurrent)
 {
-    GraphicsModel model;
     for (int i = 0; i < 4; ++i)
         model.createFigure();
     model.makeFigureCurrent(3);
@@ -80,22 +91,16 @@ TEST(GraphicsModel, DeletingTheCurrentFigureMakesTheOneCurrentBeforeItCurrent)
     EXPECT_TRUE(model.get(kRootHandle, "CurrentFigure").isEmptyMatrix());
 }
 
-TEST(GraphicsModel, CurrentFigureOrNewOpensAFigureWhenNoneIsOpen)
+TEST_F(GraphicsModelTest, MakeCurrentLeavesAnOpenFigureAsItIsAndRecreatesAClosedOneEmpty)
 {
-    GraphicsModel model;
-    EXPECT_EQ(model.currentFigureOrNew(), 1.0);
-    EXPECT_EQ(model.currentFigureOrNew(), 1.0);
-}
-
-TEST(GraphicsModel, MakeCurrentRecreatesAClosedFigureEmpty)
-{
-    GraphicsModel model;
     const Handle fig1 = model.createFigure();
+    const Handle axes1 = model.currentAxes(fig1);
     const Handle fig2 = model.createFigure();
     drawLine(model, model.currentAxes(fig2));
     model.setAppData(fig2, "state", Value(5));
     model.setAppData(kRootHandle, "state", Value(1));
     model.makeFigureCurrent(fig1);
+    EXPECT_EQ(model.currentAxes(fig1), axes1);
     model.deleteObject(fig2);
 
     EXPECT_EQ(model.makeFigureCurrent(2), 2.0);
@@ -105,58 +110,8 @@ TEST(GraphicsModel, MakeCurrentRecreatesAClosedFigureEmpty)
     EXPECT_EQ(model.currentFigure(), 2.0);
 }
 
-TEST(GraphicsModel, MakeCurrentTakesAnUnusedNumberAsGivenLeavingTheLowestGapForTheNext)
+TEST_F(GraphicsModelTest, HandlesAreNeverWholeNeverReusedAndRetireWithTheirFigure)
 {
-    GraphicsModel model;
-    EXPECT_EQ(model.makeFigureCurrent(7), 7.0);
-    EXPECT_EQ(model.createFigure(), 1.0);
-    EXPECT_EQ(model.figures(), (std::vector<Handle>{1, 7}));
-}
-
-TEST(GraphicsModel, MakeCurrentLeavesAnOpenFigureAsItIs)
-{
-    GraphicsModel model;
-    const Handle fig1 = model.createFigure();
-    const Handle axes = model.currentAxes(fig1);
-    model.createFigure();
-    model.makeFigureCurrent(fig1);
-    EXPECT_EQ(model.currentAxes(fig1), axes);
-}
-
-TEST(GraphicsModel, MakeCurrentRefusesWhatCanNameNoFigure)
-{
-    const struct {
-        const char* name;
-        double value;
-    } cases[] = {{"a fraction", 1.5},
-                 {"zero", 0.0},
-                 {"a negative number", -3.0},
-                 {"NaN", std::numeric_limits<double>::quiet_NaN()},
-                 {"infinity", std::numeric_limits<double>::infinity()},
-                 {"beyond the largest figure number", 1e12}};
-    for (const auto& c : cases) {
-        GraphicsModel model;
-        EXPECT_THROW(model.makeFigureCurrent(c.value), Error) << c.name;
-        EXPECT_TRUE(model.figures().empty()) << c.name;
-    }
-}
-
-TEST(GraphicsModel, MakeCurrentOfAnotherObjectSaysWhatItIs)
-{
-    GraphicsModel model;
-    const Handle line = drawLine(model, model.currentAxesOrNew());
-    EXPECT_NE(errorOf([&] { model.makeFigureCurrent(line); }).find("line"), std::string::npos);
-}
-
-TEST(GraphicsModel, SettingTheCurrentFigureToZeroIsRefused)
-{
-    GraphicsModel model;
-    EXPECT_THROW(model.set(kRootHandle, "CurrentFigure", Value(0.0)), Error);
-}
-
-TEST(GraphicsModel, HandlesAreNeverWholeAndNeverReused)
-{
-    GraphicsModel model;
     std::set<Handle> seen;
     for (int round = 0; round < 3; ++round) {
         const Handle fig = model.createFigure();
@@ -171,26 +126,14 @@ TEST(GraphicsModel, HandlesAreNeverWholeAndNeverReused)
             EXPECT_TRUE(seen.insert(h).second) << "handle given twice: " << h;
         }
         model.deleteObject(fig);
+        for (Handle h : made)
+            EXPECT_THROW(model.get(h, "Type"), Error) << h;
+        EXPECT_TRUE(model.findByTag("ok").empty());
     }
 }
 
-TEST(GraphicsModel, ObjectsRetireWithTheirFigure)
+TEST_F(GraphicsModelTest, ValuesNextToIssuedHandlesNameNothing)
 {
-    GraphicsModel model;
-    const Handle fig = model.createFigure();
-    const Handle axes = model.currentAxes(fig);
-    model.setHold(axes, true);
-    const std::vector<Handle> made{axes, model.yLabel(axes), model.createUiControl(fig, {}, "ok"),
-                                   drawLine(model, axes), model.text3(axes, {}, "t")};
-    model.deleteObject(fig);
-    for (Handle h : made)
-        EXPECT_THROW(model.get(h, "Type"), Error) << h;
-    EXPECT_TRUE(model.findByTag("ok").empty());
-}
-
-TEST(GraphicsModel, ValuesNextToIssuedHandlesNameNothing)
-{
-    GraphicsModel model;
     const Handle fig = model.createFigure();
     const Handle axes = model.currentAxes(fig);
     const struct {
@@ -208,83 +151,56 @@ TEST(GraphicsModel, ValuesNextToIssuedHandlesNameNothing)
     EXPECT_EQ(model.figures(), std::vector<Handle>{fig});
 }
 
-TEST(GraphicsModel, AxesAreMadeOnFirstUse)
+TEST_F(GraphicsModelTest, AxesAreMadeOnFirstUseAndReplacedOnceDeleted)
 {
-    GraphicsModel model;
     const Handle fig = model.createFigure();
     EXPECT_TRUE(model.get(fig, "CurrentAxes").isEmptyMatrix());
     const Handle axes = model.currentAxes(fig);
     EXPECT_EQ(model.parent(axes), fig);
     EXPECT_EQ(model.get(fig, "CurrentAxes").scalar(), axes);
-}
-
-TEST(GraphicsModel, DeletedAxesAreReplacedOnNextUse)
-{
-    GraphicsModel model;
-    const Handle fig = model.createFigure();
-    const Handle axes = model.currentAxes(fig);
     model.deleteObject(axes);
     const Handle replacement = model.currentAxes(fig);
     EXPECT_NE(replacement, axes);
     EXPECT_TRUE(model.isValid(replacement));
 }
 
-TEST(GraphicsModel, WithHoldOffPlotReplacesTheLinesAndResetsTheAspectMode)
+TEST_F(GraphicsModelTest, PlotReplacesTheLinesAndResetsTheAspectModeUnlessHoldIsOnAndKeepsTheLabel)
 {
-    GraphicsModel model;
-    const Handle axes = model.currentAxesOrNew();
-    EXPECT_EQ(model.get(axes, "NextPlot").string(), "replace");
-    const Handle first = drawLine(model, axes);
-    model.setAxisEqual(axes);
-    const Handle second = drawLine(model, axes);
-    EXPECT_FALSE(model.isValid(first));
-    EXPECT_EQ(numbers(model.get(axes, "Children")), std::vector<double>{second});
-    EXPECT_EQ(model.get(axes, "DataAspectRatioMode").string(), "auto");
+    for (const bool hold : {false, true}) {
+        SCOPED_TRACE(hold ? "hold on" : "hold off");
+        const Handle axes = model.currentAxes(model.createFigure());
+        const Handle label = model.yLabel(axes);
+        const Handle first = drawLine(model, axes);
+        if (hold)
+            model.setHold(axes, true);
+        model.setAxisEqual(axes);
+        EXPECT_EQ(model.get(axes, "nextplot").string(), hold ? "add" : "replace");
+        const Handle second = drawLine(model, axes);
+        EXPECT_EQ(model.isValid(first), hold);
+        const std::vector<double> children = hold ? std::vector<double>{first, second} : std::vector<double>{second};
+        EXPECT_EQ(numbers(model.get(axes, "Children")), children);
+        EXPECT_EQ(model.get(axes, "DataAspectRatioMode").string(), hold ? "manual" : "auto");
+        EXPECT_TRUE(model.isValid(label));
+    }
 }
 
-TEST(GraphicsModel, WithHoldOnPlotAddsLinesAndKeepsTheAspectMode)
+TEST_F(GraphicsModelTest, PlotTakesColourStyleAndMarkerFromTheLineSpecAndStoresTheCoordinatesByAxis)
 {
-    GraphicsModel model;
-    const Handle axes = model.currentAxesOrNew();
-    const Handle first = drawLine(model, axes);
-    model.setHold(axes, true);
-    model.setAxisEqual(axes);
-    EXPECT_EQ(model.get(axes, "nextplot").string(), "add");
-    const Handle second = drawLine(model, axes);
-    EXPECT_EQ(numbers(model.get(axes, "Children")), (std::vector<double>{first, second}));
-    EXPECT_EQ(model.get(axes, "DataAspectRatioMode").string(), "manual");
-}
-
-TEST(GraphicsModel, PlotTakesColourStyleAndMarkerFromTheLineSpec)
-{
-    GraphicsModel model;
     const Handle axes = model.currentAxesOrNew();
     const struct {
         const char* lineStyle;
         const char* property;
         Value expected;
-    } cases[] = {{"ro", "Marker", Value("o")},
-                 {"ro", "LineStyle", Value("none")},  // markers only
-                 {"ro", "Color", Value(Matrix::rowVector({1, 0, 0}))},
-                 {"k-", "LineStyle", Value("-")},
-                 {"k-", "Marker", Value("none")}};
+    } cases[] = {{"ro", "Marker", Value("o")},    {"ro", "LineStyle", Value("none")},  // markers only
+                 {"ro", "Color", row({1, 0, 0})}, {"k-", "LineStyle", Value("-")},    {"k-", "Marker", Value("none")},
+                 {"k-", "XData", row({0, 1})},    {"k-", "YData", row({0, 2})},       {"k-", "ZData", row({0, 3})}};
     for (const auto& c : cases)
         EXPECT_EQ(model.get(drawLine(model, axes, c.lineStyle), c.property), c.expected)
             << c.lineStyle << " " << c.property;
 }
 
-TEST(GraphicsModel, PlotStoresTheCoordinatesByAxis)
+TEST_F(GraphicsModelTest, TheYLabelIsAHiddenChildOfItsAxesReplacedOnceDeleted)
 {
-    GraphicsModel model;
-    const Handle line = drawLine(model, model.currentAxesOrNew());
-    EXPECT_EQ(numbers(model.get(line, "XData")), (std::vector<double>{0, 1}));
-    EXPECT_EQ(numbers(model.get(line, "YData")), (std::vector<double>{0, 2}));
-    EXPECT_EQ(numbers(model.get(line, "ZData")), (std::vector<double>{0, 3}));
-}
-
-TEST(GraphicsModel, TheYLabelIsAHiddenChildOfItsAxes)
-{
-    GraphicsModel model;
     const Handle axes = model.currentAxesOrNew();
     const Handle label = model.yLabel(axes);
     EXPECT_EQ(model.get(axes, "YLabel").scalar(), label);
@@ -292,60 +208,7 @@ TEST(GraphicsModel, TheYLabelIsAHiddenChildOfItsAxes)
     EXPECT_EQ(model.listObjects(model.figureOf(axes).value()).back(), label);
     drawLine(model, axes);
     EXPECT_EQ(numbers(model.get(axes, "Children")).size(), 1u);  // the label is not listed
-}
 
-TEST(GraphicsModel, ClearAxesDeletesWhatWasDrawn)
-{
-    GraphicsModel model;
-    const Handle axes = model.currentAxesOrNew();
-    model.setHold(axes, true);
-    const Handle line = drawLine(model, axes);
-    const Handle text = model.text3(axes, {0, 0, 0}, "1");
-    model.clearAxes(axes);
-    EXPECT_FALSE(model.isValid(line));
-    EXPECT_FALSE(model.isValid(text));
-    EXPECT_TRUE(model.get(axes, "Children").isEmpty());
-}
-
-TEST(GraphicsModel, ClearAxesKeepsHoldAspectModeAndTheLabel)
-{
-    GraphicsModel model;
-    const Handle axes = model.currentAxesOrNew();
-    const Handle label = model.yLabel(axes);
-    model.set(label, "String", Value("PC 2"));
-    model.setTag(label, "ylab");
-    model.setHold(axes, true);
-    model.setAxisEqual(axes);
-    drawLine(model, axes);
-    model.clearAxes(axes);
-    EXPECT_EQ(model.get(axes, "NextPlot").string(), "add");
-    EXPECT_EQ(model.get(axes, "DataAspectRatioMode").string(), "manual");
-    EXPECT_EQ(model.findByTag("ylab"), std::vector<Handle>{label});
-    EXPECT_EQ(model.get(label, "String").string(), "PC 2");
-}
-
-TEST(GraphicsModel, PlotWithHoldOffKeepsTheLabel)
-{
-    GraphicsModel model;
-    const Handle axes = model.currentAxesOrNew();
-    const Handle label = model.yLabel(axes);
-    drawLine(model, axes);
-    drawLine(model, axes);
-    EXPECT_TRUE(model.isValid(label));
-}
-
-TEST(GraphicsModel, OnlyAnAxesCanBeCleared)
-{
-    GraphicsModel model;
-    const Handle axes = model.currentAxesOrNew();
-    EXPECT_THROW(model.clearAxes(model.figureOf(axes).value()), Error);
-}
-
-TEST(GraphicsModel, ADeletedLabelIsReplacedByANewHiddenOne)
-{
-    GraphicsModel model;
-    const Handle axes = model.currentAxesOrNew();
-    const Handle label = model.yLabel(axes);
     model.deleteObject(label);
     const Handle fresh = model.yLabel(axes);
     EXPECT_NE(fresh, label);
@@ -353,9 +216,32 @@ TEST(GraphicsModel, ADeletedLabelIsReplacedByANewHiddenOne)
     EXPECT_EQ(model.get(axes, "YLabel"), Value(fresh));
 }
 
-TEST(GraphicsModel, FindByTagSearchesEveryFigureInOrder)
+TEST_F(GraphicsModelTest, ClearAxesDeletesWhatWasDrawnAndTheLegendKeepingHoldAspectModeAndTheLabel)
 {
-    GraphicsModel model;
+    const Handle axes = model.currentAxesOrNew();
+    const Handle label = model.yLabel(axes);
+    model.set(label, "String", Value("PC 2"));
+    model.setTag(label, "ylab");
+    model.setHold(axes, true);
+    model.setAxisEqual(axes);
+    const Handle line = drawLine(model, axes, "r");
+    const Handle text = model.text3(axes, {0, 0, 0}, "1");
+    model.setLegend(axes, {{"Block 1", {1, 0, 0}, LineStyle::Solid, 1.5}});
+    EventLog log(model);
+    model.clearAxes(axes);
+    EXPECT_FALSE(model.isValid(line));
+    EXPECT_FALSE(model.isValid(text));
+    EXPECT_TRUE(model.get(axes, "Children").isEmpty());
+    EXPECT_TRUE(model.object(axes).as<AxesData>().legend.empty());
+    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::Legend), std::vector<Handle>{axes});
+    EXPECT_EQ(model.get(axes, "NextPlot").string(), "add");
+    EXPECT_EQ(model.get(axes, "DataAspectRatioMode").string(), "manual");
+    EXPECT_EQ(model.findByTag("ylab"), std::vector<Handle>{label});
+    EXPECT_EQ(model.get(label, "String").string(), "PC 2");
+}
+
+TEST_F(GraphicsModelTest, FindByTagSearchesEveryFigureInOrderMatchingTheWholeTagInItsCase)
+{
     const Handle fig3 = model.makeFigureCurrent(3);
     const Handle in3 = model.createUiControl(fig3, {}, "apply");
     const Handle fig1 = model.createFigure();
@@ -363,85 +249,81 @@ TEST(GraphicsModel, FindByTagSearchesEveryFigureInOrder)
     model.createUiControl(fig1, {}, "cancel");
     const Handle second = model.createUiControl(fig1, {}, "apply");
     EXPECT_EQ(model.findByTag("apply"), (std::vector<Handle>{first, second, in3}));
+    for (const char* other : {"APPLY", "app", "applyx"})
+        EXPECT_TRUE(model.findByTag(other).empty()) << other;
     model.deleteObject(fig1);
     EXPECT_EQ(model.findByTag("apply"), std::vector<Handle>{in3});
 }
 
-TEST(GraphicsModel, FindByTagMatchesTheWholeTagInItsCase)
+TEST_F(GraphicsModelTest, PropertyNamesIgnoreCaseAndChoicesAreStoredInLowerCase)
 {
-    GraphicsModel model;
-    model.createUiControl(model.createFigure(), {}, "apply");
-    for (const char* other : {"APPLY", "app", "applyx"})
-        EXPECT_TRUE(model.findByTag(other).empty()) << other;
-}
-
-TEST(GraphicsModel, PropertyNamesIgnoreCase)
-{
-    GraphicsModel model;
     const Handle control = model.createUiControl(model.createFigure(), {});
     model.set(control, "string", Value("Load"));
     EXPECT_EQ(model.get(control, "STRING").string(), "Load");
     model.set(control, "TAG", Value("load"));
     EXPECT_EQ(model.findByTag("load"), std::vector<Handle>{control});
     EXPECT_EQ(model.get(control, "tYpE").string(), "uicontrol");
-}
-
-TEST(GraphicsModel, ChoicesAreStoredInLowerCase)
-{
-    GraphicsModel model;
-    const Handle control = model.createUiControl(model.createFigure(), {});
     model.set(control, "enable", Value("INACTIVE"));
     EXPECT_EQ(model.object(control).as<UiControlData>().enable, "inactive");
 }
 
-TEST(GraphicsModel, BadPropertiesAndValuesAreRefusedSayingWhy)
+TEST_F(GraphicsModelTest, BadPropertiesValuesAndObjectsAreRefusedSayingWhy)
 {
-    GraphicsModel model;
-    const Handle control = model.createUiControl(model.createFigure(), {});
-    const Handle line = drawLine(model, model.currentAxesOrNew());
+    const Handle fig = model.createFigure();
+    const Handle control = model.createUiControl(fig, {});
+    const Handle axes = model.currentAxes(fig);
+    const Handle line = drawLine(model, axes);
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    const std::string noWindow = "a window handle is a whole number from 1 to 2147483646";
+    const Value screen = row({1, 1, 9, 9}), aboveOne = row({1, 2, 0}), twoComponents = row({1, 0});
+    const WindowFrame frame{1, 1, 1, 1};
+    const Point3 origin{0, 0, 0};
     const struct {
         const char* name;
         std::function<void()> change;
-        const char* said;
+        std::string said;
     } cases[] = {
         {"an unknown choice", [&] { model.set(control, "Enable", Value("maybe")); }, "Enable"},
         {"an unknown property", [&] { model.get(line, "Colour"); }, "Colour"},
         {"a read-only property", [&] { model.set(line, "type", Value("text")); }, "cannot be set"},
-        {"the screen size",
-         [&] {
-             model.set(kRootHandle, "ScreenSize", Value(Matrix::rowVector({1, 1, 9, 9})));
-         },
-         "cannot be set"},
+        {"the screen size", [&] { model.set(kRootHandle, "ScreenSize", screen); }, "cannot be set"},
         {"a width in words", [&] { model.set(line, "LineWidth", Value("thick")); }, "LineWidth"},
         {"a negative width", [&] { model.set(line, "LineWidth", Value(-1)); }, "LineWidth"},
         {"an unknown colour name", [&] { model.set(line, "Color", Value("purple")); }, "purple"},
-        {"a component above one",
-         [&] {
-             model.set(line, "Color", Value(Matrix::rowVector({1, 2, 0})));
-         },
-         "between"},
-        {"two components",
-         [&] {
-             model.set(line, "Color", Value(Matrix::rowVector({1, 0})));
-         },
-         "colour"},
+        {"a component above one", [&] { model.set(line, "Color", aboveOne); }, "between"},
+        {"two components", [&] { model.set(line, "Color", twoComponents); }, "colour"},
+        {"a fraction as the window", [&] { model.makeFigureCurrent(1.5); }, noWindow},
+        {"zero as the window", [&] { model.makeFigureCurrent(0.0); }, "it is a root, not a window"},
+        {"a negative number as the window", [&] { model.makeFigureCurrent(-3.0); }, noWindow},
+        {"NaN as the window", [&] { model.makeFigureCurrent(kNaN); }, noWindow},
+        {"infinity as the window", [&] { model.makeFigureCurrent(kInf); }, noWindow},
+        {"beyond the largest window number", [&] { model.makeFigureCurrent(1e12); }, noWindow},
+        {"a line as the window", [&] { model.makeFigureCurrent(line); }, "it is a line"},
+        {"zero as the current figure", [&] { model.set(kRootHandle, "CurrentFigure", Value(0.0)); }, "it is a root"},
+        {"clearing a window", [&] { model.clearAxes(fig); }, "Only an axes can be cleared"},
+        {"a frame on an axes", [&] { model.setFrame(axes, frame); }, "Only a window has a frame"},
+        {"a line as a label", [&] { model.setLabel(line, LabelKind::Landmark, origin); }, "Only a text can be"},
+        {"an axes as a label", [&] { model.setLabel(axes, LabelKind::Line, origin); }, "Only a text can be"},
     };
-    for (const auto& c : cases)
-        EXPECT_NE(errorOf(c.change).find(c.said), std::string::npos) << c.name << ": " << errorOf(c.change);
+    for (const auto& c : cases) {
+        const std::string message = errorOf(c.change);
+        EXPECT_NE(message.find(c.said), std::string::npos) << c.name << ": " << message;
+    }
     EXPECT_EQ(model.get(line, "LineWidth").scalar(), 0.5);
     EXPECT_EQ(model.get(control, "Enable").string(), "on");
+    EXPECT_EQ(model.figures(), std::vector<Handle>{fig});
 }
 
-TEST(GraphicsModel, ColoursAreALetterANameOrAnRgbRow)
+TEST_F(GraphicsModelTest, ColoursAreALetterANameOrAnRgbRow)
 {
-    GraphicsModel model;
     const Handle line = drawLine(model, model.currentAxesOrNew());
     const struct {
         const char* name;
         Value given;
         std::vector<double> rgb;
     } cases[] = {{"a letter", Value("r"), {1, 0, 0}},
-                 {"an rgb row", Value(Matrix::rowVector({0, 0.5, 1})), {0, 0.5, 1}},
+                 {"an rgb row", row({0, 0.5, 1}), {0, 0.5, 1}},
                  {"a name in any case", Value("Green"), {0, 1, 0}},
                  {"the highlight letter", Value("M"), {1, 0, 1}}};
     for (const auto& c : cases) {
@@ -450,33 +332,22 @@ TEST(GraphicsModel, ColoursAreALetterANameOrAnRgbRow)
     }
 }
 
-TEST(GraphicsModel, OuterPositionIsThePositionWithTheFrame)
+TEST_F(GraphicsModelTest, OuterPositionIsThePositionWithTheFrameAndNormalizedUnitsAreFractionsOfTheScreen)
 {
-    GraphicsModel model;
     model.setScreenSize(1000, 500);
     const Handle fig = model.createFigure();
     model.setFrame(fig, {8, 8, 8, 31});  // left, bottom, right, top
-    model.set(fig, "OuterPosition", Value(Matrix::rowVector({0, 0, 600, 500})));
+    model.set(fig, "OuterPosition", row({0, 0, 600, 500}));
     EXPECT_EQ(numbers(model.get(fig, "Position")), (std::vector<double>{8, 8, 584, 461}));
-}
-
-TEST(GraphicsModel, NormalizedUnitsAreFractionsOfTheScreen)
-{
-    GraphicsModel model;
-    model.setScreenSize(1000, 500);
-    const Handle fig = model.createFigure();
-    model.setFrame(fig, {8, 8, 8, 31});
-    model.set(fig, "OuterPosition", Value(Matrix::rowVector({0, 0, 600, 500})));
     model.set(fig, "Units", Value("Normalized"));
     EXPECT_EQ(numbers(model.get(fig, "OuterPosition")), (std::vector<double>{0, 0, 0.6, 1}));
-    model.set(fig, "Position", Value(Matrix::rowVector({0.5, 0.5, 0.25, 0.5})));
+    model.set(fig, "Position", row({0.5, 0.5, 0.25, 0.5}));
     model.set(fig, "Units", Value("pixels"));
     EXPECT_EQ(numbers(model.get(fig, "OuterPosition")), (std::vector<double>{492, 242, 266, 289}));
 }
 
-TEST(GraphicsModel, ObserversHearCreationInOrder)
+TEST_F(GraphicsModelTest, ObserversHearCreationInOrderTheCurrentFigureAndAxesChangeAndDestructionWithTheFigureLast)
 {
-    GraphicsModel model;
     EventLog log(model);
     const Handle fig = model.createFigure();
     const Handle axes = model.currentAxes(fig);
@@ -484,26 +355,11 @@ TEST(GraphicsModel, ObserversHearCreationInOrder)
     EXPECT_EQ(log.handles(ModelEventKind::Created), (std::vector<Handle>{fig, axes, model.yLabel(axes), line}));
     EXPECT_EQ(log.entries.back().type, ObjectType::Line);
     EXPECT_EQ(log.entries.back().parent, axes);
-}
-
-TEST(GraphicsModel, ObserversHearTheCurrentFigureAndAxesChange)
-{
-    GraphicsModel model;
-    EventLog log(model);
-    const Handle fig = model.createFigure();
-    model.currentAxes(fig);
     EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::CurrentFigure), std::vector<Handle>{kRootHandle});
     EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::CurrentAxes), std::vector<Handle>{fig});
-}
 
-TEST(GraphicsModel, ObserversHearDestructionOfEveryMemberWithTheFigureLast)
-{
-    GraphicsModel model;
-    const Handle fig = model.createFigure();
-    drawLine(model, model.currentAxes(fig));
     model.createUiControl(fig, {});
     std::vector<Handle> members = model.listObjects(fig);
-    EventLog log(model);
     model.deleteObject(fig);
     std::vector<Handle> destroyed = log.handles(ModelEventKind::Destroyed);
     ASSERT_FALSE(destroyed.empty());
@@ -513,10 +369,10 @@ TEST(GraphicsModel, ObserversHearDestructionOfEveryMemberWithTheFigureLast)
     EXPECT_EQ(destroyed, members);
 }
 
-TEST(GraphicsModel, ObserversHearOnlyRealChangesOfTheNamedProperty)
+TEST_F(GraphicsModelTest, ObserversHearOnlyRealChangesOfTheNamedPropertyByItsDisplayName)
 {
-    GraphicsModel model;
-    const Handle control = model.createUiControl(model.createFigure(), {});
+    const Handle fig = model.createFigure();
+    const Handle control = model.createUiControl(fig, {});
     EventLog log(model);
     model.set(control, "sTrInG", Value("Run"));
     model.set(control, "string", Value("Run"));
@@ -526,26 +382,21 @@ TEST(GraphicsModel, ObserversHearOnlyRealChangesOfTheNamedProperty)
     model.setUiValue(control, 1.0);
     model.setScreenSize(1280, 800);
     model.setScreenSize(1280, 800);
-    ASSERT_EQ(log.entries.size(), 3u);
+    model.setFrame(fig, {8, 8, 8, 31});
+    model.setFrame(fig, {8, 8, 8, 31});
+    ASSERT_EQ(log.entries.size(), 4u);
     EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::String), std::vector<Handle>{control});
     EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::Value), std::vector<Handle>{control});
     EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::ScreenSize), std::vector<Handle>{kRootHandle});
-}
-
-TEST(GraphicsModel, ObserversHearAFrameChangeOnlyWhenItDiffers)
-{
-    GraphicsModel model;
-    const Handle fig = model.createFigure();
-    EventLog log(model);
-    model.setFrame(fig, {8, 8, 8, 31});
-    model.setFrame(fig, {8, 8, 8, 31});
     EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::Frame), std::vector<Handle>{fig});
-    EXPECT_EQ(log.entries.size(), 1u);
+    model.set(control, "tooltipstring", Value("Loads a file"));
+    ASSERT_EQ(log.entries.size(), 5u);
+    ASSERT_TRUE(log.entries[4].property.has_value());
+    EXPECT_EQ(propertyName(*log.entries[4].property), "TooltipString");
 }
 
-TEST(GraphicsModel, ObserversHearALabelChangeOnlyWhenKindOrAnchorDiffers)
+TEST_F(GraphicsModelTest, ObserversHearALabelChangeOnlyWhenKindOrAnchorDiffers)
 {
-    GraphicsModel model;
     const Handle axes = model.currentAxesOrNew();
     const Handle text = model.text3(axes, {1.02, 2.02, 3.02}, "4");
     EventLog log(model);
@@ -560,37 +411,8 @@ TEST(GraphicsModel, ObserversHearALabelChangeOnlyWhenKindOrAnchorDiffers)
     EXPECT_EQ(td.position, (Point3{1.02, 2.02, 3.02}));  // where the controller put it stays
 }
 
-TEST(GraphicsModel, OnlyATextCanBeALabel)
+TEST_F(GraphicsModelTest, BringToFrontMakesTheFigureCurrentAndAsksToRaiseIt)
 {
-    GraphicsModel model;
-    const Handle axes = model.currentAxesOrNew();
-    const Handle line = drawLine(model, axes);
-    EXPECT_THROW(model.setLabel(line, LabelKind::Landmark, {0, 0, 0}), Error);
-    EXPECT_THROW(model.setLabel(axes, LabelKind::Line, {0, 0, 0}), Error);
-}
-
-TEST(GraphicsModel, ClearingTheAxesRemovesItsLegend)
-{
-    GraphicsModel model;
-    const Handle axes = model.currentAxesOrNew();
-    drawLine(model, axes, "r");
-    model.setLegend(axes, {{"Block 1", {1, 0, 0}, LineStyle::Solid, 1.5}});
-    EventLog log(model);
-    model.clearAxes(axes);
-    EXPECT_TRUE(model.object(axes).as<AxesData>().legend.empty());
-    EXPECT_EQ(log.handles(ModelEventKind::Changed, Property::Legend), std::vector<Handle>{axes});
-}
-
-TEST(GraphicsModel, OnlyAWindowHasAFrame)
-{
-    GraphicsModel model;
-    const Handle axes = model.currentAxesOrNew();
-    EXPECT_THROW(model.setFrame(axes, {1, 1, 1, 1}), Error);
-}
-
-TEST(GraphicsModel, BringToFrontMakesTheFigureCurrentAndAsksToRaiseIt)
-{
-    GraphicsModel model;
     const Handle fig = model.createFigure();
     model.createFigure();
     EventLog log(model);
@@ -599,18 +421,7 @@ TEST(GraphicsModel, BringToFrontMakesTheFigureCurrentAndAsksToRaiseIt)
     EXPECT_EQ(log.handles(ModelEventKind::Raise), std::vector<Handle>{fig});
 }
 
-TEST(GraphicsModel, ChangedEventsNameTheirPropertyByItsDisplayName)
-{
-    GraphicsModel model;
-    const Handle control = model.createUiControl(model.createFigure(), {});
-    EventLog log(model);
-    model.set(control, "tooltipstring", Value("Loads a file"));
-    ASSERT_EQ(log.entries.size(), 1u);
-    ASSERT_TRUE(log.entries[0].property.has_value());
-    EXPECT_EQ(propertyName(*log.entries[0].property), "TooltipString");
-}
-
-TEST(GraphicsModel, SubscriptionsEndWhenDestroyedOrResetEvenDuringAnEvent)
+TEST(ModelSubscriptions, EndWhenDestroyedOrResetEvenDuringAnEvent)
 {
     struct State {
         GraphicsModel model;
@@ -659,7 +470,7 @@ TEST(GraphicsModel, SubscriptionsEndWhenDestroyedOrResetEvenDuringAnEvent)
     outliving.reset();  // must not touch the destroyed model
 }
 
-TEST(LineStyleText, SetsOnlyWhatIsGiven)
+TEST(LineStyleText, SetsOnlyWhatIsGivenAndRefusesTwoOfAKindOrAnUnknownCharacter)
 {
     constexpr Rgb kBlack{0, 0, 0}, kRed{1, 0, 0}, kBlue{0, 0, 1}, kMagenta{1, 0, 1};
     constexpr auto none = std::nullopt;
@@ -676,10 +487,7 @@ TEST(LineStyleText, SetsOnlyWhatIsGiven)
         const LineSpec got = parseLineSpec(text);
         EXPECT_TRUE(got.color == want.color && got.style == want.style && got.marker == want.marker) << text;
     }
-}
-
-TEST(LineStyleText, RefusesTwoOfAKindOrAnUnknownCharacterNamingTheText)
-{
+    // Two of a kind or an unknown character are refused naming the text.
     for (const std::string bad : {"q", "b*o", "kk", "-:", "k--:", "r x"}) {
         const std::string message = errorOf([&] { parseLineSpec(bad); });
         EXPECT_NE(message.find("\"" + bad + "\""), std::string::npos) << message;

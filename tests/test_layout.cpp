@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <map>
 #include <set>
 
 #include "gui/gui.h"
@@ -12,6 +11,7 @@ using namespace vezedo;
 using platform::GraphicsModel;
 using platform::Handle;
 using platform::UiControlData;
+using test::errorOf;
 
 namespace {
 
@@ -28,17 +28,8 @@ std::string actionOf(const UiControlData& d)
     return d.callback.function == "vezedosw" && v && v->isString() ? v->string() : "";
 }
 
-std::string loadError(GraphicsModel& g, const std::string& path)
-{
-    try {
-        gui::loadLayout(g, path);
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
-}
-
-struct MainWindow {
+class MainLayout : public ::testing::Test {
+protected:
     GraphicsModel g;
     Handle fig = gui::loadLayout(g, kMainLayout);
 
@@ -55,56 +46,33 @@ struct MainWindow {
 
 }  // namespace
 
-TEST(MainLayout, EveryTagIsOneControlOfItsKind)
+TEST_F(MainLayout, EveryTagIsOneControlOfItsKind)
 {
-    MainWindow w;
-    const std::map<std::string, std::set<std::string>> kinds{
-        {"FileBox1", {"text"}},
-        {"WireBox", {"text"}},
-        {"ProtoPointBox", {"text"}},
-        {"EndBox1", {"edit"}},
-        {"EndBox2", {"edit"}},
-        {"ActivePointBox", {"edit"}},
-        {"TargetLineBox", {"edit"}},
-        {"MaxBlockBox", {"edit"}},
-        {"BlockBox", {"edit"}},
-        {"SetBlocks", {"pushbutton"}},
-        {"LoadProtoButton", {"pushbutton"}},
-        {"CurrentBlockBox", {"text", "edit"}},
-        {"LengthBox", {"text", "edit"}},
-        {"ShowLineButton", {"checkbox", "radiobutton", "togglebutton"}}};
-    for (const auto& [tag, allowed] : kinds) {
-        const auto found = w.g.findByTag(tag);
-        ASSERT_EQ(found.size(), 1u) << tag;
-        EXPECT_TRUE(allowed.count(control(w.g, found[0]).style)) << tag << " is a " << control(w.g, found[0]).style;
+    const std::pair<std::vector<std::string>, std::set<std::string>> kinds[] = {
+        {{"FileBox1", "WireBox", "ProtoPointBox"}, {"text"}},
+        {{"EndBox1", "EndBox2", "ActivePointBox", "TargetLineBox", "MaxBlockBox", "BlockBox"}, {"edit"}},
+        {{"SetBlocks", "LoadProtoButton"}, {"pushbutton"}},
+        {{"CurrentBlockBox", "LengthBox"}, {"text", "edit"}},
+        {{"ShowLineButton"}, {"checkbox", "radiobutton", "togglebutton"}}};
+    for (const auto& [tags, allowed] : kinds) {
+        for (const std::string& tag : tags) {
+            const auto found = g.findByTag(tag);
+            ASSERT_EQ(found.size(), 1u) << tag;
+            EXPECT_TRUE(allowed.count(control(g, found[0]).style)) << tag << " is a " << control(g, found[0]).style;
+        }
     }
 }
 
-TEST(MainLayout, BoxesStartWithTheirNumbers)
+TEST_F(MainLayout, BoxesStartWithTheirNumbersAndTaggedButtonsRunTheirActions)
 {
-    MainWindow w;
-    const struct {
-        const char* tag;
-        const char* text;
-    } cases[] = {{"ProtoPointBox", "0"}, {"CurrentBlockBox", "1"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(w.tagged(c.tag).string, c.text) << c.tag;
+    for (const auto& [tag, text] : {std::pair{"ProtoPointBox", "0"}, {"CurrentBlockBox", "1"}})
+        EXPECT_EQ(tagged(tag).string, text) << tag;
+    for (const auto& [tag, action] : {std::pair{"SetBlocks", "SetBlocks"}, {"LoadProtoButton", "LoadBlock"}})
+        EXPECT_EQ(actionOf(tagged(tag)), action) << tag;
 }
 
-TEST(MainLayout, TaggedButtonsRunTheirActions)
+TEST_F(MainLayout, EveryActionHasExactlyOneLabelledButton)
 {
-    MainWindow w;
-    const struct {
-        const char* tag;
-        const char* action;
-    } cases[] = {{"SetBlocks", "SetBlocks"}, {"LoadProtoButton", "LoadBlock"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(actionOf(w.tagged(c.tag)), c.action) << c.tag;
-}
-
-TEST(MainLayout, EveryActionHasExactlyOneLabelledButton)
-{
-    MainWindow w;
     std::vector<std::string> actions{"LoadFile1",       "LoadFileIMP",    "LoadWire",
                                      "LoadProto",       "SaveProtocol",   "ShowProto",
                                      "NewProto",        "ShowLine",       "ShowLine2",
@@ -118,8 +86,8 @@ TEST(MainLayout, EveryActionHasExactlyOneLabelledButton)
                                      "ShowSpecimen",    "CheckSpecimens", "SaveSpecimenCheck",
                                      "SaveLineSummary", "LoadReplicate",  "SaveMeasurementError"};
     std::vector<std::string> buttons;
-    for (Handle h : w.controls()) {
-        const UiControlData& d = control(w.g, h);
+    for (Handle h : controls()) {
+        const UiControlData& d = control(g, h);
         // A two-state box may redraw through an action when it is ticked; buttons run the rest.
         if (const std::string action = actionOf(d); !action.empty() && d.style != "checkbox") {
             EXPECT_EQ(d.style, "pushbutton") << action;
@@ -132,39 +100,32 @@ TEST(MainLayout, EveryActionHasExactlyOneLabelledButton)
     EXPECT_EQ(buttons, actions);
 }
 
-TEST(MainLayout, EveryControlLiesInsideTheWindow)
+TEST_F(MainLayout, EveryControlLiesInsideTheWindowAndEveryEditBoxHasACaptionBesideOrAboveIt)
 {
-    MainWindow w;
-    const auto window = w.g.object(w.fig).as<platform::FigureData>().position;
-    for (Handle h : w.controls()) {
-        const auto& p = control(w.g, h).position;
-        EXPECT_TRUE(p[0] >= 0 && p[1] >= 0 && p[0] + p[2] <= window[2] && p[1] + p[3] <= window[3])
-            << w.g.object(h).tag << " " << control(w.g, h).string;
-    }
-}
-
-TEST(MainLayout, EveryEditBoxHasACaptionBesideOrAboveIt)
-{
-    MainWindow w;
+    const auto window = g.object(fig).as<platform::FigureData>().position;
     std::vector<platform::Rect> captions;
-    for (Handle h : w.controls())
-        if (control(w.g, h).style == "text" && w.g.object(h).tag.empty())
-            captions.push_back(control(w.g, h).position);
-    for (Handle h : w.controls()) {
-        if (control(w.g, h).style != "edit")
+    for (Handle h : controls()) {
+        const auto& p = control(g, h).position;
+        EXPECT_TRUE(p[0] >= 0 && p[1] >= 0 && p[0] + p[2] <= window[2] && p[1] + p[3] <= window[3])
+            << g.object(h).tag << " " << control(g, h).string;
+        if (control(g, h).style == "text" && g.object(h).tag.empty())
+            captions.push_back(p);
+    }
+    for (Handle h : controls()) {
+        if (control(g, h).style != "edit")
             continue;
-        const platform::Rect& e = control(w.g, h).position;
+        const platform::Rect& e = control(g, h).position;
         // A caption ends left of the box on the same line, or sits right above it.
         const bool captioned = std::any_of(captions.begin(), captions.end(), [&](const platform::Rect& c) {
             const bool besideLeft = c[0] + c[2] <= e[0] + 1 && std::abs((c[1] + c[3] / 2) - (e[1] + e[3] / 2)) < 12;
             const bool above = c[1] >= e[1] + e[3] - 1 && c[1] <= e[1] + e[3] + 12 && std::abs(c[0] - e[0]) < 12;
             return besideLeft || above;
         });
-        EXPECT_TRUE(captioned) << w.g.object(h).tag << " has no caption";
+        EXPECT_TRUE(captioned) << g.object(h).tag << " has no caption";
     }
 }
 
-TEST(LayoutFile, AContentErrorNamesTheFileAndTheProblemAndLeavesNoWindow)
+TEST(LayoutFile, AMissingFileOrAContentErrorNamesTheFileAndTheProblemAndLeavesNoWindow)
 {
     test::TempDir dir;
     const std::string window = R"({"window": {"size": [10, 10]}, "controls": )";
@@ -185,17 +146,13 @@ TEST(LayoutFile, AContentErrorNamesTheFileAndTheProblemAndLeavesNoWindow)
               "unknown reference \"parent\""}}) {
         const std::string path = dir.write("bad.fig", text);
         GraphicsModel g;
-        const std::string message = loadError(g, path);
+        const std::string message = errorOf([&] { gui::loadLayout(g, path); });
         EXPECT_EQ(message.rfind("Layout file " + path + ": ", 0), 0u) << problem << ": " << message;
         EXPECT_NE(message.find(problem), std::string::npos) << problem << ": " << message;
         EXPECT_TRUE(g.figures().empty()) << problem;
     }
-}
-
-TEST(LayoutFile, AMissingFileIsNamedAndSaysItCannotBeOpened)
-{
     GraphicsModel g;
-    EXPECT_EQ(loadError(g, "/nonexistent/folder/vezedo6.fig"),
+    EXPECT_EQ(errorOf([&] { gui::loadLayout(g, "/nonexistent/folder/vezedo6.fig"); }),
               "Layout file /nonexistent/folder/vezedo6.fig: cannot be opened (no such file)");
     EXPECT_TRUE(g.figures().empty());
 }

@@ -24,6 +24,7 @@ constexpr auto kMissing = std::nullopt;
 using Values = std::vector<std::optional<double>>;
 using Ids = std::vector<std::string>;
 using Pairs = std::vector<std::pair<std::size_t, std::size_t>>;
+constexpr Matching kById = Matching::ById, kByOrder = Matching::ByOrder;
 
 void expectClose(double actual, double expected, const std::string& what)
 {
@@ -52,15 +53,8 @@ void expectAnalysis(const MeasurementError& r, const Expected& e, const std::str
 // 20, 30.5; grand mean 123 / 6 = 20.5; squares within 2 + 0 + 0.5 = 2.5, so MS within 2.5 / 3
 // = 5/6; squares among 90.25 + 0.25 + 100 = 190.5, so MS among 2 x 190.5 / 2 = 190.5;
 // s2 among (190.5 - 5/6) / 2 = 569/6; MS within + s2 among = 574/6.
-const Expected kThreeSpecimens{3,
-                               20.5,
-                               5.0 / 6.0,
-                               190.5,
-                               569.0 / 6.0,
-                               std::sqrt(5.0 / 6.0),
-                               100.0 * std::sqrt(5.0 / 6.0) / 20.5,
-                               500.0 / 574.0,
-                               569.0 / 574.0};
+const double kTem = std::sqrt(5.0 / 6.0);
+const Expected kThreeSpecimens{3, 20.5, 5.0 / 6, 190.5, 569.0 / 6, kTem, 100 * kTem / 20.5, 500.0 / 574, 569.0 / 574};
 
 TEST(MeasurementError, OneVariableFollowsTheOneWayAnalysis)
 {
@@ -82,41 +76,27 @@ TEST(MeasurementError, OneVariableFollowsTheOneWayAnalysis)
     };
     for (const auto& c : cases)
         expectAnalysis(shape::measurementError(c.first, c.second), c.expected, c.name);
-}
 
-TEST(MeasurementError, AGrandMeanOfZeroLeavesTheRelativeTemUndefined)
-{
-    const Values first{-1, 1};
-    const Values second{-1, 1};
-    EXPECT_TRUE(std::isnan(shape::measurementError(first, second).relativeTem));
+    // A grand mean of zero leaves the relative TEM undefined.
+    EXPECT_TRUE(std::isnan(shape::measurementError(Values{-1, 1}, Values{-1, 1}).relativeTem));
 }
 
 TEST(MeasurementError, RefusesInputItCannotAnalyse)
 {
+    const std::string tooFew = "at least 2 specimens measured in both replicates are needed; found ";
     const struct {
         const char* name;
         Values first, second;
         std::string message;
     } cases[] = {
-        {"one complete specimen",
-         {1, kMissing, 3},
-         {1, 2, kMissing},
-         "measurement error: at least 2 specimens measured in both replicates are needed; found 1"},
-        {"no specimens",
-         {},
-         {},
-         "measurement error: at least 2 specimens measured in both replicates are needed; found 0"},
-        {"lengths differ",
-         {1, 2, 3},
-         {1, 2},
-         "measurement error: the first replicate has 3 values but the second has 2"},
-        {"not finite",
-         {1, 2, 3},
-         {1, INFINITY, 3},
-         "measurement error: the second value of specimen 2 is not a finite number"},
+        {"one complete specimen", {1, kMissing, 3}, {1, 2, kMissing}, tooFew + "1"},
+        {"no specimens", {}, {}, tooFew + "0"},
+        {"lengths differ", {1, 2, 3}, {1, 2}, "the first replicate has 3 values but the second has 2"},
+        {"not finite", {1, 2, 3}, {1, INFINITY, 3}, "the second value of specimen 2 is not a finite number"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(errorOf([&] { shape::measurementError(c.first, c.second); }), c.message) << c.name;
+        EXPECT_EQ(errorOf([&] { shape::measurementError(c.first, c.second); }), "measurement error: " + c.message)
+            << c.name;
 }
 
 TEST(MeasurementErrorMatching, PairsByIdWhenUniqueElseByOrder)
@@ -128,23 +108,11 @@ TEST(MeasurementErrorMatching, PairsByIdWhenUniqueElseByOrder)
         Pairs pairs;
         Ids onlyInFirst, onlyInSecond;
     } cases[] = {
-        {"same IDs", {"a", "b"}, {"a", "b"}, Matching::ById, {{0, 0}, {1, 1}}, {}, {}},
-        {"unique IDs in another order",
-         {"a", "b", "c"},
-         {"c", "a", "d"},
-         Matching::ById,
-         {{0, 1}, {2, 0}},
-         {"b"},
-         {"d"}},
-        {"unique IDs, none shared", {"a"}, {"b"}, Matching::ById, {}, {"a"}, {"b"}},
-        {"an ID repeated in the first", {"a", "a", "b"}, {"x", "y"}, Matching::ByOrder, {{0, 0}, {1, 1}}, {"b"}, {}},
-        {"an ID repeated in the second",
-         {"a", "b"},
-         {"b", "c", "b", "d"},
-         Matching::ByOrder,
-         {{0, 0}, {1, 1}},
-         {},
-         {"b", "d"}},
+        {"same IDs", {"a", "b"}, {"a", "b"}, kById, {{0, 0}, {1, 1}}, {}, {}},
+        {"unique IDs in another order", {"a", "b", "c"}, {"c", "a", "d"}, kById, {{0, 1}, {2, 0}}, {"b"}, {"d"}},
+        {"unique IDs, none shared", {"a"}, {"b"}, kById, {}, {"a"}, {"b"}},
+        {"an ID repeated in the first", {"a", "a", "b"}, {"x", "y"}, kByOrder, {{0, 0}, {1, 1}}, {"b"}, {}},
+        {"an ID repeated in the second", {"a", "b"}, {"b", "c", "b", "d"}, kByOrder, {{0, 0}, {1, 1}}, {}, {"b", "d"}},
     };
     for (const auto& c : cases) {
         const shape::SpecimenMatch m = shape::matchSpecimens(c.first, c.second);

@@ -18,11 +18,6 @@ struct FixtureCase {
     const char* message;  // fragments of the refusal, joined by '|'
 };
 
-std::ostream& operator<<(std::ostream& out, const FixtureCase& c)
-{
-    return out << c.file;
-}
-
 std::size_t loadedCount(Scenario& s, const std::string& action)
 {
     if (action == "LoadFile1" || action == "LoadFileIMP")
@@ -37,6 +32,7 @@ class ReaderFixture : public ::testing::TestWithParam<FixtureCase> {};
 TEST_P(ReaderFixture, LoadsOrIsRefusedWithoutChange)
 {
     const FixtureCase& c = GetParam();
+    SCOPED_TRACE(c.file);
     Scenario s;
     // Specimens of 4 landmarks, a protocol of 4 lines and one block, so that every loader
     // has something to keep or replace.

@@ -24,8 +24,13 @@ std::vector<Parsed> parsed(const std::vector<script::Command>& cmds)
     return out;
 }
 
-constexpr const char* kFellThrough = "Lost, Lost, Lost am I! (Fell through case...)";
-constexpr const char* kOutsideProtocol = "Deleted Value is outside of the number of points in the protocol";
+const std::string kFellThrough = "Lost, Lost, Lost am I! (Fell through case...)";
+const std::string kOutsideProtocol = "Deleted Value is outside of the number of points in the protocol";
+// Script lines: a deletion that shows that box on line 3, and the check for it.
+const std::string kDeleteOutside = "press NewProto\nset ActivePointBox 9\npress DeleteLine\n";
+const std::string kExpectOutside = "expect msgbox " + kOutsideProtocol + "\n";
+const std::string kOutsideUnexpected =
+    "s.vzs:3: press DeleteLine on line 3 showed a message box the script does not expect: \"" + kOutsideProtocol + "\"";
 
 // Runs a script from a folder holding a two-specimen shape file and a two-line protocol.
 struct ScriptRun {
@@ -110,27 +115,24 @@ TEST_P(ScriptParserRefuses, NamingTheLine)
     EXPECT_EQ(test::errorOf([] { script::parseScript(GetParam().script); }), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BadLines, ScriptParserRefuses,
-    testing::Values(
-        NamedCase{
-            "UnknownCommand", "press A\nclick LoadFile1\n",
-            "line 2: unknown command \"click\" (use answer, set, value, press, dispatch, expect, view or snapshot)"},
-        NamedCase{"ViewWithOneAngle", "view 30\n", "line 1: missing elevation"},
-        NamedCase{"ViewNotDegrees", "view north 30\n", "line 1: \"north\" is not a number of degrees"},
-        NamedCase{"ViewTooSteep", "view 30 91\n", "line 1: the elevation must lie between -90 and 90 degrees"},
-        NamedCase{"UnknownAnswer", "answer maybe x\n",
-                  "line 1: \"answer maybe\": use answer open PATH, answer save PATH or answer cancel"},
-        NamedCase{"PressWithoutAction", "\n\npress\n", "line 3: missing action name"},
-        NamedCase{"DispatchWithoutText", "dispatch   \n", "line 1: missing text (write \"\" for an empty one)"},
-        NamedCase{"ValueNotANumber", "value ShowLineButton on\n", "line 1: \"on\" is not a number"},
-        NamedCase{"UnclosedQuote", "set BlockBox \"3 5\n", "line 1: a quoted text is not closed"},
-        NamedCase{"UnknownEscape", "set BlockBox \"\\q\"\n",
-                  "line 1: unknown escape \\q in a quoted text (use \\n \\t \\\" \\\\)"},
-        NamedCase{"FileCheckWithoutSameAs", "expect file a.txt b.txt\n", "line 1: use expect file PATH SAME-AS PATH"},
-        NamedCase{"UnknownCheck", "expect nothing\n",
-                  "line 1: \"expect nothing\": use expect string, expect msgbox or expect file"}),
-    caseName);
+const NamedCase kBadLines[] = {
+    {"UnknownCommand", "press A\nclick LoadFile1\n",
+     "line 2: unknown command \"click\" (use answer, set, value, press, dispatch, expect, view or snapshot)"},
+    {"ViewWithOneAngle", "view 30\n", "line 1: missing elevation"},
+    {"ViewNotDegrees", "view north 30\n", "line 1: \"north\" is not a number of degrees"},
+    {"ViewTooSteep", "view 30 91\n", "line 1: the elevation must lie between -90 and 90 degrees"},
+    {"UnknownAnswer", "answer maybe x\n",
+     "line 1: \"answer maybe\": use answer open PATH, answer save PATH or answer cancel"},
+    {"PressWithoutAction", "\n\npress\n", "line 3: missing action name"},
+    {"DispatchWithoutText", "dispatch   \n", "line 1: missing text (write \"\" for an empty one)"},
+    {"ValueNotANumber", "value ShowLineButton on\n", "line 1: \"on\" is not a number"},
+    {"UnclosedQuote", "set BlockBox \"3 5\n", "line 1: a quoted text is not closed"},
+    {"UnknownEscape", "set BlockBox \"\\q\"\n", "line 1: unknown escape \\q in a quoted text (use \\n \\t \\\" \\\\)"},
+    {"FileCheckWithoutSameAs", "expect file a.txt b.txt\n", "line 1: use expect file PATH SAME-AS PATH"},
+    {"UnknownCheck", "expect nothing\n",
+     "line 1: \"expect nothing\": use expect string, expect msgbox or expect file"}};
+
+INSTANTIATE_TEST_SUITE_P(BadLines, ScriptParserRefuses, testing::ValuesIn(kBadLines), caseName);
 
 TEST(ScriptParser, QuotedTextsReadBackExactly)
 {
@@ -159,43 +161,33 @@ TEST_P(ScriptRunnerPasses, WritingTheTraceInOrder)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Sessions, ScriptRunnerPasses,
-    testing::Values(
-        NamedCase{"LoadDeleteAndSave",
-                  "answer open shape.tps\npress LoadFile1\n"
-                  "expect string FileBox1 \"shape.tps \\nhas 2 specimens \\nwith 3 landmarks\"\n"
-                  "answer open proto.txt\npress LoadProto\nset ActivePointBox 7\npress DeleteLine\n"
-                  "expect msgbox " +
-                      std::string(kOutsideProtocol) + "\nanswer save out.txt\npress SaveLengths\n",
-                  "dialog: open \"Specify 3D input file to load\" (*.txt) -> |lm =|message: " +
-                      std::string(kOutsideProtocol) +
-                      "\n|dialog: save \"Please Enter Filename for traditional Measures\" (*.txt) -> "},
-        NamedCase{"CancelledDialogUsesItsAnswer",
-                  "answer open shape.tps\npress LoadFile1\nvalue ShowLineButton 0\nanswer open proto.txt\n"
-                  "press LoadWire\nanswer cancel\npress LoadProto\n"
-                  "expect string WireBox Loaded Protocol is : proto.txt\nexpect string ProtoPointBox 2\n",
-                  "-> cancel"},
-        NamedCase{"ExpectedBoxAfterOtherChecks",
-                  "press NewProto\nset ActivePointBox 9\npress DeleteLine\nexpect string ActivePointBox 9\n"
-                  "expect msgbox " +
-                      std::string(kOutsideProtocol) + "\npress NewProto\n",
-                  "message: " + std::string(kOutsideProtocol)},
-        NamedCase{"EachPressExpectsItsOwnBox",
-                  "press NewProto\nset ActivePointBox 9\npress DeleteLine\nexpect msgbox " +
-                      std::string(kOutsideProtocol) + "\npress DeleteLine\nexpect msgbox " +
-                      std::string(kOutsideProtocol) + "\n",
-                  "message: " + std::string(kOutsideProtocol) + "|message: " + std::string(kOutsideProtocol)},
-        NamedCase{"DispatchReachesTheFallThrough",
-                  "dispatch LoadFiel1\nexpect msgbox " + std::string(kFellThrough) + "\n",
-                  "message: " + std::string(kFellThrough)},
-        NamedCase{"DispatchOfAnEmptyText", "dispatch \"\"\nexpect msgbox " + std::string(kFellThrough) + "\n",
-                  "message: " + std::string(kFellThrough)},
-        NamedCase{"DispatchRunsAnAction",
-                  "answer open shape.tps\ndispatch LoadFile1\n"
-                  "expect string FileBox1 \"shape.tps \\nhas 2 specimens \\nwith 3 landmarks\"\n",
-                  "dialog: open \"Specify 3D input file to load\""}),
-    caseName);
+const NamedCase kSessions[] = {
+    {"LoadDeleteAndSave",
+     "answer open shape.tps\npress LoadFile1\n"
+     "expect string FileBox1 \"shape.tps \\nhas 2 specimens \\nwith 3 landmarks\"\n"
+     "answer open proto.txt\npress LoadProto\nset ActivePointBox 7\npress DeleteLine\n" +
+         kExpectOutside + "answer save out.txt\npress SaveLengths\n",
+     "dialog: open \"Specify 3D input file to load\" (*.txt) -> |lm =|message: " + kOutsideProtocol +
+         "\n|dialog: save \"Please Enter Filename for traditional Measures\" (*.txt) -> "},
+    {"CancelledDialogUsesItsAnswer",
+     "answer open shape.tps\npress LoadFile1\nvalue ShowLineButton 0\nanswer open proto.txt\n"
+     "press LoadWire\nanswer cancel\npress LoadProto\n"
+     "expect string WireBox Loaded Protocol is : proto.txt\nexpect string ProtoPointBox 2\n",
+     "-> cancel"},
+    {"ExpectedBoxAfterOtherChecks",
+     kDeleteOutside + "expect string ActivePointBox 9\n" + kExpectOutside + "press NewProto\n",
+     "message: " + kOutsideProtocol},
+    {"EachPressExpectsItsOwnBox", kDeleteOutside + kExpectOutside + "press DeleteLine\n" + kExpectOutside,
+     "message: " + kOutsideProtocol + "|message: " + kOutsideProtocol},
+    {"DispatchReachesTheFallThrough", "dispatch LoadFiel1\nexpect msgbox " + kFellThrough + "\n",
+     "message: " + kFellThrough},
+    {"DispatchOfAnEmptyText", "dispatch \"\"\nexpect msgbox " + kFellThrough + "\n", "message: " + kFellThrough},
+    {"DispatchRunsAnAction",
+     "answer open shape.tps\ndispatch LoadFile1\n"
+     "expect string FileBox1 \"shape.tps \\nhas 2 specimens \\nwith 3 landmarks\"\n",
+     "dialog: open \"Specify 3D input file to load\""}};
+
+INSTANTIATE_TEST_SUITE_P(Sessions, ScriptRunnerPasses, testing::ValuesIn(kSessions), caseName);
 
 // Scripts that must fail; `expected` is how the runner's verdict (its last line) begins.
 class ScriptRunnerFails : public testing::TestWithParam<NamedCase> {};
@@ -207,62 +199,49 @@ TEST_P(ScriptRunnerFails, NamingTheLine)
     EXPECT_EQ(run.lastLine().rfind(GetParam().expected, 0), 0u) << run.text();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Failures, ScriptRunnerFails,
-    testing::Values(
-        NamedCase{"PressTypoSuggestsTheAction", "answer open shape.tps\npress LoadFile1\npress LoadFiel1\n",
-                  "s.vzs:3: \"LoadFiel1\" is not the name of an action (did you mean LoadFile1?); dispatch TEXT "
-                  "sends any text to the action switch"},
-        NamedCase{"PressOfTheWrongCase", "press newproto\n",
-                  "s.vzs:1: \"newproto\" is not the name of an action (did you mean NewProto?)"},
-        NamedCase{"PressOfNoActionAtAll", "press Frobnicate the widgets\n",
-                  "s.vzs:1: \"Frobnicate the widgets\" is not the name of an action; dispatch TEXT"},
-        NamedCase{"AnswerLeftByAnActionThatStopsEarly",
-                  "answer open shape.tps\npress LoadFile1\nanswer save lengths.txt\npress SaveLengths\n"
-                  "expect msgbox The protocol has no lines: load a protocol or add lines before saving the measures.\n"
-                  "answer save protocol.txt\npress SaveProtocol\n",
-                  "s.vzs:4: press SaveLengths on line 4 ended without using the answer on line 3 (answer save "
-                  "lengths.txt)"},
-        NamedCase{"AnswerForAnActionWithoutDialog", "answer cancel\nset EndBox1 2\npress NewProto\n",
-                  "s.vzs:3: press NewProto on line 3 ended without using the answer on line 1 (answer cancel)"},
-        NamedCase{"AnswerWithNoPressAfterIt", "press NewProto\nanswer open \" my shape.tps\"\n",
-                  "s.vzs:2: no press follows the answer on this line (answer open \" my shape.tps\")"},
-        NamedCase{"UnexpectedBoxAtTheEnd", "press NewProto\nset ActivePointBox 9\npress DeleteLine\nset EndBox1 2\n",
-                  "s.vzs:3: press DeleteLine on line 3 showed a message box the script does not expect: \"" +
-                      std::string(kOutsideProtocol) + "\""},
-        NamedCase{"UnexpectedBoxBeforeTheNextPress",
-                  "press NewProto\nset ActivePointBox 9\npress DeleteLine\npress NewProto\n"
-                  "expect msgbox " +
-                      std::string(kOutsideProtocol) + "\n",
-                  "s.vzs:3: press DeleteLine on line 3 showed a message box the script does not expect: \"" +
-                      std::string(kOutsideProtocol) + "\""},
-        NamedCase{"UnexpectedFallThrough", "dispatch Nothing\n",
-                  "s.vzs:1: dispatch Nothing on line 1 showed a message box the script does not expect: \"" +
-                      std::string(kFellThrough) + "\""},
-        NamedCase{"FailedSave",
-                  "press NewProto\nset EndBox1 1\nset EndBox2 2\npress AddLine\n"
-                  "answer save no/such/folder/p.txt\npress SaveProtocol\n",
-                  "s.vzs:6: press SaveProtocol on line 6 showed a message box the script does not expect: \"Error "
-                  "on file opening\\n"},
-        NamedCase{"ExpectedBoxNotShown", "press NewProto\nexpect msgbox Something\n",
-                  "s.vzs:2: no message box reading \"Something\" was shown by press NewProto on line 1"},
-        NamedCase{"BoxExpectedTwice",
-                  "press NewProto\nset ActivePointBox 9\npress DeleteLine\nexpect msgbox " +
-                      std::string(kOutsideProtocol) + "\nexpect msgbox " + std::string(kOutsideProtocol) + "\n",
-                  "s.vzs:5: no message box reading \"" + std::string(kOutsideProtocol) +
-                      "\" was shown by press DeleteLine on line 3"},
-        NamedCase{"FilesDiffer", "answer save a.txt\npress SaveProtocol\nexpect file a.txt SAME-AS proto.txt\n",
-                  "s.vzs:3: "},
-        NamedCase{"DialogWithoutAnswer", "answer open shape.tps\npress LoadFile1\npress SaveProtocol\n",
-                  "s.vzs:3: the program asked for a file to save (\"Please Enter Filename for protocol or "
-                  "Wireframe\") but no answer was queued"},
-        NamedCase{"AnswerOfTheWrongKind", "answer save shape.tps\npress LoadFile1\n",
-                  "s.vzs:2: the program asked for a file to open"},
-        NamedCase{"UnknownCommand", "press NewProto\nfrobnicate\n", "s.vzs:line 2: unknown command \"frobnicate\""},
-        NamedCase{"UnknownTag", "set NoSuchBox 3\n", "s.vzs:1: no control of the main window is tagged \"NoSuchBox\""},
-        NamedCase{"SnapshotWithoutWriter", "snapshot p.png\n", "s.vzs:1: snapshots cannot be taken in this program"},
-        NamedCase{"ViewWithoutPlot", "view 90 0\n", "s.vzs:1: there is no plot window to turn: load specimens first"}),
-    caseName);
+const NamedCase kFailures[] = {
+    {"PressTypoSuggestsTheAction", "answer open shape.tps\npress LoadFile1\npress LoadFiel1\n",
+     "s.vzs:3: \"LoadFiel1\" is not the name of an action (did you mean LoadFile1?); dispatch TEXT "
+     "sends any text to the action switch"},
+    {"PressOfTheWrongCase", "press newproto\n",
+     "s.vzs:1: \"newproto\" is not the name of an action (did you mean NewProto?)"},
+    {"PressOfNoActionAtAll", "press Frobnicate the widgets\n",
+     "s.vzs:1: \"Frobnicate the widgets\" is not the name of an action; dispatch TEXT"},
+    {"AnswerLeftByAnActionThatStopsEarly",
+     "answer open shape.tps\npress LoadFile1\nanswer save lengths.txt\npress SaveLengths\n"
+     "expect msgbox The protocol has no lines: load a protocol or add lines before saving the measures.\n"
+     "answer save protocol.txt\npress SaveProtocol\n",
+     "s.vzs:4: press SaveLengths on line 4 ended without using the answer on line 3 (answer save "
+     "lengths.txt)"},
+    {"AnswerForAnActionWithoutDialog", "answer cancel\nset EndBox1 2\npress NewProto\n",
+     "s.vzs:3: press NewProto on line 3 ended without using the answer on line 1 (answer cancel)"},
+    {"AnswerWithNoPressAfterIt", "press NewProto\nanswer open \" my shape.tps\"\n",
+     "s.vzs:2: no press follows the answer on this line (answer open \" my shape.tps\")"},
+    {"UnexpectedBoxAtTheEnd", kDeleteOutside + "set EndBox1 2\n", kOutsideUnexpected},
+    {"UnexpectedBoxBeforeTheNextPress", kDeleteOutside + "press NewProto\n" + kExpectOutside, kOutsideUnexpected},
+    {"UnexpectedFallThrough", "dispatch Nothing\n",
+     "s.vzs:1: dispatch Nothing on line 1 showed a message box the script does not expect: \"" + kFellThrough + "\""},
+    {"FailedSave",
+     "press NewProto\nset EndBox1 1\nset EndBox2 2\npress AddLine\n"
+     "answer save no/such/folder/p.txt\npress SaveProtocol\n",
+     "s.vzs:6: press SaveProtocol on line 6 showed a message box the script does not expect: \"Error "
+     "on file opening\\n"},
+    {"ExpectedBoxNotShown", "press NewProto\nexpect msgbox Something\n",
+     "s.vzs:2: no message box reading \"Something\" was shown by press NewProto on line 1"},
+    {"BoxExpectedTwice", kDeleteOutside + kExpectOutside + kExpectOutside,
+     "s.vzs:5: no message box reading \"" + kOutsideProtocol + "\" was shown by press DeleteLine on line 3"},
+    {"FilesDiffer", "answer save a.txt\npress SaveProtocol\nexpect file a.txt SAME-AS proto.txt\n", "s.vzs:3: "},
+    {"DialogWithoutAnswer", "answer open shape.tps\npress LoadFile1\npress SaveProtocol\n",
+     "s.vzs:3: the program asked for a file to save (\"Please Enter Filename for protocol or "
+     "Wireframe\") but no answer was queued"},
+    {"AnswerOfTheWrongKind", "answer save shape.tps\npress LoadFile1\n",
+     "s.vzs:2: the program asked for a file to open"},
+    {"UnknownCommand", "press NewProto\nfrobnicate\n", "s.vzs:line 2: unknown command \"frobnicate\""},
+    {"UnknownTag", "set NoSuchBox 3\n", "s.vzs:1: no control of the main window is tagged \"NoSuchBox\""},
+    {"SnapshotWithoutWriter", "snapshot p.png\n", "s.vzs:1: snapshots cannot be taken in this program"},
+    {"ViewWithoutPlot", "view 90 0\n", "s.vzs:1: there is no plot window to turn: load specimens first"}};
+
+INSTANTIATE_TEST_SUITE_P(Failures, ScriptRunnerFails, testing::ValuesIn(kFailures), caseName);
 
 // "view" turns the plot window's camera as the view presets do; a snapshot then sees it.
 TEST(ScriptRunner, ViewTurnsThePlotWindow)
@@ -309,38 +288,50 @@ TEST(ScriptRunner, MissingScriptIsNamed)
 
 namespace {
 
-// What a recorder wrote, as parsed commands.
-std::vector<Parsed> recorded(const std::filesystem::path& script)
-{
-    return parsed(script::parseScript(io::readFile(script.string())));
-}
+// A recorder writing "rec.vzs" into a folder of its own, told what the user answered in the
+// dialogs and what the message boxes showed.
+struct Recording {
+    test::TempDir dir;
+    std::optional<script::SessionRecorder> rec{std::in_place, dir.path() / "rec.vzs"};
+    platform::ScriptedDialogs userDialogs;
+    platform::RecordingMessages screen;
+    script::RecordingDialogs dialogs{userDialogs};
+    script::RecordingMessages messages{screen};
+
+    Recording()
+    {
+        dialogs.setRecorder(&*rec);
+        messages.setRecorder(&*rec);
+    }
+    // Closes the script and reads it back.
+    std::string text()
+    {
+        rec.reset();
+        return io::readFile((dir.path() / "rec.vzs").string());
+    }
+    std::vector<Parsed> commands() { return parsed(script::parseScript(text())); }
+};
 
 }  // namespace
 
 TEST(SessionRecorder, WritesAnswersBeforeTheirPressWithRelativePaths)
 {
-    test::TempDir dir;
-    {
-        script::SessionRecorder rec(dir.path() / "rec.vzs");
-        platform::ScriptedDialogs inner;
-        inner.queuePath((dir.path() / "data" / "shape.tps").string());
-        inner.queueCancel();
-        script::RecordingDialogs dialogs(inner);
-        dialogs.setRecorder(&rec);
-        rec.set("BlockBox", "  3 5 ");
-        rec.value("ShowLineButton", 0);
-        rec.beginPress("LoadFile1");
-        dialogs.openFile("*.txt", "t");
-        rec.endPress();
-        dialogs.saveFile("*.txt", "t");
-        rec.set("EndBox1", "");
-    }
-    EXPECT_EQ(recorded(dir.path() / "rec.vzs"), (std::vector<Parsed>{{Verb::Set, "BlockBox", "  3 5 "},
-                                                                     {Verb::Value, "ShowLineButton", ""},
-                                                                     {Verb::AnswerOpen, "data/shape.tps", ""},
-                                                                     {Verb::Press, "LoadFile1", ""},
-                                                                     {Verb::AnswerCancel, "", ""},
-                                                                     {Verb::Set, "EndBox1", ""}}));
+    Recording r;
+    r.userDialogs.queuePath((r.dir.path() / "data" / "shape.tps").string());
+    r.userDialogs.queueCancel();
+    r.rec->set("BlockBox", "  3 5 ");
+    r.rec->value("ShowLineButton", 0);
+    r.rec->beginPress("LoadFile1");
+    r.dialogs.openFile("*.txt", "t");
+    r.rec->endPress();
+    r.dialogs.saveFile("*.txt", "t");
+    r.rec->set("EndBox1", "");
+    EXPECT_EQ(r.commands(), (std::vector<Parsed>{{Verb::Set, "BlockBox", "  3 5 "},
+                                                 {Verb::Value, "ShowLineButton", ""},
+                                                 {Verb::AnswerOpen, "data/shape.tps", ""},
+                                                 {Verb::Press, "LoadFile1", ""},
+                                                 {Verb::AnswerCancel, "", ""},
+                                                 {Verb::Set, "EndBox1", ""}}));
 }
 
 TEST(SessionRecorder, RefusesAFileItCannotWrite)
@@ -350,90 +341,67 @@ TEST(SessionRecorder, RefusesAFileItCannotWrite)
 
 TEST(SessionRecorder, WritesTheBoxesOfAPressAfterItsLine)
 {
-    test::TempDir dir;
-    {
-        script::SessionRecorder rec(dir.path() / "rec.vzs");
-        platform::RecordingMessages screen;
-        script::RecordingMessages messages(screen);
-        messages.setRecorder(&rec);
-        rec.beginPress("DeleteLine");
-        messages.showMessage("first");
-        messages.showMessage("two\nlines ");
-        rec.endPress();
-        rec.beginPress("NewProto");
-        rec.endPress();
-    }
-    EXPECT_EQ(recorded(dir.path() / "rec.vzs"), (std::vector<Parsed>{{Verb::Press, "DeleteLine", ""},
-                                                                     {Verb::ExpectMsgbox, "first", ""},
-                                                                     {Verb::ExpectMsgbox, "two\nlines ", ""},
-                                                                     {Verb::Press, "NewProto", ""}}));
+    Recording r;
+    r.rec->beginPress("DeleteLine");
+    r.messages.showMessage("first");
+    r.messages.showMessage("two\nlines ");
+    r.rec->endPress();
+    r.rec->beginPress("NewProto");
+    r.rec->endPress();
+    EXPECT_EQ(r.commands(), (std::vector<Parsed>{{Verb::Press, "DeleteLine", ""},
+                                                 {Verb::ExpectMsgbox, "first", ""},
+                                                 {Verb::ExpectMsgbox, "two\nlines ", ""},
+                                                 {Verb::Press, "NewProto", ""}}));
 }
 
 TEST(SessionRecorder, NotesABoxOutsideAnyPressAsAComment)
 {
-    test::TempDir dir;
-    {
-        script::SessionRecorder rec(dir.path() / "rec.vzs");
-        platform::RecordingMessages screen;
-        script::RecordingMessages messages(screen);
-        messages.setRecorder(&rec);
-        messages.showMessage("on its own\nline");
-    }
-    const std::string text = io::readFile((dir.path() / "rec.vzs").string());
-    EXPECT_TRUE(recorded(dir.path() / "rec.vzs").empty()) << text;
+    Recording r;
+    r.messages.showMessage("on its own\nline");
+    const std::string text = r.text();
+    EXPECT_TRUE(parsed(script::parseScript(text)).empty()) << text;
     EXPECT_NE(text.find("# a message box outside any press: on its own line\n"), std::string::npos) << text;
 }
 
 TEST(RecordingMessages, ShowsEveryBoxOnTheScreenItWraps)
 {
-    test::TempDir dir;
-    script::SessionRecorder rec(dir.path() / "rec.vzs");
-    platform::RecordingMessages screen;
-    script::RecordingMessages messages(screen);
-    messages.showMessage("before recording", "T");
-    messages.setRecorder(&rec);
-    messages.showMessage("while recording");
-    ASSERT_EQ(screen.shown().size(), 2u);
-    EXPECT_EQ(screen.shown()[0].text, "before recording");
-    EXPECT_EQ(screen.shown()[0].title, "T");
-    EXPECT_EQ(screen.shown()[1].text, "while recording");
+    Recording r;
+    r.messages.setRecorder(nullptr);
+    r.messages.showMessage("before recording", "T");
+    r.messages.setRecorder(&*r.rec);
+    r.messages.showMessage("while recording");
+    EXPECT_EQ(r.screen.texts(), (std::vector<std::string>{"before recording", "while recording"}));
+    EXPECT_EQ(r.screen.shown().at(0).title, "T");
 }
 
 // A session recorded from a running program, message boxes included, replays green.
 TEST(SessionRecorder, RecordedSessionReplaysGreen)
 {
-    test::TempDir dir;
-    dir.write("shape.tps", "LM=3\n0 0 0\n3 0 0\n0 4 0\nID=a\nLM=3\n0 0 0\n6 0 0\n0 8 0\nID=b\n");
-    const auto script = dir.path() / "rec.vzs";
+    Recording r;
+    r.dir.write("shape.tps", "LM=3\n0 0 0\n3 0 0\n0 4 0\nID=a\nLM=3\n0 0 0\n6 0 0\n0 8 0\nID=b\n");
     {
         test::RestoreCurrentFolder restore;
-        platform::ScriptedDialogs userDialogs;
-        platform::RecordingMessages screen;
         platform::CapturingConsole console;
-        script::RecordingDialogs dialogs(userDialogs);
-        script::RecordingMessages messages(screen);
-        platform::Runtime rt(dialogs, messages, console);
+        platform::Runtime rt(r.dialogs, r.messages, console);
         rt.layoutFolders = {VEZEDO_LAYOUT_DIR};
         shell::Program program(rt);
         program.start();
-        script::SessionRecorder rec(script);
-        dialogs.setRecorder(&rec);
-        messages.setRecorder(&rec);
-        const auto hook = program.onAction([&rec](const shell::ActionEvent& e) {
+        const auto hook = program.onAction([&r](const shell::ActionEvent& e) {
             if (e.phase == shell::ActionPhase::Started)
-                rec.beginPress(std::string(e.action));
+                r.rec->beginPress(std::string(e.action));
             else
-                rec.endPress();
+                r.rec->endPress();
         });
-        userDialogs.queuePath((dir.path() / "shape.tps").string());
+        r.userDialogs.queuePath((r.dir.path() / "shape.tps").string());
         program.runAction("LoadFile1");
         program.runAction("SaveLengths");  // no protocol: a box, no dialog
         rt.graphics.set(rt.graphics.findByTag("ActivePointBox").at(0), "String", platform::Value("9"));
-        rec.set("ActivePointBox", "9");
+        r.rec->set("ActivePointBox", "9");
         program.runAction("DeleteLine");
-        ASSERT_EQ(screen.shown().size(), 2u);
+        ASSERT_EQ(r.screen.shown().size(), 2u);
     }
+    const std::string text = r.text();
     std::ostringstream out;
     script::ScriptRunner runner(out);
-    EXPECT_TRUE(runner.runFile(script)) << out.str() << "\n" << io::readFile(script.string());
+    EXPECT_TRUE(runner.runFile(r.dir.path() / "rec.vzs")) << out.str() << "\n" << text;
 }

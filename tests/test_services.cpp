@@ -3,15 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "harness.h"
 #include "platform/error.h"
 #include "platform/matrix.h"
 #include "platform/services.h"
 #include "platform/textformat.h"
 
-using vezedo::Error;
 using namespace vezedo::platform;
+using vezedo::test::errorOf;
 
-TEST(ScriptedDialogs, AnswersInTheOrderTheyWereQueued)
+TEST(ScriptedDialogs, AnswersInTheOrderTheyWereQueuedKeepingEveryRequestWithItsKindFilterAndTitle)
 {
     ScriptedDialogs dialogs;
     dialogs.queue(FileChoice{"a.txt", "/data"});
@@ -27,6 +28,15 @@ TEST(ScriptedDialogs, AnswersInTheOrderTheyWereQueued)
     ASSERT_TRUE(third.has_value());
     EXPECT_EQ(third->name, "b.txt");
     EXPECT_EQ(dialogs.pending(), 0u);
+
+    ASSERT_EQ(dialogs.requests().size(), 3u);
+    EXPECT_EQ(dialogs.requests()[1].kind, FileDialogKind::Open);
+    EXPECT_EQ(dialogs.requests()[1].filter, "*.csv");
+    EXPECT_EQ(dialogs.requests()[1].title, "Load links");
+    EXPECT_EQ(dialogs.requests()[2].kind, FileDialogKind::Save);
+
+    // With no answer queued a dialog fails naming its title.
+    EXPECT_NE(errorOf([&] { dialogs.saveFile("*.txt", "Save results"); }).find("Save results"), std::string::npos);
 }
 
 TEST(ScriptedDialogs, AQueuedPathIsSplitIntoFolderAndName)
@@ -46,31 +56,6 @@ TEST(ScriptedDialogs, AQueuedPathIsSplitIntoFolderAndName)
     }
 }
 
-TEST(ScriptedDialogs, ADialogWithNoAnswerQueuedFailsNamingItsTitle)
-{
-    ScriptedDialogs dialogs;
-    try {
-        dialogs.saveFile("*.txt", "Save results");
-        ADD_FAILURE() << "no error";
-    } catch (const Error& e) {
-        EXPECT_NE(std::string(e.what()).find("Save results"), std::string::npos) << e.what();
-    }
-}
-
-TEST(ScriptedDialogs, KeepsEveryRequestWithItsKindFilterAndTitle)
-{
-    ScriptedDialogs dialogs;
-    dialogs.queueCancel();
-    dialogs.queueCancel();
-    dialogs.openFile("*.csv", "Load links");
-    dialogs.saveFile("*.txt", "Save shapes");
-    ASSERT_EQ(dialogs.requests().size(), 2u);
-    EXPECT_EQ(dialogs.requests()[0].kind, FileDialogKind::Open);
-    EXPECT_EQ(dialogs.requests()[0].filter, "*.csv");
-    EXPECT_EQ(dialogs.requests()[0].title, "Load links");
-    EXPECT_EQ(dialogs.requests()[1].kind, FileDialogKind::Save);
-}
-
 TEST(RecordingMessages, KeepsTextsAndTitlesInOrder)
 {
     RecordingMessages messages;
@@ -80,18 +65,13 @@ TEST(RecordingMessages, KeepsTextsAndTitlesInOrder)
     EXPECT_EQ(messages.shown()[1].title, "Export");
 }
 
-TEST(CapturingConsole, TakeGivesTheTextSoFarAndEmptiesIt)
+TEST(CapturingConsole, TakeGivesTheTextSoFarAndEmptiesItAndDisplayWritesTheNamedValueAsDisplayValueShowsIt)
 {
     CapturingConsole console;
     console.write("one ");
     console.write("two\n");
     EXPECT_EQ(console.take(), "one two\n");
     EXPECT_EQ(console.text(), "");
-}
-
-TEST(CapturingConsole, DisplayWritesTheNamedValueAsDisplayValueShowsIt)
-{
-    CapturingConsole console;
     const Value scores(Matrix::rowVector({1, 2, 3}));
     console.display("scores", scores);
     EXPECT_EQ(console.text(), displayValue("scores", scores));

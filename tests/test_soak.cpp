@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -26,20 +27,16 @@
 #include <typeinfo>
 #include <vector>
 
+#include "controller/controller.h"
 #include "platform/error.h"
 #include "scenario.h"
 
 namespace fs = std::filesystem;
 using namespace vezedo;
+using platform::Value;
 using vezedo::test::Scenario;
 
 namespace {
-
-constexpr std::array<std::string_view, 26> kActions{
-    "LoadFile1",  "LoadFileIMP",    "LoadWire",   "LoadProto",    "SaveProtocol",       "ShowProto", "NewProto",
-    "ShowLine",   "ShowLine2",      "DeleteLine", "AddLine",      "SaveLengths",        "ProtoAux",  "ShowMLine",
-    "SetBlocks",  "AddBlocks",      "ReplotM",    "ShowAllBlock", "ShowBlockStructure", "BlockUp",   "BlockDown",
-    "BlockEnter", "AddLinetoBlock", "SaveMatrix", "LoadBlock",    "ClearTarget"};
 
 constexpr auto kStepLimit = std::chrono::seconds(30);
 
@@ -53,15 +50,6 @@ Blocks blocksOf(std::string_view action)
     if (action == "LoadBlock")
         return Blocks::Loaded;
     return action == "Undo" || action == "Redo" ? Blocks::Restored : Blocks::Stored;
-}
-
-enum class Dialog { Open, Save };
-
-// Every action is pressed with an answer queued: a save gets a path for writing, any other
-// action a file to read (one that shows no dialog leaves it unused).
-Dialog dialogOf(std::string_view action)
-{
-    return action.starts_with("Save") ? Dialog::Save : Dialog::Open;
 }
 
 class Dice {
@@ -95,20 +83,12 @@ std::string numberText(Dice& d)
                                                  "-0",  "0x10", "2.5", "1e-400", "+3",
                                                  " 3 ", "3.",   ".5",  "1e1",    "0.999999999999999999",
                                                  "-NaN"};
-    switch (d.below(10)) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
-    case 4:
+    const std::size_t r = d.below(10);
+    if (r < 5)
         return std::to_string(d.below(16));  // landmarks, lines and blocks that may exist
-    case 5:
+    if (r == 5)
         return "-" + std::to_string(d.below(5));
-    case 6:
-        return d.pick(huge);
-    default:
-        return d.pick(odd);
-    }
+    return r == 6 ? d.pick(huge) : d.pick(odd);
 }
 
 std::string numberList(Dice& d, std::size_t count)
@@ -134,56 +114,44 @@ std::string boxText(Dice& d, int depth = 0)
         "abc", "x", "exit", "quit", "1+1",       "eval('1')", "system('rm -rf /')", "delete(gcf)", "%d%s%n",   "[", "]",
         "[]",  "'", "\"",   "\\",   "close all", "{}",        "3 apples",           "1;;2",        "LoadFile1"};
     static const std::array<const char*, 7> blanks{"", " ", "  ", "\n", "\t", "\r\n", ","};
-    switch (d.below(12)) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
+    const std::size_t r = d.below(12);
+    if (r < 4)
         return numberText(d);
-    case 4:
-    case 5:
+    if (r < 6)
         return numberList(d, 1 + d.below(6));
-    case 6:  // ragged rows
+    if (r == 6)  // ragged rows
         return numberList(d, 2) + d.pick(std::array{";", "\n"}) + numberList(d, 1 + 2 * d.below(2));
-    case 7:
+    if (r == 7)
         return d.pick(words);
-    case 8:
+    if (r == 8)
         return d.pick(blanks);
-    case 9:
+    if (r == 9) {
         if (d.chance(0.5))
             return numberList(d, 500 + d.below(1500));
         return std::string(1000 + d.below(20000), d.chance(0.5) ? '9' : ' ');
-    case 10: {
+    }
+    if (r == 10) {
         std::string bytes(d.below(40), '\0');
         for (char& ch : bytes)
             ch = static_cast<char>(d.below(256));
         return bytes;
     }
-    default:
-        return depth < 2 ? boxText(d, depth + 1) + d.pick(blanks) + boxText(d, depth + 1) : numberText(d);
-    }
+    return depth < 2 ? boxText(d, depth + 1) + d.pick(blanks) + boxText(d, depth + 1) : numberText(d);
 }
 
 // For the step log: the text with its control characters escaped, cut short.
 std::string shown(std::string_view text)
 {
+    static const std::string_view special = "\n\r\t\"\\", escapes = "nrt\"\\";
     std::string out = "\"";
     for (char ch : text.substr(0, 80)) {
         const auto u = static_cast<unsigned char>(ch);
-        if (ch == '\n')
-            out += "\\n";
-        else if (ch == '\r')
-            out += "\\r";
-        else if (ch == '\t')
-            out += "\\t";
-        else if (ch == '"' || ch == '\\')
-            out += std::string("\\") + ch;
-        else if (u < 32 || u >= 127) {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02x", u);
-            out += hex;
-        } else
-            out += ch;
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02x", u);
+        if (const std::size_t at = special.find(ch); at != std::string_view::npos)
+            out += {'\\', escapes[at]};
+        else
+            out += u < 32 || u >= 127 ? std::string(hex) : std::string(1, ch);
     }
     out += "\"";
     if (text.size() > 80)
@@ -231,26 +199,25 @@ struct Files {
     }
 };
 
-// A dialog answer: a path, or nullopt to cancel.
-std::optional<std::string> answerFor(Dialog kind, std::string_view action, Dice& d, const Files& f)
+// Every action is pressed with an answer queued, or nullopt to cancel: a save gets a path for
+// writing, any other action a file to read (one that shows no dialog leaves it unused).
+std::optional<std::string> answerFor(std::string_view action, Dice& d, const Files& f)
 {
     if (d.chance(0.1))
         return std::nullopt;
-    if (kind == Dialog::Save) {
+    if (action.starts_with("Save")) {
         static const std::array<const char*, 6> names{"a.txt",     "b.txt",      "c.txt",
                                                       "proto.txt", "blocks.txt", "lengths.txt"};
-        switch (d.below(10)) {
-        case 6:
+        const std::size_t r = d.below(10);
+        if (r == 6)
             return (f.out / "sub" / "x.txt").string();
-        case 7:
+        if (r == 7)
             return (f.out / "sub").string();  // a folder
-        case 8:
+        if (r == 8)
             return (f.out / "missing" / "x.txt").string();
-        case 9:
+        if (r == 9)
             return d.chance(0.5) ? f.out.string() + "/" : std::string(d.pick(names));  // no name; relative
-        default:
-            return (f.out / d.pick(names)).string();
-        }
+        return (f.out / d.pick(names)).string();
     }
     const fs::path examples = f.in / "examples";
     std::vector<fs::path> preferred;
@@ -262,27 +229,18 @@ std::optional<std::string> answerFor(Dialog kind, std::string_view action, Dice&
         preferred = {examples / "skulls_protocol.txt", examples / "skulls_wire.txt", f.out / "proto.txt"};
     else if (action == "LoadBlock")
         preferred = {examples / "skulls_blocks.txt", f.out / "blocks.txt"};
-    switch (d.below(10)) {
-    case 0:
-    case 1:
-    case 2:
-    case 3:
-        if (!preferred.empty())
-            return d.pick(preferred).string();
-        [[fallthrough]];
-    case 4:
-    case 5:
-    case 6:
+    const std::size_t r = d.below(10);
+    if (r < 4 && !preferred.empty())
+        return d.pick(preferred).string();
+    if (r < 7)
         return d.pick(f.fixtures).string();
-    case 7: {
+    if (r == 7) {
         const std::vector<fs::path> saved = f.saved();
         return saved.empty() ? d.pick(f.fixtures).string() : d.pick(saved).string();
     }
-    case 8:
+    if (r == 8)
         return d.chance(0.5) ? (f.out / "never_written.txt").string() : (f.root / "no_folder" / "x.tps").string();
-    default:
-        return d.chance(0.5) ? (f.out / "sub").string() : examples.string();  // a folder
-    }
+    return d.chance(0.5) ? (f.out / "sub").string() : examples.string();  // a folder
 }
 
 // --- the watchdog ---
@@ -290,18 +248,7 @@ std::optional<std::string> answerFor(Dialog kind, std::string_view action, Dice&
 // Aborts the process, naming the seed and the step, when one step runs longer than the limit.
 class Watchdog {
 public:
-    explicit Watchdog(unsigned seed) : m_seed(seed), m_thread([this] { watch(); }) {}
-    ~Watchdog()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_wake.notify_one();
-        m_thread.join();
-    }
-    Watchdog(const Watchdog&) = delete;
-    Watchdog& operator=(const Watchdog&) = delete;
+    explicit Watchdog(unsigned seed) : m_seed(seed), m_thread([this](std::stop_token stop) { watch(stop); }) {}
 
     void starting(std::size_t step, std::string what)
     {
@@ -312,28 +259,25 @@ public:
     }
 
 private:
-    void watch()
+    void watch(std::stop_token stop)
     {
         std::unique_lock lock(m_mutex);
-        while (!m_stop) {
-            m_wake.wait_for(lock, std::chrono::milliseconds(500));
-            if (!m_stop && std::chrono::steady_clock::now() - m_since > kStepLimit) {
+        while (!m_wake.wait_for(lock, stop, std::chrono::milliseconds(500), [&] { return stop.stop_requested(); }))
+            if (std::chrono::steady_clock::now() - m_since > kStepLimit) {
                 std::fprintf(stderr, "Random session, seed %u: step %zu (%s) still running after %lld s\n", m_seed,
                              m_step, m_what.c_str(), static_cast<long long>(kStepLimit.count()));
                 std::fflush(stderr);
                 std::abort();
             }
-        }
     }
 
     unsigned m_seed;
     std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_stop = false;
+    std::condition_variable_any m_wake;  // woken only by the stop request of the destructor
     std::size_t m_step = 0;
     std::string m_what = "start-up";
     std::chrono::steady_clock::time_point m_since = std::chrono::steady_clock::now();
-    std::thread m_thread;  // last: starts when the rest is ready
+    std::jthread m_thread;  // last: starts when the rest is ready, and is stopped and joined first
 };
 
 // --- one session ---
@@ -347,7 +291,8 @@ public:
         // edit boxes of the layout. "ProtoPointBox" is left alone whatever its style: it is
         // the line counter checked after every step. "CurrentBlockBox" is no edit box, but
         // session scripts set it and the block actions read it.
-        m_actions.assign(kActions.begin(), kActions.end());
+        for (std::string_view action : controller::actionNames())
+            m_actions.emplace_back(action);
         m_boxes = {"CurrentBlockBox"};
         for (platform::Handle c : m_s.g().object(m_s.mainWindow).children) {
             const std::string action = actionOf(c);
@@ -387,70 +332,79 @@ public:
     }
 
 private:
+    // One step: what the log shows, how it may change a block, and what it does. The answer
+    // for its dialog, if it asks one, is queued when the step is chosen.
     struct Step {
-        enum class Kind { Press, Type, Tick, CallWithNumber, Callback, ClosePlot } kind;
-        std::string what;  // for the log
-        std::string text;  // the action, or the box's text
-        std::string box;
-        std::optional<std::string> answer;
-        bool answered = false;
-        platform::Handle control = 0;
-        double number = 0;
-        Blocks blocks = Blocks::Stored;
+        std::string what;
+        Blocks blocks;
+        std::function<void()> act;
     };
 
     Step next()
     {
-        Step step{};
         const std::size_t r = m_dice.below(100);
         if (r < 60) {
-            step.kind = Step::Kind::Press;
-            step.text = m_dice.pick(m_actions);
-            step.what = "press " + step.text;
-            queueAnswer(step, dialogOf(step.text), step.text);
-            step.blocks = blocksOf(step.text);
-        } else if (r < 85) {
-            step.kind = Step::Kind::Type;
-            step.box = m_dice.pick(m_boxes);
+            const std::string action = m_dice.pick(m_actions);
+            return {"press " + action + answered(action), blocksOf(action),
+                    [this, action] { dispatch(Value(action)); }};
+        }
+        if (r < 85) {
+            const std::string box = m_dice.pick(m_boxes);
             // Often what a user means to type: a few lines or landmarks that may exist.
-            step.text = m_dice.chance(0.35) ? plainList(m_dice) : boxText(m_dice);
-            step.what = "type " + step.box + " " + shown(step.text);
-        } else if (r < 89) {
-            step.kind = Step::Kind::Tick;
-            step.number = m_dice.chance(0.5) ? 1 : 0;
-            step.what = "tick ShowLineButton " + std::to_string(static_cast<int>(step.number));
-        } else if (r < 93) {
+            const std::string text = m_dice.chance(0.35) ? plainList(m_dice) : boxText(m_dice);
+            return {"type " + box + " " + shown(text), Blocks::Stored, [this, box, text] {
+                        m_s.type(box, text);
+                        for (platform::Handle c : m_s.g().findByTag(box))
+                            if (m_dice.chance(0.3))
+                                m_s.h.program.runCallback(c);
+                    }};
+        }
+        if (r < 89) {
+            const double on = m_dice.chance(0.5) ? 1 : 0;
+            return {"tick ShowLineButton " + std::to_string(static_cast<int>(on)), Blocks::Stored, [this, on] {
+                        for (platform::Handle c : m_s.g().findByTag("ShowLineButton"))
+                            m_s.g().set(c, "Value", Value(on));
+                    }};
+        }
+        if (r < 93) {
             static const std::array<const char*, 8> nearNames{"loadfile1", "LoadFile1 ", " ShowLine", "ShowLine3",
                                                               "",          "Lost",       "vezedosw",  "ClearTarget\n"};
-            step.kind = Step::Kind::Press;
-            step.text = m_dice.chance(0.5) ? std::string(m_dice.pick(nearNames)) : boxText(m_dice);
-            step.what = "press the non-action " + shown(step.text);
-        } else if (r < 95) {
-            step.kind = Step::Kind::CallWithNumber;
-            step.number = m_dice.chance(0.5) ? 3 : -1;
-            step.what = "vezedosw with the number " + std::to_string(step.number);
-        } else if (r < 98) {
-            // A click or an edit as the front end delivers it: the control's own callback.
-            const std::vector<platform::Handle> controls = m_s.g().object(m_s.mainWindow).children;
-            step.kind = Step::Kind::Callback;
-            step.control = m_dice.pick(controls);
-            const std::string action = actionOf(step.control);
-            step.what = "callback of " + m_s.g().object(step.control).tag + (action.empty() ? "" : " (" + action + ")");
-            queueAnswer(step, dialogOf(action), action);
-            step.blocks = blocksOf(action);
-        } else {
-            step.kind = Step::Kind::ClosePlot;
-            step.what = "close a plot window";
+            const std::string text = m_dice.chance(0.5) ? std::string(m_dice.pick(nearNames)) : boxText(m_dice);
+            return {"press the non-action " + shown(text), Blocks::Stored, [this, text] { dispatch(Value(text)); }};
         }
-        return step;
+        if (r < 95) {
+            const double number = m_dice.chance(0.5) ? 3 : -1;
+            return {"vezedosw with the number " + std::to_string(number), Blocks::Stored,
+                    [this, number] { dispatch(Value(number)); }};
+        }
+        if (r < 98) {
+            // A click or an edit as the front end delivers it: the control's own callback.
+            const platform::Handle control = m_dice.pick(m_s.g().object(m_s.mainWindow).children);
+            const std::string action = actionOf(control);
+            return {"callback of " + m_s.g().object(control).tag + (action.empty() ? "" : " (" + action + ")") +
+                        answered(action),
+                    blocksOf(action), [this, control] { m_s.h.program.runCallback(control); }};
+        }
+        return {"close a plot window", Blocks::Stored, [this] {
+                    std::vector<platform::Handle> plots = m_s.g().figures();
+                    std::erase(plots, m_s.mainWindow);
+                    if (!plots.empty())
+                        m_s.g().deleteObject(m_dice.pick(plots));
+                }};
     }
 
-    void queueAnswer(Step& step, Dialog kind, std::string_view action)
+    // Queues an answer for the dialog the action may show; returns it for the log.
+    std::string answered(std::string_view action)
     {
-        step.answered = true;
-        step.answer = answerFor(kind, action, m_dice, m_files);
-        step.what += ", answer " + (step.answer ? m_files.relative(*step.answer) : std::string("cancel"));
+        const std::optional<std::string> answer = answerFor(action, m_dice, m_files);
+        if (answer)
+            m_s.h.dialogs.queuePath(*answer);
+        else
+            m_s.h.dialogs.queueCancel();
+        return ", answer " + (answer ? m_files.relative(*answer) : std::string("cancel"));
     }
+
+    void dispatch(const Value& action) { m_s.h.program.registry().call("vezedosw", {action}, 0); }
 
     // The action a button's callback runs, or "" for a control that runs none.
     std::string actionOf(platform::Handle control)
@@ -458,48 +412,14 @@ private:
         const auto* data = std::get_if<platform::UiControlData>(&m_s.g().object(control).data);
         if (!data || data->callback.function != "vezedosw" || data->callback.args.empty())
             return "";
-        const auto* name = std::get_if<platform::Value>(&data->callback.args.front());
+        const auto* name = std::get_if<Value>(&data->callback.args.front());
         return name && name->isString() ? name->string() : "";
     }
 
     bool perform(const Step& step)
     {
-        auto& dialogs = m_s.h.dialogs;
-        if (step.answered) {
-            if (step.answer)
-                dialogs.queuePath(*step.answer);
-            else
-                dialogs.queueCancel();
-        }
         try {
-            switch (step.kind) {
-            case Step::Kind::Press:
-                m_s.h.program.registry().call("vezedosw", {platform::Value(step.text)}, 0);
-                break;
-            case Step::Kind::CallWithNumber:
-                m_s.h.program.registry().call("vezedosw", {platform::Value(step.number)}, 0);
-                break;
-            case Step::Kind::Type:
-                m_s.type(step.box, step.text);
-                for (platform::Handle c : m_s.g().findByTag(step.box))
-                    if (m_dice.chance(0.3))
-                        m_s.h.program.runCallback(c);
-                break;
-            case Step::Kind::Tick:
-                for (platform::Handle c : m_s.g().findByTag("ShowLineButton"))
-                    m_s.g().set(c, "Value", platform::Value(step.number));
-                break;
-            case Step::Kind::Callback:
-                m_s.h.program.runCallback(step.control);
-                break;
-            case Step::Kind::ClosePlot: {
-                std::vector<platform::Handle> plots = m_s.g().figures();
-                std::erase(plots, m_s.mainWindow);
-                if (!plots.empty())
-                    m_s.g().deleteObject(m_dice.pick(plots));
-                break;
-            }
-            }
+            step.act();
         } catch (const Error&) {
             // a refusal: the front end writes it to the console
         } catch (const std::exception& e) {
@@ -508,8 +428,8 @@ private:
         }
         // An answer the step did not ask for is dropped, so that the next dialog gets one
         // chosen for it.
-        while (dialogs.pending() > 0)
-            dialogs.openFile("", "");
+        while (m_s.h.dialogs.pending() > 0)
+            m_s.h.dialogs.openFile("", "");
         return true;
     }
 

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/numtext.h"
 #include "platform/textformat.h"
 
 using namespace vezedo::platform;
@@ -26,7 +28,7 @@ void expectFormats(const std::vector<FormatCase>& cases)
 
 }  // namespace
 
-TEST(FormatText, ReappliesTheFormatWhileValuesRemainAndStopsAtAConversionWithoutData)
+TEST(FormatText, ReappliesTheFormatWhileValuesRemainStopsAtAConversionWithoutDataAndConvertsWidthsAndEscapes)
 {
     expectFormats({{"%i %i %i \\n", {Matrix::rowVector({3, 1, 2})}, "3 1 2 \n"},
                    {" %f ", {Matrix::rowVector({1.5, 2})}, " 1.500000  2.000000 "},
@@ -40,10 +42,8 @@ TEST(FormatText, ReappliesTheFormatWhileValuesRemainAndStopsAtAConversionWithout
                    {"%d", {LandmarkSet(Matrix::fromRows({{1, 2, 3}}))}, "123"}});
     EXPECT_THROW(formatText("%d", {Value(Record())}), vezedo::Error);
     EXPECT_THROW(formatText("%s", {Value(CellList{1})}), vezedo::Error);
-}
 
-TEST(FormatText, ConversionsWidthsAndEscapes)
-{
+    // Conversions, widths and escapes.
     expectFormats({{"Loaded Protocol is : %s", {"a.txt"}, "Loaded Protocol is : a.txt"},
                    {"%c%c", {"ab"}, "ab"},
                    {"%c-%s", {"abc"}, "a-bc"},
@@ -93,4 +93,68 @@ TEST(DisplayValue, ShowsTheNameThenTheValueInItsKindsForm)
         {"L", set, "L(:,:,1) =\n   1   0   0\n\nL(:,:,2) =\n   0   0   9\n\n"}};
     for (const auto& [name, value, expected] : cases)
         EXPECT_EQ(displayValue(name, value), expected);
+}
+
+TEST(NumericText, ReadsLayoutsAndNumberFormsIntoAMatrix)
+{
+    const Matrix twoByTwo = Matrix::fromRows({{1, 2}, {3, 4}});
+    const std::pair<std::string, Matrix> cases[] = {
+        {"1 2 3", Matrix::rowVector({1, 2, 3})},
+        {"  [ 1 , 2,3 ]  ", Matrix::rowVector({1, 2, 3})},
+        {"\t7\t", Matrix::scalar(7)},
+        {"1;2;", Matrix::fromRows({{1}, {2}})},
+        {"1 2;", Matrix::rowVector({1, 2})},
+        {";;1 2;;3 4;;", twoByTwo},
+        {"1 2\n3 4\n", twoByTwo},
+        {"[1 2\r\n3 4]", twoByTwo},
+        {"-3 +4 1 -2", Matrix::rowVector({-3, 4, 1, -2})},
+        {"1,-2", Matrix::rowVector({1, -2})},
+        {".5 5.", Matrix::rowVector({0.5, 5})},
+        {"1e3 1E-3 2.5e+2", Matrix::rowVector({1000, 0.001, 250})},
+        {"0.1 0.3", Matrix::rowVector({0.1, 0.3})},
+        {"Inf -inf +INF", Matrix::rowVector({INFINITY, -INFINITY, INFINITY})},
+        {"1e999 -1e999 1e-999", Matrix::rowVector({INFINITY, -INFINITY, 0})}};
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(parseNumericText(text), expected) << "text \"" << text << "\"";
+
+    const Matrix nan = parseNumericText("NaN nan -NAN");
+    ASSERT_EQ(nan.numel(), 3u);
+    for (double v : nan.values())
+        EXPECT_TRUE(std::isnan(v));
+}
+
+TEST(NumericText, AnythingElseIsTheEmptyMatrixAndIsNeverEvaluated)
+{
+    for (const char* text :
+         {"",     "   ",  "[]",   "abc",     "1 a",   "pi",    "2i",    "1 - 2",    "1-2",   "+ 1",          "--1",
+          "1:5",  "[1 2", "1 2]", "[[1 2]]", "]1 2[", "1 2;3", "1;2 3", "1,,2",     "1, ,2", ",1",           "1,",
+          "1,;2", "1e",   "1e+",  "1.2.3",   ".",     "0x10",  "2.5d3", "Infinity", "nan5",  "1 2 % comment"})
+        EXPECT_TRUE(parseNumericText(text).empty()) << "text \"" << text << "\"";
+}
+
+TEST(NumberToText, WritesAlignedColumnsAndWholeMatricesReadBackUnchanged)
+{
+    const std::pair<Matrix, std::string> cases[] = {{Matrix::scalar(-5), "-5"},
+                                                    {Matrix::scalar(-0.0), "0"},
+                                                    {Matrix(), ""},
+                                                    {Matrix::rowVector({1, 10, 100}), "1   10  100"},
+                                                    {Matrix::rowVector({-1, 2}), "-1   2"},
+                                                    {Matrix::fromRows({{1}, {2}}), "1\n2"},
+                                                    {Matrix::fromRows({{1, 2}, {10, 20}}), " 1   2\n10  20"},
+                                                    {Matrix::scalar(std::numbers::pi), "3.1416"},
+                                                    {Matrix::scalar(12345.678), "12345.678"},
+                                                    {Matrix::scalar(1e-7), "1e-07"},
+                                                    {Matrix::scalar(1e20), "1e+20"},
+                                                    {Matrix::rowVector({1, 2.5}), "1  2.5"},
+                                                    {Matrix::rowVector({NAN, INFINITY, -INFINITY}), "NaN   Inf  -Inf"}};
+    for (const auto& [value, expected] : cases)
+        EXPECT_EQ(numberToText(value), expected);
+
+    for (const Matrix& m : {Matrix::scalar(0), Matrix::fromRows({{-1, 20}, {300, -4000}, {5, 6}}),
+                            Matrix::fromRows({{7}, {-8}, {9}}), Matrix::rowVector({999999999999999.0, -1})})
+        EXPECT_EQ(parseNumericText(numberToText(m)), m) << numberToText(m);
+
+    EXPECT_EQ(integerText(-12), "-12");
+    EXPECT_EQ(integerText(4503599627370497.0), "4503599627370497");
+    EXPECT_EQ(integerText(1.5), "1.500000e+00");
 }

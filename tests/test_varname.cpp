@@ -31,7 +31,7 @@ TEST(IsVarName, AcceptsOnlyShortWordsStartingWithALetterThatAreNoKeyword)
         EXPECT_EQ(gui::isvarname(c.input), c.valid) << c.name;
 }
 
-TEST(IsKeyword, RecognisesKeywordsCaseSensitively)
+TEST(IsKeyword, RecognisesEveryListedKeywordCaseSensitively)
 {
     const struct {
         const char* word;
@@ -39,15 +39,11 @@ TEST(IsKeyword, RecognisesKeywordsCaseSensitively)
     } cases[] = {{"persistent", true}, {"switch", true}, {"Persistent", false}, {"elif", false}, {"", false}};
     for (const auto& c : cases)
         EXPECT_EQ(gui::iskeyword(c.word), c.keyword) << '"' << c.word << '"';
-}
-
-TEST(IsKeyword, EveryListedKeywordIsRecognised)
-{
     for (const std::string& word : gui::keywords())
         EXPECT_TRUE(gui::iskeyword(word)) << word;
 }
 
-TEST(VarNameRows, AnswerAsTheFunctionsDoWithOneOrZero)
+TEST(VarNameRows, AnswerAsTheFunctionsDoWithOneOrZeroAndIsKeywordWithoutInputListsTheKeywordsInOrder)
 {
     test::Harness h;
     const auto& reg = h.program.registry();
@@ -59,12 +55,8 @@ TEST(VarNameRows, AnswerAsTheFunctionsDoWithOneOrZero)
         {"iskeyword", "switch", 1}, {"iskeyword", "Switch", 0}, {"isvarname", "ok_2", 1}, {"isvarname", "2ok", 0}};
     for (const auto& c : cases)
         EXPECT_EQ(reg.call(c.function, {Value(c.input)}, 1).at(0), Value(c.answer)) << c.function << " " << c.input;
-}
 
-TEST(VarNameRows, IsKeywordWithoutInputListsTheKeywordsInOrder)
-{
-    test::Harness h;
-    const Value list = h.program.registry().call("iskeyword", {}, 1).at(0);
+    const Value list = reg.call("iskeyword", {}, 1).at(0);
     ASSERT_TRUE(list.isCell());
     const auto& words = gui::keywords();
     ASSERT_EQ(list.cell().size(), words.size());

@@ -8,41 +8,52 @@ using namespace vezedo;
 using platform::Handle;
 using platform::Value;
 
-TEST(Vezedo6, StartOpensOneMainWindowColouredAsTheControls)
-{
+namespace {
+
+// A started main window and a way to add buttons that call movegui.
+struct Started {
     test::Harness h;
-    const Handle fig = h.program.start();
     platform::GraphicsModel& g = h.rt.graphics;
+    Handle fig;
+
+    Started()
+    {
+        g.setScreenSize(1000, 800);
+        fig = h.program.start();
+    }
+    Handle moveguiButton(std::vector<platform::CallbackArg> args)
+    {
+        platform::UiControlData d;
+        d.callback = {"movegui", std::move(args)};
+        return g.createUiControl(fig, d);
+    }
+};
+
+// The tests that need one started window and no more.
+class StartedWindow : public testing::Test, public Started {};
+
+}  // namespace
+
+TEST_F(StartedWindow, StartOpensOneMainWindowColouredAsTheControls)
+{
     EXPECT_EQ(g.figures(), std::vector<Handle>{fig});
     EXPECT_EQ(g.get(fig, "Color"), g.get(platform::kRootHandle, "DefaultUicontrolBackgroundColor"));
 }
 
-TEST(Vezedo6, StartKeepsTheTableOfControlHandlesOnTheWindow)
+TEST_F(StartedWindow, StartKeepsTheTableOfControlHandlesOnTheWindow)
 {
-    test::Harness h;
-    const Handle fig = h.program.start();
-    platform::GraphicsModel& g = h.rt.graphics;
     const Value* table = g.appData(fig, "UsedByGUIData_m");
     ASSERT_TRUE(table && table->isRecord());
     for (const char* tag : {"EndBox1", "LoadProtoButton"})
         EXPECT_EQ(table->record().get(tag), Value(g.findByTag(tag).at(0))) << tag;
 }
 
-TEST(Vezedo6, CallingAgainReusesTheWindowAndRebuildsItsTable)
+TEST_F(StartedWindow, CallingVezedo6AgainReusesTheWindowAndRebuildsItsTable)
 {
-    test::Harness h;
-    const Handle fig = h.program.start();
-    platform::GraphicsModel& g = h.rt.graphics;
     g.setAppData(fig, "UsedByGUIData_m", Value("stale"));
     EXPECT_EQ(h.program.registry().call("Vezedo6", {}, 1).at(0), Value(fig));
     EXPECT_EQ(g.figures().size(), 1u);
     EXPECT_TRUE(g.appData(fig, "UsedByGUIData_m")->isRecord());
-}
-
-TEST(Vezedo6, WithoutOutputsNothingIsReturned)
-{
-    test::Harness h;
-    EXPECT_TRUE(h.program.registry().call("Vezedo6", {}, 0).empty());
 }
 
 TEST(Vezedo6, WithoutALayoutStartFailsNamingTheFileAndOpensNothing)
@@ -68,77 +79,54 @@ TEST(Vezedo6, EveryDefaultCallbackPrintsItsNotImplementedLine)
     }
 }
 
-TEST(Vezedo6, ADefaultCallbackTakesFromNoneToAllOfItsInputs)
-{
-    test::Harness h;
-    const auto& reg = h.program.registry();
-    reg.call("Vezedo6", {Value("pushbutton14_Callback"), Value(1.5), Value(), Value()});
-    reg.call("Vezedo6", {Value("ProtoPointBox_Callback")});
-    EXPECT_EQ(h.console.take(),
-              "pushbutton14 Callback not implemented yet.\nProtoPointBox Callback not implemented yet.\n");
-}
-
-TEST(Vezedo6, AFunctionNameRunsThatFunction)
-{
-    test::Harness h;
-    EXPECT_EQ(h.program.registry().call("Vezedo6", {Value("isvarname"), Value("abc")}, 1),
-              (shell::Outputs{Value(1.0)}));
-}
-
-TEST(Vezedo6, ErrorsOfTheCalledFunctionGoToTheConsoleAndNothingIsReturned)
+// What the called function returns comes back; its errors go to the console and then nothing
+// is returned.
+TEST(Vezedo6, ACallReturnsWhatTheCalledFunctionReturnsAndWritesItsErrorsToTheConsole)
 {
     const struct {
         const char* name;
         std::vector<Value> inputs;
         int outputs;
+        shell::Outputs returned;
         std::string console;
     } cases[] = {
-        {"a failing function", {Value("movegui"), Value("nowhere")}, 0, "unrecognized position\n"},
+        {"no inputs, no outputs", {}, 0, {}, ""},
+        {"a function name", {Value("isvarname"), Value("abc")}, 1, {Value(1.0)}, ""},
+        {"a default callback with some of its inputs",
+         {Value("pushbutton14_Callback"), Value(1.5), Value(), Value()},
+         0,
+         {},
+         "pushbutton14 Callback not implemented yet.\n"},
+        {"a default callback without its inputs",
+         {Value("ProtoPointBox_Callback")},
+         0,
+         {},
+         "ProtoPointBox Callback not implemented yet.\n"},
+        {"a failing function", {Value("movegui"), Value("nowhere")}, 0, {}, "unrecognized position\n"},
         {"an unknown function",
          {Value("undefinedThing")},
          0,
+         {},
          "Undefined function \"undefinedThing\": no function of that name is registered.\n"},
         {"an output asked of a callback",
          {Value("pushbutton1_Callback")},
          1,
+         {},
          "Run-time Error: File: Vezedo6/pushbutton1_Callback Line: 77 Column: 1 The function "
          "\"Vezedo6/pushbutton1_Callback\" was called with more than the declared number of outputs (0).\n"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         test::Harness h;
-        EXPECT_TRUE(h.program.registry().call("Vezedo6", c.inputs, c.outputs).empty()) << c.name;
-        EXPECT_EQ(h.console.text(), c.console) << c.name;
+        EXPECT_EQ(h.program.registry().call("Vezedo6", c.inputs, c.outputs), c.returned);
+        EXPECT_EQ(h.console.text(), c.console);
     }
 }
 
-namespace {
-
-// A started main window and a way to add buttons that call movegui.
-struct Started {
-    test::Harness h;
-    platform::GraphicsModel& g = h.rt.graphics;
-    Handle fig;
-
-    Started()
-    {
-        g.setScreenSize(1000, 800);
-        fig = h.program.start();
-    }
-    Handle moveguiButton(std::vector<platform::CallbackArg> args)
-    {
-        platform::UiControlData d;
-        d.callback = {"movegui", std::move(args)};
-        return g.createUiControl(fig, d);
-    }
-};
-
-}  // namespace
-
-TEST(CallbackBoundary, ATwoStateButtonRoutesThroughVezedo6ToItsDefaultCallback)
+TEST_F(StartedWindow, ATwoStateButtonRoutesThroughVezedo6ToItsDefaultCallback)
 {
-    Started s;
-    s.h.program.runCallback(s.g.findByTag("ShowLineButton").at(0));
-    EXPECT_EQ(s.h.console.take(), "radiobutton1 Callback not implemented yet.\n");
+    h.program.runCallback(g.findByTag("ShowLineButton").at(0));
+    EXPECT_EQ(h.console.take(), "radiobutton1 Callback not implemented yet.\n");
 }
 
 TEST(CallbackBoundary, ErrorsOfTheCallbackGoToTheConsole)
@@ -159,15 +147,14 @@ TEST(CallbackBoundary, ErrorsOfTheCallbackGoToTheConsole)
     }
 }
 
-TEST(CallbackBoundary, PlaceholdersGiveTheControlsOwnHandle)
+TEST_F(StartedWindow, PlaceholdersGiveTheControlsOwnHandle)
 {
-    Started s;
     // From a callback movegui skips the event data and moves the callback's window, not the current one.
-    s.g.createFigure();
-    s.h.program.runCallback(
-        s.moveguiButton({platform::CallbackRef::Self, platform::CallbackRef::EventData, Value("northeast")}));
-    EXPECT_EQ(s.h.console.text(), "");
-    const auto outer = s.g.get(s.fig, "OuterPosition").matrix();
+    g.createFigure();
+    h.program.runCallback(
+        moveguiButton({platform::CallbackRef::Self, platform::CallbackRef::EventData, Value("northeast")}));
+    EXPECT_EQ(h.console.text(), "");
+    const auto outer = g.get(fig, "OuterPosition").matrix();
     EXPECT_EQ(outer[0] + outer[2], 1000);
     EXPECT_EQ(outer[1] + outer[3], 800);
 }
@@ -213,11 +200,10 @@ TEST(ActionHook, ObserversHearAnActionStartAndFinishEvenWhenItFails)
     }
 }
 
-TEST(ActionHook, AnEndedSubscriptionHearsNothing)
+TEST_F(StartedWindow, AnEndedActionHookHearsNothing)
 {
-    Started s;
-    ActionLog log(s.h.program);
+    ActionLog log(h.program);
     log.subscription.reset();
-    s.h.program.runAction("SetBlocks");
+    h.program.runAction("SetBlocks");
     EXPECT_TRUE(log.heard.empty());
 }

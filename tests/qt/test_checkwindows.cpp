@@ -1,7 +1,6 @@
 // The windows of the checks before measuring: the ranked specimens with their bar chart, and
 // the measurement error per line.
 #include <QApplication>
-#include <QHeaderView>
 #include <QImage>
 #include <QTableView>
 #include <QTableWidget>
@@ -11,7 +10,6 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sstream>
 
 #include "../harness.h"
 #include "qt/distancewindow.h"
@@ -22,50 +20,33 @@ using platform::Handle;
 
 namespace {
 
-std::string exampleSkulls()
+// The example skulls (10 landmarks, an LM= line and an ID= line each) with landmarks 3 and 8
+// of skull_07 (specimen 6 from 0) the wrong way round; IDs renamed id(j), j from 0, if given.
+std::string plantedSwap(const std::function<std::string(std::size_t)>& id = {})
 {
-    const auto path = std::filesystem::path(VEZEDO_LAYOUT_DIR).parent_path() / "examples" / "skulls.tps";
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The example skulls (10 landmarks, an LM= line and an ID= line each) with landmarks a and b
-// (from 1) of specimen j (from 0) exchanged.
-std::string swapped(std::size_t j, std::size_t a, std::size_t b)
-{
+    std::ifstream in(std::filesystem::path(VEZEDO_LAYOUT_DIR).parent_path() / "examples" / "skulls.tps");
     std::vector<std::string> lines;
-    std::istringstream in(exampleSkulls());
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
-    const std::size_t first = j * 12 + 1;
-    std::swap(lines[first + a - 1], lines[first + b - 1]);
-    std::string out;
-    for (const std::string& line : lines)
-        out += line + "\n";
-    return out;
-}
-
-// The TPS text with the ID of specimen j (from 0) replaced by id(j).
-std::string renamed(const std::string& tps, const std::function<std::string(std::size_t)>& id)
-{
-    std::istringstream in(tps);
+    std::swap(lines[6 * 12 + 3], lines[6 * 12 + 8]);
     std::string out;
     std::size_t j = 0;
-    for (std::string line; std::getline(in, line);)
-        out += (line.rfind("ID=", 0) == 0 ? "ID=" + id(j++) : line) + "\n";
+    for (const std::string& line : lines)
+        out += (id && line.starts_with("ID=") ? "ID=" + id(j++) : line) + "\n";
     return out;
 }
 
-// The skulls with specimen 7 (skull_07) digitised with landmarks 3 and 8 the wrong way round,
-// loaded and checked through the program, and the window showing the check.
+// The skulls with the planted swap loaded and checked through the program, and the window
+// showing the check.
 struct Checked {
     test::TempDir dir;
     test::RestoreCurrentFolder folder;
     test::Harness h;
+    platform::GraphicsModel& graphics = h.rt.graphics;
     Handle main = h.program.start();
     std::unique_ptr<qt::SpecimensWindow> window;
 
-    explicit Checked(const std::string& tps = swapped(6, 3, 8))
+    explicit Checked(const std::string& tps = plantedSwap())
     {
         h.dialogs.queuePath(dir.write("skulls.tps", tps));
         h.program.runAction("LoadFile1");
@@ -77,15 +58,31 @@ struct Checked {
     const session::Session& session() { return h.program.controller().session(); }
     QString cell(int row, int column) const { return window->table()->model()->index(row, column).data().toString(); }
     void sortBy(int column, Qt::SortOrder order) const { window->table()->sortByColumn(column, order); }
-    std::string box() const
+    std::string box() const { return graphics.get(graphics.findByTag("SpecimenBox").at(0), "String").string(); }
+    // Whether a line of the plot window holds exactly the specimen's fitted landmarks.
+    bool plots(std::size_t specimen)
     {
-        return h.rt.graphics.get(h.rt.graphics.findByTag("SpecimenBox").at(0), "String").string();
+        const platform::Matrix shape = session().specimens.fitted.sliceMatrix(specimen);
+        for (Handle line : graphics.listObjects(*session().fighand1)) {
+            if (graphics.type(line) != platform::ObjectType::Line)
+                continue;
+            const auto& points = graphics.object(line).as<platform::LineData>().points;
+            bool same = points.size() == shape.rows();
+            for (std::size_t i = 0; same && i < points.size(); ++i)
+                same = points[i][0] == shape(i, 0) && points[i][1] == shape(i, 1) && points[i][2] == shape(i, 2);
+            if (same)
+                return true;
+        }
+        return false;
     }
 };
 
+const auto byName = [](const auto& row) { return std::string(row.param.name); };
+
 enum Column { Rank, Id, Distance, Outlier, Swap };
 
-TEST(SpecimensWindow, RanksThePlantedSwapFirstWithItsPair)
+// The planted swap ranks first; a new load replaces the specimens and drops their check.
+TEST(SpecimensWindow, RanksFromTheLargestDistanceDownAndEmptiesOnANewLoad)
 {
     Checked c;
     ASSERT_EQ(c.window->table()->model()->rowCount(), 25);
@@ -94,131 +91,76 @@ TEST(SpecimensWindow, RanksThePlantedSwapFirstWithItsPair)
     EXPECT_EQ(c.cell(0, Outlier), "yes");
     EXPECT_EQ(c.cell(0, Swap), "3 and 8");
     EXPECT_EQ(c.cell(1, Swap), "");
-}
-
-TEST(SpecimensWindow, RowsGoFromTheLargestDistanceDown)
-{
-    Checked c;
-    std::vector<double> shown;
-    for (int row = 0; row < 25; ++row)
-        shown.push_back(c.cell(row, Distance).toDouble());
     std::vector<double> expected = c.session().check.distance;
     std::sort(expected.begin(), expected.end(), std::greater<>());
-    ASSERT_EQ(shown.size(), expected.size());
-    for (std::size_t i = 0; i < shown.size(); ++i)
-        EXPECT_NEAR(shown[i] / expected[i], 1, 1e-3) << "rank " << i + 1;  // shown to 4 digits
-}
-
-struct SortCase {
-    const char* name;
-    int column;
-    Qt::SortOrder order;
-    // The specimen (from 0) expected in the first row, worked out from the session's check;
-    // -1 for the smallest distance, -2 for the largest.
-    int first;
-};
-
-class SpecimensSorting : public testing::TestWithParam<SortCase> {};
-
-TEST_P(SpecimensSorting, PutsTheExpectedSpecimenFirst)
-{
-    Checked c;
-    c.sortBy(GetParam().column, GetParam().order);
-    const auto& d = c.session().check.distance;
-    int first = GetParam().first;
-    if (first == -1)
-        first = static_cast<int>(std::min_element(d.begin(), d.end()) - d.begin());
-    if (first == -2)
-        first = static_cast<int>(std::max_element(d.begin(), d.end()) - d.begin());
-    EXPECT_EQ(c.cell(0, Id).toStdString(), c.session().specimens.id(static_cast<std::size_t>(first)));
-}
-
-INSTANTIATE_TEST_SUITE_P(Columns, SpecimensSorting,
-                         testing::Values(SortCase{"IdAscending", Id, Qt::AscendingOrder, 0},
-                                         SortCase{"IdDescending", Id, Qt::DescendingOrder, 24},
-                                         SortCase{"DistanceAscending", Distance, Qt::AscendingOrder, -1},
-                                         SortCase{"DistanceDescending", Distance, Qt::DescendingOrder, -2},
-                                         SortCase{"RankDescending", Rank, Qt::DescendingOrder, -1},
-                                         SortCase{"OutliersFirst", Outlier, Qt::DescendingOrder, 6},
-                                         SortCase{"SwapsFirst", Swap, Qt::DescendingOrder, 6}),
-                         [](const auto& row) { return std::string(row.param.name); });
-
-struct SelectCase {
-    const char* name;
-    int sortColumn;
-    int row;
-    std::size_t specimen;  // from 0
-};
-
-class SpecimensSelecting : public testing::TestWithParam<SelectCase> {};
-
-// The row chosen is typed into SpecimenBox as the specimen's number and ShowSpecimen runs:
-// the plot window's axes then hold the specimen's fitted landmarks.
-TEST_P(SpecimensSelecting, ShowsThatSpecimenInThePlotWindow)
-{
-    Checked c;
-    c.sortBy(GetParam().sortColumn, Qt::AscendingOrder);
-    c.window->table()->selectRow(GetParam().row);
-    EXPECT_EQ(c.box(), std::to_string(GetParam().specimen + 1));
-
-    ASSERT_TRUE(c.session().fighand1.has_value());
-    const platform::Matrix shape = c.session().specimens.fitted.sliceMatrix(GetParam().specimen);
-    bool found = false;
-    for (Handle h : c.h.rt.graphics.listObjects(*c.session().fighand1)) {
-        if (c.h.rt.graphics.type(h) != platform::ObjectType::Line)
-            continue;
-        const auto& points = c.h.rt.graphics.object(h).as<platform::LineData>().points;
-        if (points.size() != shape.rows())
-            continue;
-        bool same = true;
-        for (std::size_t i = 0; i < points.size(); ++i)
-            for (std::size_t k = 0; k < 3; ++k)
-                same = same && points[i][k] == shape(i, k);
-        found = found || same;
-    }
-    EXPECT_TRUE(found);
-    EXPECT_TRUE(c.h.messages.texts().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, SpecimensSelecting,
-                         testing::Values(SelectCase{"TopRank", Rank, 0, 6}, SelectCase{"ThirdById", Id, 2, 2},
-                                         SelectCase{"LastById", Id, 24, 24}),
-                         [](const auto& row) { return std::string(row.param.name); });
-
-// IDs that are numbers too: the box takes an ID before a number, so the row must still show
-// the specimen chosen, not the one whose ID is that number.
-TEST(SpecimensWindow, SelectingShowsTheRowsSpecimenWhenIdsAreNumbers)
-{
-    Checked c(renamed(swapped(6, 3, 8), [](std::size_t j) { return std::to_string(25 - j); }));
-    ASSERT_EQ(c.cell(0, Id), "19");  // skull_07
-    c.window->table()->selectRow(0);
-    const platform::Matrix shape = c.session().specimens.fitted.sliceMatrix(6);
-    bool found = false;
-    for (Handle h : c.h.rt.graphics.listObjects(*c.session().fighand1))
-        if (c.h.rt.graphics.type(h) == platform::ObjectType::Line) {
-            const auto& points = c.h.rt.graphics.object(h).as<platform::LineData>().points;
-            found = found || (points.size() == 10 && points[0][0] == shape(0, 0) && points[9][2] == shape(9, 2));
-        }
-    EXPECT_TRUE(found) << "box: " << c.box();
+    ASSERT_EQ(expected.size(), 25u);
+    for (int row = 0; row < 25; ++row)  // shown to 4 digits
+        EXPECT_NEAR(c.cell(row, Distance).toDouble() / expected[static_cast<std::size_t>(row)], 1, 1e-3) << row;
+    c.h.dialogs.queuePath(c.dir.write("again.tps", plantedSwap()));
+    c.h.program.runAction("LoadFile1");
+    c.window->refresh();
+    EXPECT_EQ(c.window->table()->model()->rowCount(), 0);
 }
 
 TEST(SpecimensWindow, SortsIdsAsNumbersWithinThem)
 {
-    Checked c(renamed(swapped(6, 3, 8), [](std::size_t j) { return "s" + std::to_string(j + 1); }));
+    Checked c(plantedSwap([](std::size_t j) { return "s" + std::to_string(j + 1); }));
     c.sortBy(Id, Qt::AscendingOrder);
     EXPECT_EQ((std::vector<QString>{c.cell(0, Id), c.cell(1, Id), c.cell(9, Id)}),
               (std::vector<QString>{"s1", "s2", "s10"}));
 }
 
-// A new load replaces the specimens and drops their check: the window follows.
-TEST(SpecimensWindow, EmptiesWhenNewSpecimensAreLoaded)
+struct TableCase {
+    const char* name;
+    bool numberIds;  // IDs 25 down to 1, so that a specimen's number is another one's ID
+    int column;
+    Qt::SortOrder order;
+    int row;
+    // The specimen (from 0) expected in the row, worked out from the session's check; -1 for
+    // the smallest distance, -2 for the largest.
+    int specimen;
+    const char* box;  // what SpecimenBox is given; nullptr: the specimen's number
+};
+
+class SpecimensTable : public testing::TestWithParam<TableCase> {};
+
+// Choosing a row types its specimen into SpecimenBox and runs ShowSpecimen: the plot window's
+// axes then hold the specimen's fitted landmarks. The box takes an ID before a number, so when
+// the number is another specimen's ID the specimen's own ID is typed.
+TEST_P(SpecimensTable, SortedByAColumnShowsTheChosenRowsSpecimenInThePlotWindow)
 {
-    Checked c;
-    c.h.dialogs.queuePath(c.dir.write("again.tps", exampleSkulls()));
-    c.h.program.runAction("LoadFile1");
-    c.window->refresh();
-    EXPECT_EQ(c.window->table()->model()->rowCount(), 0);
+    const TableCase& row = GetParam();
+    Checked c(plantedSwap(row.numberIds ? [](std::size_t j) { return std::to_string(25 - j); }
+                                        : std::function<std::string(std::size_t)>{}));
+    c.sortBy(row.column, row.order);
+    const auto& d = c.session().check.distance;
+    auto j = static_cast<std::size_t>(row.specimen);
+    if (row.specimen == -1)
+        j = static_cast<std::size_t>(std::min_element(d.begin(), d.end()) - d.begin());
+    if (row.specimen == -2)
+        j = static_cast<std::size_t>(std::max_element(d.begin(), d.end()) - d.begin());
+    EXPECT_EQ(c.cell(row.row, Id).toStdString(), c.session().specimens.id(j));
+    c.window->table()->selectRow(row.row);
+    EXPECT_EQ(c.box(), row.box ? row.box : std::to_string(j + 1));
+    ASSERT_TRUE(c.session().fighand1.has_value());
+    EXPECT_TRUE(c.plots(j));
+    EXPECT_TRUE(c.h.messages.texts().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SpecimensTable,
+    testing::Values(TableCase{"IdAscending", false, Id, Qt::AscendingOrder, 0, 0, nullptr},
+                    TableCase{"IdDescending", false, Id, Qt::DescendingOrder, 0, 24, nullptr},
+                    TableCase{"DistanceAscending", false, Distance, Qt::AscendingOrder, 0, -1, nullptr},
+                    TableCase{"DistanceDescending", false, Distance, Qt::DescendingOrder, 0, -2, nullptr},
+                    TableCase{"RankDescending", false, Rank, Qt::DescendingOrder, 0, -1, nullptr},
+                    TableCase{"OutliersFirst", false, Outlier, Qt::DescendingOrder, 0, 6, nullptr},
+                    TableCase{"SwapsFirst", false, Swap, Qt::DescendingOrder, 0, 6, nullptr},
+                    TableCase{"TopRank", false, Rank, Qt::AscendingOrder, 0, 6, "7"},
+                    TableCase{"ThirdById", false, Id, Qt::AscendingOrder, 2, 2, "3"},
+                    TableCase{"LastById", false, Id, Qt::AscendingOrder, 24, 24, "25"},
+                    TableCase{"TopRankWithNumbersForIds", true, Rank, Qt::AscendingOrder, 0, 6, "19"}),
+    byName);
 
 QImage rendered(QWidget& widget)
 {
@@ -291,13 +233,12 @@ TEST(ErrorSummaryWindow, HighlightsTheRowsAbove5PercentMe)
         {"all error", 100, true},
     };
     std::vector<qt::MeasurementErrorRow> rows;
-    for (std::size_t i = 0; i < std::size(cases); ++i) {
-        qt::MeasurementErrorRow row;
-        row.line = std::to_string(i + 1);
-        row.name = cases[i].name;
-        row.percentMe = cases[i].percentMe;
-        rows.push_back(row);
-    }
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        rows.push_back({.line = std::to_string(i + 1),
+                        .name = cases[i].name,
+                        .from = {},
+                        .to = {},
+                        .percentMe = cases[i].percentMe});
     qt::ErrorSummaryWindow window;
     window.setRows(rows);
     ASSERT_EQ(window.table()->rowCount(), static_cast<int>(std::size(cases)));
@@ -318,11 +259,8 @@ TEST(ErrorSummaryWindow, RowsNameTheLinesThenTheCentroidSize)
     protocol.append(3, 9);
     protocol.rename(2, "nasal");
     shape::ReplicateComparison comparison;
-    for (double me : {1.0, 2.0, 3.0}) {
-        shape::MeasurementError e;
-        e.percentMe = me;
-        comparison.variables.push_back(e);
-    }
+    for (double me : {1.0, 2.0, 3.0})
+        comparison.variables.push_back({.percentMe = me});
     const auto rows = qt::measurementErrorRows(comparison, protocol);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ((std::vector<std::string>{rows[0].line, rows[1].line, rows[2].line}),

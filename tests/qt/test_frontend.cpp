@@ -47,16 +47,16 @@ TEST(FrontEnd, TheMainWindowHasAWidgetPerTagPlacedFromTheBottomLeftAndBoundToThe
     for (const char* tag : {"EndBox1", "EndBox2", "ActivePointBox", "TargetLineBox", "MaxBlockBox"})
         EXPECT_NE(gui.widget<QLineEdit>(tag), nullptr) << tag;
     EXPECT_NE(gui.widget<QWidget>("BlockBox"), nullptr);
-    EXPECT_NE(gui.widget<QCheckBox>("ShowLineButton"), nullptr);
     EXPECT_NE(gui.widget<QPushButton>("SetBlocks"), nullptr);
     ASSERT_NE(gui.widget<QPushButton>("LoadProtoButton"), nullptr);
     EXPECT_FALSE(gui.widget<QPushButton>("LoadProtoButton")->isEnabled());
     EXPECT_EQ(gui.widget<QLabel>("ProtoPointBox")->text(), "0");  // the count shows, it is not typed
 
-    const auto p = gui.g.object(gui.g.findByTag("EndBox1").at(0)).as<platform::UiControlData>().position;
-    const QRect r = gui.widget<QLineEdit>("EndBox1")->geometry();
-    EXPECT_EQ(r.x(), static_cast<int>(p[0]));
-    EXPECT_EQ(r.y() + r.height(), window->canvas()->height() - static_cast<int>(p[1]));
+    QLineEdit* edit = gui.widget<QLineEdit>("EndBox1");
+    const Handle h = gui.g.findByTag("EndBox1").at(0);
+    const auto p = gui.g.object(h).as<platform::UiControlData>().position;
+    EXPECT_EQ(edit->x(), static_cast<int>(p[0]));
+    EXPECT_EQ(edit->y() + edit->height(), window->canvas()->height() - static_cast<int>(p[1]));
     // Windows are placed from the screen's bottom-left the same way.
     gui.g.setScreenSize(1000, 800);
     EXPECT_EQ(gui.frontEnd.toScreen({100, 50, 300, 200}), QRect(100, 800 - 50 - 200, 300, 200));
@@ -72,8 +72,6 @@ TEST(FrontEnd, TheMainWindowHasAWidgetPerTagPlacedFromTheBottomLeftAndBoundToThe
     EXPECT_FALSE(gui.h.console.text().empty());
     EXPECT_TRUE(gui.frontEnd.window(gui.main)->isVisible());
 
-    QLineEdit* edit = gui.widget<QLineEdit>("EndBox1");
-    const Handle h = gui.g.findByTag("EndBox1").at(0);
     QTest::keyClicks(edit, "12");
     EXPECT_EQ(gui.g.get(h, "String"), Value("12"));
     gui.g.set(h, "String", Value("7"));

@@ -12,8 +12,7 @@ using namespace vezedo::platform;
 namespace {
 
 struct Recorded {
-    enum Kind { Polyline, Edged, Marker, Text, Label } kind;
-    std::vector<PixelPoint> points;
+    PixelPoint at;
     Rgb color;
     std::string text;
     FontSpec font;
@@ -22,43 +21,30 @@ struct Recorded {
 
 class RecordingRenderer : public Renderer {
 public:
-    std::vector<Recorded> calls;
+    std::vector<Recorded> texts, labels, markers;
+    std::vector<Rgb> edged;  // the colours of the lines drawn over a dark edge
 
     void background(const Rgb&) override {}
-    void polyline(std::span<const PixelPoint> p, const Rgb& c, LineStyle, double) override
+    void polyline(std::span<const PixelPoint>, const Rgb&, LineStyle, double) override {}
+    void edgedPolyline(std::span<const PixelPoint>, const Rgb& c, const Rgb&, LineStyle, double) override
     {
-        calls.push_back({Recorded::Polyline, {p.begin(), p.end()}, c, {}, {}, {}});
-    }
-    void edgedPolyline(std::span<const PixelPoint> p, const Rgb& c, const Rgb&, LineStyle, double) override
-    {
-        calls.push_back({Recorded::Edged, {p.begin(), p.end()}, c, {}, {}, {}});
+        edged.push_back(c);
     }
     void marker(PixelPoint at, platform::Marker, const Rgb& c, double) override
     {
-        calls.push_back({Recorded::Marker, {at}, c, {}, {}, {}});
+        markers.push_back({at, c, {}, {}, {}});
     }
     void text(PixelPoint at, std::string_view t, const Rgb& c, const FontSpec& f, TextAnchor a) override
     {
-        calls.push_back({Recorded::Text, {at}, c, std::string(t), f, a});
+        texts.push_back({at, c, std::string(t), f, a});
     }
     void label(PixelPoint at, std::string_view t, const Rgb& c, const FontSpec& f, TextAnchor a) override
     {
-        calls.push_back({Recorded::Label, {at}, c, std::string(t), f, a});
+        labels.push_back({at, c, std::string(t), f, a});
     }
-    std::vector<const Recorded*> of(Recorded::Kind kind) const
+    bool wrote(const std::string& text) const
     {
-        std::vector<const Recorded*> out;
-        for (const Recorded& r : calls)
-            if (r.kind == kind)
-                out.push_back(&r);
-        return out;
-    }
-    std::vector<std::string> texts(Recorded::Kind kind) const
-    {
-        std::vector<std::string> out;
-        for (const Recorded* r : of(kind))
-            out.push_back(r->text);
-        return out;
+        return std::ranges::any_of(texts, [&](const Recorded& r) { return r.text == text; });
     }
 };
 
@@ -82,15 +68,14 @@ struct Shape {
             model.setLabel(t, LabelKind::Landmark, points[i]);
         }
     }
-    Handle line(std::size_t a, std::size_t b, const char* style, std::size_t number)
+    void line(std::size_t a, std::size_t b, const char* style, std::size_t number)
     {
         const Point3 &p = points[a - 1], &q = points[b - 1];
-        const Handle h = model.plot3(axes, {p, q}, parseLineSpec(style));
+        model.plot3(axes, {p, q}, parseLineSpec(style));
         const Point3 mid{(p[0] + q[0]) / 2, (p[1] + q[1]) / 2, (p[2] + q[2]) / 2};
         const Handle t = model.text3(axes, mid, std::to_string(number));
         model.set(t, "Color", Value("r"));
         model.setLabel(t, LabelKind::Line, mid);
-        return h;
     }
     RecordingRenderer render(const SceneOptions& options = {}, double w = 600, double h = 500)
     {
@@ -98,21 +83,27 @@ struct Shape {
         renderAxes(model, axes, r, w, h, options);
         return r;
     }
-    PixelPoint pixel(const Point3& p, double w = 600, double h = 500) const
-    {
-        return projectionOf(model, axes, w, h).toPixel(p);
-    }
+    PixelPoint pixel(const Point3& p) const { return projectionOf(model, axes, 600, 500).toPixel(p); }
 };
 
+// Axes holding the points as blue circles, seen from the front (from -y): y = -1 is in front
+// of y = 1.
+Handle frontView(GraphicsModel& m, const std::vector<Point3>& points)
+{
+    const Handle axes = m.currentAxes(m.createFigure());
+    m.plot3(axes, points, parseLineSpec("bo"));
+    m.setCamera(axes, {.azimuth = 0, .elevation = 0});
+    return axes;
+}
+
 const Rgb kTick{0.25, 0.25, 0.25};
+const auto byName = [](const auto& row) { return std::string(row.param.name); };
 
 }  // namespace
 
 struct TickCase {
     const char* name;
-    double scale;
-    double azimuth, elevation;
-    double width, height;
+    double scale, azimuth, elevation, width, height;
 };
 
 class TickLabels : public testing::TestWithParam<TickCase> {};
@@ -120,18 +111,14 @@ class TickLabels : public testing::TestWithParam<TickCase> {};
 TEST_P(TickLabels, NeverOverlap)
 {
     Shape s(20, GetParam().scale);
-    Camera camera;
-    camera.azimuth = GetParam().azimuth;
-    camera.elevation = GetParam().elevation;
-    s.model.setCamera(s.axes, camera);
+    s.model.setCamera(s.axes, {.azimuth = GetParam().azimuth, .elevation = GetParam().elevation});
     RecordingRenderer r = s.render({}, GetParam().width, GetParam().height);
     std::vector<std::array<double, 4>> boxes;
-    for (const Recorded* t : r.of(Recorded::Text)) {
-        if (!(t->color == kTick) || t->text == "x" || t->text == "y" || t->text == "z")
+    for (const Recorded& t : r.texts) {
+        if (!(t.color == kTick) || t.text == "x" || t.text == "y" || t.text == "z")
             continue;
-        const double w = r.textWidth(t->text, t->font), h = t->font.size * 4.0 / 3.0;
-        boxes.push_back(
-            {t->points[0].x - w / 2, t->points[0].y - h / 2, t->points[0].x + w / 2, t->points[0].y + h / 2});
+        const double w = r.textWidth(t.text, t.font), h = t.font.size * 4.0 / 3.0;
+        boxes.push_back({t.at.x - w / 2, t.at.y - h / 2, t.at.x + w / 2, t.at.y + h / 2});
     }
     ASSERT_GE(boxes.size(), 3u);
     for (std::size_t i = 0; i < boxes.size(); ++i)
@@ -148,46 +135,40 @@ INSTANTIATE_TEST_SUITE_P(Views, TickLabels,
                                          TickCase{"LongNumbers", 123456.789, 20, 10, 400, 300},
                                          TickCase{"EdgeOn", 1, 0, 0, 300, 250},
                                          TickCase{"FromAbove", 1e-4, 45, 90, 300, 250}),
-                         [](const testing::TestParamInfo<TickCase>& row) { return std::string(row.param.name); });
+                         byName);
 
-TEST(Scene, AxesWithoutACaptionAreNamedXYZ)
+// Axes are named x, y and z until a caption replaces the name; a legend names each block
+// beside a sample of its line.
+TEST(Scene, AxesNamesCaptionAndLegend)
 {
     Shape s(5);
-    const auto texts = s.render().texts(Recorded::Text);
     for (const char* name : {"x", "y", "z"})
-        EXPECT_NE(std::find(texts.begin(), texts.end(), name), texts.end()) << name;
-}
-
-TEST(Scene, TheYCaptionReplacesItsName)
-{
-    Shape s(5);
+        EXPECT_TRUE(s.render().wrote(name)) << name;
     s.model.set(s.model.yLabel(s.axes), "String", Value("Centroid size"));
-    const auto texts = s.render().texts(Recorded::Text);
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "Centroid size"), texts.end());
-    EXPECT_EQ(std::find(texts.begin(), texts.end(), "y"), texts.end());
-}
-
-struct EdgeCase {
-    const char* name;
-    const char* style;
-    bool edged;
-};
-
-class LightLines : public testing::TestWithParam<EdgeCase> {};
-
-TEST_P(LightLines, GetADarkEdgeOthersDoNot)
-{
-    Shape s(5);
-    s.model.plot3(s.axes, {s.points[0], s.points[3]}, parseLineSpec(GetParam().style));
+    s.model.setLegend(s.axes,
+                      {{"Block 1", {1, 0, 0}, LineStyle::Solid, 1.5}, {"Block 2", {1, 1, 0}, LineStyle::Dotted, 1.5}});
     const RecordingRenderer r = s.render();
-    EXPECT_EQ(r.of(Recorded::Edged).size(), GetParam().edged ? 1u : 0u);
+    EXPECT_TRUE(r.wrote("Centroid size"));
+    EXPECT_FALSE(r.wrote("y"));
+    EXPECT_TRUE(r.wrote("Block 1"));
+    EXPECT_TRUE(r.wrote("Block 2"));
+    EXPECT_EQ(r.edged, (std::vector<Rgb>{{1, 1, 0}}));  // the yellow sample
 }
 
-INSTANTIATE_TEST_SUITE_P(Colours, LightLines,
-                         testing::Values(EdgeCase{"Yellow", "y", true}, EdgeCase{"CyanDotted", "c:", true},
-                                         EdgeCase{"Black", "k", false}, EdgeCase{"Red", "r", false},
-                                         EdgeCase{"Blue", "b:", false}),
-                         [](const testing::TestParamInfo<EdgeCase>& row) { return std::string(row.param.name); });
+// Yellow and cyan lines are drawn over a dark edge so that they read on white; others are not.
+TEST(Scene, OnlyLightLinesGetADarkEdge)
+{
+    const struct {
+        const char* style;
+        bool edged;
+    } cases[] = {{"y", true}, {"c:", true}, {"k", false}, {"r", false}, {"b:", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.style);
+        Shape s(5);
+        s.model.plot3(s.axes, {s.points[0], s.points[3]}, parseLineSpec(c.style));
+        EXPECT_EQ(s.render().edged.size(), c.edged ? 1u : 0u);
+    }
+}
 
 struct NumberCase {
     const char* name;
@@ -208,7 +189,9 @@ TEST_P(LandmarkNumbers, ShowAsTheSwitchAndTheCountSay)
     options.lineNumbers = false;
     for (std::size_t n : GetParam().emphasised)
         options.emphasised.push_back(s.points[n - 1]);
-    auto shown = s.render(options).texts(Recorded::Label);
+    std::vector<std::string> shown;
+    for (const Recorded& l : s.render(options).labels)
+        shown.push_back(l.text);
     std::sort(shown.begin(), shown.end());
     std::vector<std::string> expected = GetParam().expected;
     if (expected.empty())
@@ -225,12 +208,11 @@ INSTANTIATE_TEST_SUITE_P(
                     NumberCase{"ManyShowPickedToo", 400, LabelSwitch::Auto, {77, 300}, {"3", "40", "77", "300"}},
                     NumberCase{"ManySwitchedOn", 200, LabelSwitch::On, {}, {}},
                     NumberCase{"FewSwitchedOffShowPicked", 50, LabelSwitch::Off, {7}, {"7"}}),
-    [](const testing::TestParamInfo<NumberCase>& row) { return std::string(row.param.name); });
+    byName);
 
 struct ZoomCase {
     const char* name;
-    double zoom;
-    double scale;
+    double zoom, scale;
 };
 
 class LabelPlacement : public testing::TestWithParam<ZoomCase> {};
@@ -239,23 +221,21 @@ TEST_P(LabelPlacement, SitsAFixedPixelOffsetFromItsAnchorOnOppositeSides)
 {
     Shape s(8, GetParam().scale);
     s.line(2, 6, "k", 1);
-    Camera camera;
-    camera.zoom = GetParam().zoom;
-    s.model.setCamera(s.axes, camera);
+    s.model.setCamera(s.axes, {.zoom = GetParam().zoom});
     const RecordingRenderer r = s.render();
-    for (const Recorded* l : r.of(Recorded::Label)) {
-        if (l->text == "1" && l->anchor == TextAnchor::Right) {  // the line's number, at its middle
+    for (const Recorded& l : r.labels) {
+        if (l.text == "1" && l.anchor == TextAnchor::Right) {  // the line's number, at its middle
             const Point3 &p = s.points[1], &q = s.points[5];
             const PixelPoint mid = s.pixel({(p[0] + q[0]) / 2, (p[1] + q[1]) / 2, (p[2] + q[2]) / 2});
-            EXPECT_NEAR(l->points[0].x - mid.x, -kLabelOffset, 1e-6);
-            EXPECT_NEAR(l->points[0].y - mid.y, kLabelOffset, 1e-6);
+            EXPECT_NEAR(l.at.x - mid.x, -kLabelOffset, 1e-6);
+            EXPECT_NEAR(l.at.y - mid.y, kLabelOffset, 1e-6);
             continue;
         }
-        const std::size_t n = std::stoul(l->text);
+        const std::size_t n = std::stoul(l.text);
         const PixelPoint at = s.pixel(s.points[n - 1]);
-        EXPECT_EQ(l->anchor, TextAnchor::Left) << n;
-        EXPECT_NEAR(l->points[0].x - at.x, kLabelOffset, 1e-6) << n;
-        EXPECT_NEAR(l->points[0].y - at.y, -kLabelOffset, 1e-6) << n;
+        EXPECT_EQ(l.anchor, TextAnchor::Left) << n;
+        EXPECT_NEAR(l.at.x - at.x, kLabelOffset, 1e-6) << n;
+        EXPECT_NEAR(l.at.y - at.y, -kLabelOffset, 1e-6) << n;
     }
 }
 
@@ -263,51 +243,25 @@ INSTANTIATE_TEST_SUITE_P(Zooms, LabelPlacement,
                          testing::Values(ZoomCase{"Whole", 1, 1}, ZoomCase{"ZoomedOut", 0.3, 1},
                                          ZoomCase{"ZoomedIn", 5, 1}, ZoomCase{"ThousandTimesLarger", 1, 1000},
                                          ZoomCase{"TinyData", 2, 1e-3}),
-                         [](const testing::TestParamInfo<ZoomCase>& row) { return std::string(row.param.name); });
+                         byName);
 
 TEST(Scene, MarkersBehindTheCentreAreLighterThanThoseInFront)
 {
     GraphicsModel m;
-    const Handle axes = m.currentAxes(m.createFigure());
-    // Seen from the front (from -y), y = -1 is in front and y = 1 behind.
-    m.plot3(axes, {{0, -1, 0}, {0, 1, 0}}, parseLineSpec("bo"));
-    Camera front;
-    front.azimuth = 0;
-    front.elevation = 0;
-    m.setCamera(axes, front);
+    const Handle axes = frontView(m, {{0, -1, 0}, {0, 1, 0}});
     RecordingRenderer r;
     renderAxes(m, axes, r, 400, 300);
-    const auto markers = r.of(Recorded::Marker);
-    ASSERT_EQ(markers.size(), 2u);
-    EXPECT_EQ(markers[0]->color, (Rgb{0, 0, 1}));
-    EXPECT_GT(markers[1]->color.r, 0.3);
-    EXPECT_GT(markers[1]->color.g, 0.3);
-}
-
-TEST(Scene, ALegendNamesEachBlockBesideASampleOfItsLine)
-{
-    Shape s(5);
-    s.model.setLegend(s.axes,
-                      {{"Block 1", {1, 0, 0}, LineStyle::Solid, 1.5}, {"Block 2", {1, 1, 0}, LineStyle::Dotted, 1.5}});
-    const RecordingRenderer r = s.render();
-    const auto texts = r.texts(Recorded::Text);
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "Block 1"), texts.end());
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "Block 2"), texts.end());
-    const auto edged = r.of(Recorded::Edged);
-    ASSERT_EQ(edged.size(), 1u);  // the yellow sample
-    EXPECT_EQ(edged[0]->color, (Rgb{1, 1, 0}));
+    ASSERT_EQ(r.markers.size(), 2u);
+    EXPECT_EQ(r.markers[0].color, (Rgb{0, 0, 1}));
+    EXPECT_GT(r.markers[1].color.r, 0.3);
+    EXPECT_GT(r.markers[1].color.g, 0.3);
 }
 
 TEST(Picking, TheFrontMostOfTwoOverlappingLandmarksIsPicked)
 {
     GraphicsModel m;
-    const Handle axes = m.currentAxes(m.createFigure());
-    // From the front, landmarks 1 and 2 fall on the same pixel; 2 is nearer the viewer.
-    m.plot3(axes, {{0, 1, 0}, {0, -1, 0}, {1, 0, 1}}, parseLineSpec("bo"));
-    Camera front;
-    front.azimuth = 0;
-    front.elevation = 0;
-    m.setCamera(axes, front);
+    // Landmarks 1 and 2 fall on the same pixel; 2 is nearer the viewer.
+    const Handle axes = frontView(m, {{0, 1, 0}, {0, -1, 0}, {1, 0, 1}});
     const Projection proj = projectionOf(m, axes, 400, 300);
     const PixelPoint at = proj.toPixel({0, 0, 0});
     EXPECT_EQ(pickAt(proj, pickTargets(m, axes), {at.x + 2, at.y}), (Pick{PickKind::Landmark, 2}));
@@ -316,12 +270,7 @@ TEST(Picking, TheFrontMostOfTwoOverlappingLandmarksIsPicked)
 TEST(Picking, TheNearestOnScreenWinsOverOneInFront)
 {
     GraphicsModel m;
-    const Handle axes = m.currentAxes(m.createFigure());
-    m.plot3(axes, {{0, 1, 0}, {0.1, -1, 0}, {1, 0, 1}}, parseLineSpec("bo"));
-    Camera front;
-    front.azimuth = 0;
-    front.elevation = 0;
-    m.setCamera(axes, front);
+    const Handle axes = frontView(m, {{0, 1, 0}, {0.1, -1, 0}, {1, 0, 1}});
     const Projection proj = projectionOf(m, axes, 400, 300);
     const PixelPoint first = proj.toPixel({0, 1, 0}), second = proj.toPixel({0.1, -1, 0});
     ASSERT_GT(second.x - first.x, 4.0);

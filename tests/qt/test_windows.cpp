@@ -37,17 +37,20 @@ struct Desktop {
         program.runAction("LoadFile1");
         QApplication::processEvents();
     }
-    // Runs the action; "name=path" queues the file a dialog answers, "name=cancel" cancels it.
+    // A dialog's answer: "cancel", or a file in the test's folder.
+    void answer(const std::string& file)
+    {
+        if (file == "cancel")
+            answers.queueCancel();
+        else
+            answers.queuePath((dir.path() / file).string());
+    }
+    // Runs the action; "name=file" answers its dialog.
     void run(const std::string& step)
     {
         const auto eq = step.find('=');
-        if (eq != std::string::npos) {
-            const std::string answer = step.substr(eq + 1);
-            if (answer == "cancel")
-                answers.queueCancel();
-            else
-                answers.queuePath((dir.path() / answer).string());
-        }
+        if (eq != std::string::npos)
+            answer(step.substr(eq + 1));
         program.runAction(step.substr(0, eq));
     }
 };
@@ -55,21 +58,30 @@ struct Desktop {
 struct UnsavedCase {
     const char* name;
     std::vector<std::string> steps;
-    bool protocol;
-    bool blocks;
+    bool protocol, blocks;  // unsaved afterwards
 };
 
 class Unsaved : public testing::TestWithParam<UnsavedCase> {};
 
 }  // namespace
 
-TEST_P(Unsaved, FollowsTheActions)
+// Closing the main window asks only about unsaved work, and cancelling keeps it open.
+TEST_P(Unsaved, FollowsTheActionsAndClosingAsksOnlyThen)
 {
     Desktop d;
     for (const std::string& step : GetParam().steps)
         d.run(step);
     EXPECT_EQ(d.frontEnd.unsaved().protocol(), GetParam().protocol);
     EXPECT_EQ(d.frontEnd.unsaved().blocks(), GetParam().blocks);
+    int asked = 0;
+    d.frontEnd.setUnsavedQuestion([&] {
+        ++asked;
+        return qt::FrontEnd::UnsavedAnswer::Cancel;
+    });
+    const bool unsaved = GetParam().protocol || GetParam().blocks;
+    EXPECT_EQ(d.frontEnd.window(d.main)->close(), !unsaved);
+    EXPECT_EQ(asked, unsaved ? 1 : 0);
+    EXPECT_EQ(d.rt.graphics.isValid(d.main), unsaved);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -82,55 +94,24 @@ INSTANTIATE_TEST_SUITE_P(
                     UnsavedCase{"ClearingBoth", {"ClearTarget"}, true, true},
                     UnsavedCase{"ClearingBothSavingTheProtocol", {"ClearTarget", "SaveProtocol=p.txt"}, false, true},
                     UnsavedCase{"ShowingChangesNothing", {"ShowProto", "ReplotM"}, false, false}),
-    [](const testing::TestParamInfo<UnsavedCase>& row) { return std::string(row.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
-TEST(MainWindow, ClosingWithUnsavedWorkAsksAndCancelKeepsItOpen)
+// Answering Save writes the protocol and closes, unless that save is cancelled.
+TEST(MainWindow, SaveOnClosingWritesTheProtocolAndClosesUnlessCancelled)
 {
-    Desktop d;
-    d.run("NewProto");
-    int asked = 0;
-    d.frontEnd.setUnsavedQuestion([&] {
-        ++asked;
-        return qt::FrontEnd::UnsavedAnswer::Cancel;
-    });
-    qt::FigureWindow* w = d.frontEnd.window(d.main);
-    ASSERT_NE(w, nullptr);
-    EXPECT_FALSE(w->close());
-    EXPECT_EQ(asked, 1);
-    EXPECT_TRUE(d.rt.graphics.isValid(d.main));
-}
-
-TEST(MainWindow, SaveOnClosingWritesTheProtocolAndCloses)
-{
-    Desktop d;
-    d.run("NewProto");
-    d.frontEnd.setUnsavedQuestion([] { return qt::FrontEnd::UnsavedAnswer::Save; });
-    d.answers.queuePath((d.dir.path() / "kept.txt").string());
-    EXPECT_TRUE(d.frontEnd.window(d.main)->close());
-    EXPECT_EQ(io::readFile((d.dir.path() / "kept.txt").string()), "-1 -1 -1 \n");
-    EXPECT_FALSE(d.rt.graphics.isValid(d.main));
-}
-
-TEST(MainWindow, ASaveCancelledOnClosingKeepsItOpen)
-{
-    Desktop d;
-    d.run("NewProto");
-    d.frontEnd.setUnsavedQuestion([] { return qt::FrontEnd::UnsavedAnswer::Save; });
-    d.answers.queueCancel();
-    EXPECT_FALSE(d.frontEnd.window(d.main)->close());
-    EXPECT_TRUE(d.rt.graphics.isValid(d.main));
-}
-
-TEST(MainWindow, ClosingWithNothingUnsavedAsksNothing)
-{
-    Desktop d;
-    int asked = 0;
-    d.frontEnd.setUnsavedQuestion([&] {
-        ++asked;
-        return qt::FrontEnd::UnsavedAnswer::Cancel;
-    });
-    EXPECT_TRUE(d.frontEnd.window(d.main)->close());
-    EXPECT_EQ(asked, 0);
+    for (const std::string dialog : {"kept.txt", "cancel"}) {
+        SCOPED_TRACE(dialog);
+        Desktop d;
+        d.run("NewProto");
+        d.frontEnd.setUnsavedQuestion([] { return qt::FrontEnd::UnsavedAnswer::Save; });
+        d.answer(dialog);
+        const bool saved = dialog != "cancel";
+        EXPECT_EQ(d.frontEnd.window(d.main)->close(), saved);
+        EXPECT_EQ(d.rt.graphics.isValid(d.main), !saved);
+        if (saved) {
+            EXPECT_EQ(io::readFile((d.dir.path() / dialog).string()), "-1 -1 -1 \n");
+        }
+    }
 }
 
 TEST(Windows, ThePlotWindowOpensBesideTheMainWindowOnItsScreen)
@@ -150,29 +131,23 @@ TEST(Windows, ThePlotWindowOpensBesideTheMainWindowOnItsScreen)
     EXPECT_GT(plot->frameGeometry().left(), main->frameGeometry().left());
 }
 
-struct ConsoleCase {
-    const char* name;
-    bool trace;
-    bool ticked;
-    bool shown;
-};
-
-class ConsolePane : public testing::TestWithParam<ConsoleCase> {};
-
-TEST_P(ConsolePane, ShowsMessagesAlwaysAndTracesWhenTicked)
+TEST(ConsolePane, ShowsMessagesAlwaysAndTracesWhenTicked)
 {
-    qt::QtConsole console;
-    console.panel()->findChild<QCheckBox*>("showTraces")->setChecked(GetParam().ticked);
-    if (GetParam().trace)
-        console.trace("lm =\n    10\n");
-    else
-        console.write("Error on file opening\n");
-    EXPECT_EQ(!console.pane()->toPlainText().isEmpty(), GetParam().shown);
+    const struct {
+        const char* name;
+        bool trace, ticked, shown;
+    } cases[] = {{"message unticked", false, false, true},
+                 {"message ticked", false, true, true},
+                 {"trace unticked", true, false, false},
+                 {"trace ticked", true, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        qt::QtConsole console;
+        console.panel()->findChild<QCheckBox*>("showTraces")->setChecked(c.ticked);
+        if (c.trace)
+            console.trace("lm =\n    10\n");
+        else
+            console.write("Error on file opening\n");
+        EXPECT_EQ(!console.pane()->toPlainText().isEmpty(), c.shown);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Kinds, ConsolePane,
-                         testing::Values(ConsoleCase{"MessageUnticked", false, false, true},
-                                         ConsoleCase{"MessageTicked", false, true, true},
-                                         ConsoleCase{"TraceUnticked", true, false, false},
-                                         ConsoleCase{"TraceTicked", true, true, true}),
-                         [](const testing::TestParamInfo<ConsoleCase>& row) { return std::string(row.param.name); });
