@@ -1,5 +1,4 @@
 #include "qt/distancewindow.h"
-#include "controller/controls.h"
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
@@ -15,6 +14,7 @@
 #include <cmath>
 #include <numeric>
 
+#include "controller/controls.h"
 #include "platform/value.h"
 #include "shell/program.h"
 

@@ -140,7 +140,7 @@ void FrontEnd::showCheckWindows(std::string_view action)
     }
 }
 
-void FrontEnd::typeInto(const std::string& tag, const std::string& text)
+void FrontEnd::typeInto(std::string_view tag, const std::string& text)
 {
     const std::vector<Handle> controls = model().findByTag(tag);
     if (controls.empty())

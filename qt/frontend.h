@@ -43,7 +43,7 @@ public:
 
     // As if the user typed `text` into every control with the tag and committed it; a recorded
     // session gets its `set` line.
-    void typeInto(const std::string& tag, const std::string& text);
+    void typeInto(std::string_view tag, const std::string& text);
     // As if the user pressed the action's button; a recorded session gets its `press` line.
     void runAction(const std::string& action);
 

@@ -19,7 +19,7 @@ void PlotPicking::click(const platform::Pick& pick)
 {
     const std::string number = std::to_string(pick.number);
     if (pick.kind == platform::PickKind::Line) {
-        m_frontEnd.typeInto(std::string(controller::tags::activeLine), number);
+        m_frontEnd.typeInto(controller::tags::activeLine, number);
         m_frontEnd.runAction("ShowLine2");
         return;
     }
@@ -28,11 +28,11 @@ void PlotPicking::click(const platform::Pick& pick)
     m_picked.push_back(pick.number);
     m_canvas.setPicked(m_picked);
     if (m_picked.size() == 1) {
-        m_frontEnd.typeInto(std::string(controller::tags::firstLandmark), number);
-        m_frontEnd.typeInto(std::string(controller::tags::secondLandmark), "");
+        m_frontEnd.typeInto(controller::tags::firstLandmark, number);
+        m_frontEnd.typeInto(controller::tags::secondLandmark, "");
         return;
     }
-    m_frontEnd.typeInto(std::string(controller::tags::secondLandmark), number);
+    m_frontEnd.typeInto(controller::tags::secondLandmark, number);
     m_frontEnd.runAction("ShowLine");
 }
 

@@ -1,5 +1,4 @@
 #include "qt/protocolpanel.h"
-#include "controller/controls.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -8,6 +7,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "controller/controls.h"
 #include "qt/frontend.h"
 #include "qt/plotpicking.h"
 
@@ -50,7 +50,7 @@ ProtocolPanel::ProtocolPanel(FrontEnd& frontEnd, QWidget* parent)
         if (m_refreshing)
             return;
         if (const auto line = selectedLine()) {
-            m_frontEnd.typeInto(std::string(controller::tags::activeLine), std::to_string(*line));
+            m_frontEnd.typeInto(controller::tags::activeLine, std::to_string(*line));
             m_frontEnd.runAction("ShowLine2");
         }
     });
@@ -101,7 +101,7 @@ bool ProtocolPanel::eventFilter(QObject* watched, QEvent* event)
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) {
             if (const auto line = selectedLine()) {
-                m_frontEnd.typeInto(std::string(controller::tags::activeLine), std::to_string(*line));
+                m_frontEnd.typeInto(controller::tags::activeLine, std::to_string(*line));
                 m_frontEnd.runAction("DeleteLine");
             }
             return true;

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <iostream>
 
+#include "controller/controls.h"
 #include "qt/figurewindow.h"
 #include "qt/frontend.h"
 #include "qt/plotcanvas.h"
@@ -29,9 +30,11 @@ void settle(int ms)
     }
 }
 
-bool shoot(const QString& path)
+// Saves the screen, or the part of it given, and names the file it wrote.
+bool shoot(const QString& path, const QRect& area = {0, 0, -1, -1})
 {
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
+    const QPixmap shot =
+        QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
     if (!shot.save(path))
         return false;
     std::cout << path.toStdString() << '\n';
@@ -60,24 +63,22 @@ int main(int argc, char** argv)
     program.start();
     settle(1500);
 
+    // The plot window of the data set loaded last, with its frame as the screen shows it.
+    const auto plotWindow = [&]() -> qt::FigureWindow* {
+        const auto fig = program.controller().session().fighand1;
+        return fig ? frontEnd.window(*fig) : nullptr;
+    };
+
     answers.queuePath(args[3].toStdString());
     frontEnd.runAction("LoadFile1");
     answers.queuePath(args[4].toStdString());
     frontEnd.runAction("LoadProto");
-    frontEnd.typeInto("EndBox1", "3");
-    frontEnd.typeInto("EndBox2", "8");
+    frontEnd.typeInto(controller::tags::firstLandmark, "3");
+    frontEnd.typeInto(controller::tags::secondLandmark, "8");
     frontEnd.runAction("ShowLine");
     settle(2000);
-    if (!shoot(out + "/main-window.png"))
-        return 1;
-    const auto fig = program.controller().session().fighand1;
-    if (!fig || !frontEnd.window(*fig))
-        return 1;
-    qt::FigureWindow* plot = frontEnd.window(*fig);
-    const QRect frame = plot->frameGeometry();
-    if (!QGuiApplication::primaryScreen()
-             ->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
-             .save(out + "/plot-window.png"))
+    const qt::FigureWindow* plot = plotWindow();
+    if (!plot || !shoot(out + "/main-window.png") || !shoot(out + "/plot-window.png", plot->frameGeometry()))
         return 1;
 
     answers.queuePath(args[5].toStdString());
@@ -85,8 +86,7 @@ int main(int argc, char** argv)
     answers.queuePath(args[6].toStdString());
     frontEnd.runAction("LoadProto");
     settle(2000);
-    const auto fig67 = program.controller().session().fighand1;
-    qt::FigureWindow* plot67 = fig67 ? frontEnd.window(*fig67) : nullptr;
+    qt::FigureWindow* plot67 = plotWindow();
     if (!plot67 || !plot67->plot())
         return 1;
     // Zoomed in as a user would to read 67 numbers: the wheel's 1.2 three times and a half.
@@ -94,10 +94,5 @@ int main(int argc, char** argv)
     camera.zoom = 1.9;
     rt.graphics.setCamera(plot67->plot()->axes(), camera);
     settle(800);
-    const QRect frame67 = plot67->frameGeometry();
-    return QGuiApplication::primaryScreen()
-                   ->grabWindow(0, frame67.x(), frame67.y(), frame67.width(), frame67.height())
-                   .save(out + "/plot-window-67.png")
-               ? 0
-               : 1;
+    return shoot(out + "/plot-window-67.png", plot67->frameGeometry()) ? 0 : 1;
 }

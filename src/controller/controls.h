@@ -59,7 +59,6 @@ inline constexpr std::string_view specimen = "SpecimenBox";
 }  // namespace tags
 
 // The controls of the main window that the actions read and write, by what they are for.
-
 class MainControls {
 public:
     explicit MainControls(platform::GraphicsModel& graphics) : m_graphics(graphics) {}
