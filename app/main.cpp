@@ -12,6 +12,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vezedo6");
+    QApplication::setOrganizationName("Vezedo6");
     // Closing the main window ends the program (after asking about unsaved work); plot windows
     // may all be closed while it stays.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -20,15 +21,13 @@ int main(int argc, char** argv)
     vezedo::script::RecordingDialogs dialogs(desktopDialogs);
     vezedo::qt::QtMessages desktopMessages;
     vezedo::script::RecordingMessages messages(desktopMessages);
-    vezedo::qt::WatchedServices watched(dialogs, messages);
     vezedo::qt::QtConsole console;
-    vezedo::platform::Runtime runtime(watched, watched, console);
+    vezedo::platform::Runtime runtime(dialogs, messages, console);
     vezedo::shell::Program program(runtime);
     vezedo::qt::FrontEnd frontEnd(program);
     frontEnd.setConsolePane(console.panel());
     frontEnd.setRecordingDialogs(&dialogs);
     frontEnd.setRecordingMessages(&messages);
-    frontEnd.setSetbackCounter([&watched] { return watched.setbacks(); });
 
     try {
         program.start();

@@ -14,8 +14,11 @@
 #include <cmath>
 #include <numeric>
 
+#include "controller/actiontable.h"
 #include "controller/controls.h"
+#include "controller/views.h"
 #include "platform/value.h"
+#include "shape/quality.h"
 #include "shell/program.h"
 
 namespace vezedo::qt {
@@ -146,39 +149,9 @@ private:
 
 namespace {
 
-// Compares IDs as people read them: runs of digits by their value ("skull_9" before
-// "skull_10"), the rest letter by letter without case. QCollator's numeric mode needs ICU,
-// which not every Qt build has.
 bool idLess(const QString& a, const QString& b)
 {
-    qsizetype i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        if (a[i].isDigit() && b[j].isDigit()) {
-            const qsizetype si = i, sj = j;
-            while (i < a.size() && a[i].isDigit())
-                ++i;
-            while (j < b.size() && b[j].isDigit())
-                ++j;
-            // Equal values compare equal whatever their leading zeros.
-            QStringView x = QStringView(a).mid(si, i - si), y = QStringView(b).mid(sj, j - sj);
-            while (x.size() > 1 && x.front() == u'0')
-                x = x.mid(1);
-            while (y.size() > 1 && y.front() == u'0')
-                y = y.mid(1);
-            if (x.size() != y.size())
-                return x.size() < y.size();
-            if (const int c = x.compare(y); c != 0)
-                return c < 0;
-            continue;
-        }
-        const QChar x = a[i].toCaseFolded(), y = b[j].toCaseFolded();
-        if (x != y)
-            return x < y;
-        ++i, ++j;
-    }
-    if ((a.size() - i) != (b.size() - j))
-        return a.size() - i < b.size() - j;
-    return a < b;  // the same read as people read them: any fixed order
+    return controller::naturalIdLess(a.toStdString(), b.toStdString());
 }
 
 class CheckSortModel : public QSortFilterProxyModel {
@@ -405,7 +378,7 @@ void DistanceChart::paintLegend(QPainter& painter, const QRect& plot) const
     };
     entry(barColor(), tr("specimen"), false);
     entry(outlierColor(), tr("outlier"), false);
-    entry(thresholdColor(), tr("threshold: upper quartile + 1.5 IQR"), true);
+    entry(thresholdColor(), tr("threshold: upper quartile + %1 IQR").arg(shape::kOutlierFactor), true);
 }
 
 void DistanceChart::mousePressEvent(QMouseEvent* event)
@@ -552,7 +525,7 @@ void SpecimensWindow::showSpecimen(std::size_t specimen)
     const std::string text = boxText(specimen).toStdString();
     for (platform::Handle box : boxes)
         graphics.set(box, "String", platform::Value(text));
-    m_program.runAction("ShowSpecimen");
+    m_program.runAction(std::string(controller::action::showSpecimen));
 }
 
 }  // namespace vezedo::qt

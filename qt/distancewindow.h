@@ -69,8 +69,8 @@ private:
 };
 
 // The window "Specimens": the last specimen check as a sortable table and a bar chart.
-// Selecting a specimen shows it over the mean in the plot window through the main window's
-// "SpecimenBox" and the "ShowSpecimen" action, as typing and pressing would.
+// Selecting a specimen shows it over the mean in the plot window through
+// the specimen box and the show-specimen action, as typing and pressing would.
 class SpecimensWindow : public QWidget {
     Q_OBJECT
 public:

@@ -24,33 +24,6 @@ QString landmark(const std::optional<std::size_t>& l)
 
 }  // namespace
 
-std::vector<MeasurementErrorRow> measurementErrorRows(const shape::ReplicateComparison& comparison,
-                                                      const session::Protocol& protocol)
-{
-    std::vector<MeasurementErrorRow> rows;
-    for (std::size_t i = 0; i < comparison.variables.size(); ++i) {
-        const shape::MeasurementError& me = comparison.variables[i];
-        MeasurementErrorRow row;
-        row.n = me.n;
-        row.tem = me.tem;
-        row.relativeTem = me.relativeTem;
-        row.percentMe = me.percentMe;
-        row.icc = me.icc;
-        if (i < protocol.size()) {
-            const session::ProtocolLine& line = protocol.lines()[i];
-            row.line = std::to_string(i + 1);
-            row.name = line.name;
-            row.from = line.from;
-            row.to = line.to;
-        } else {
-            row.line = "cs";
-            row.name = "centroid size";
-        }
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
 ErrorSummaryWindow::ErrorSummaryWindow(QWidget* parent)
     : QWidget(parent, Qt::Window), m_caption(new QLabel(this)), m_table(new QTableWidget(0, ColumnCount, this))
 {

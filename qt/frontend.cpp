@@ -28,7 +28,7 @@ using platform::ModelEventKind;
 using platform::ObjectType;
 using platform::Property;
 
-FrontEnd::FrontEnd(shell::Program& program) : m_program(program), m_unsaved(program, nullptr)
+FrontEnd::FrontEnd(shell::Program& program) : m_program(program), m_unsaved(program)
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect geometry = screen->geometry();
@@ -89,7 +89,7 @@ void FrontEnd::runCallback(Handle control)
 }
 
 // A press line follows the dialogs its action asked, as a replay needs their answers queued first.
-// The protocol tables follow every action.
+// The protocol tables and the check windows follow every action.
 void FrontEnd::onAction(const shell::ActionEvent& event)
 {
     if (event.phase == shell::ActionPhase::Finished) {
@@ -97,7 +97,8 @@ void FrontEnd::onAction(const shell::ActionEvent& event)
         for (auto& [handle, window] : m_windows)
             if (ProtocolPanel* panel = window->protocolPanel())
                 panel->refresh(session);
-        showCheckWindows(event.action);
+        if (const controller::ActionRow* row = controller::findAction(event.action))
+            showCheckWindows(*row);
     }
     if (!m_recorder)
         return;
@@ -108,35 +109,50 @@ void FrontEnd::onAction(const shell::ActionEvent& event)
 }
 
 // The specimen check and the measurement error get windows of their own, opened by the
-// actions that compute them and kept in step with every later action.
-void FrontEnd::showCheckWindows(std::string_view action)
+// actions that compute them. They show the loaded data or nothing: a new load closes them, and
+// the error figures are computed again only when the protocol or the replicate changed.
+void FrontEnd::showCheckWindows(const controller::ActionRow& row)
 {
-    if (action == "CheckSpecimens" || action == "SaveSpecimenCheck") {
+    const session::Session& s = m_program.controller().session();
+    if (s.revisions.specimens != m_checkWindowsData) {
+        m_checkWindowsData = s.revisions.specimens;
+        if (m_specimensWindow)
+            m_specimensWindow->close();
+        if (m_errorWindow)
+            m_errorWindow->close();
+        m_errorShownFor.reset();
+    }
+    if (row.opens == controller::Opens::SpecimenCheck) {
         if (!m_specimensWindow)
             m_specimensWindow = new SpecimensWindow(m_program);
         m_specimensWindow->refresh();
-        if (!m_program.controller().session().check.empty()) {
+        if (!s.check.empty()) {
+            placeBesideOthers(m_specimensWindow);
             m_specimensWindow->show();
             m_specimensWindow->raise();
         }
     } else if (m_specimensWindow) {
         m_specimensWindow->refresh();
     }
-    const bool opens = action == "LoadReplicate" || action == "SaveMeasurementError";
+    const bool opens = row.opens == controller::Opens::MeasurementError;
     if (!opens && !m_errorWindow)
         return;
     if (!m_errorWindow)
         m_errorWindow = new ErrorSummaryWindow;
-    const session::Session& s = m_program.controller().session();
-    try {
-        m_errorWindow->setRows(measurementErrorRows(controller::measurementError(s), s.protocol),
-                               QString::fromStdString(s.specimens.file + " against " + s.replicate->file));
-        if (opens) {
-            m_errorWindow->show();
-            m_errorWindow->raise();
+    const std::pair<std::uint64_t, std::uint64_t> shownFor{s.revisions.protocol, s.revisions.replicate};
+    if (m_errorShownFor != shownFor) {
+        m_errorShownFor = shownFor;
+        try {
+            m_errorWindow->setRows(controller::measurementErrorRows(controller::measurementError(s), s.protocol),
+                                   QString::fromStdString(s.specimens.file + " against " + s.replicate->file));
+        } catch (const Error&) {
+            m_errorWindow->setRows({});
         }
-    } catch (const Error&) {
-        m_errorWindow->setRows({});
+    }
+    if (opens && s.replicate) {
+        placeBesideOthers(m_errorWindow);
+        m_errorWindow->show();
+        m_errorWindow->raise();
     }
 }
 
@@ -183,15 +199,24 @@ bool FrontEnd::confirmQuit()
                  : chosen == QMessageBox::Discard ? UnsavedAnswer::Discard
                                                   : UnsavedAnswer::Cancel;
     }
-    if (answer == UnsavedAnswer::Cancel)
+    if (answer == UnsavedAnswer::Cancel) {
+        m_program.runtime().console.status("Quit cancelled");
         return false;
+    }
     if (answer == UnsavedAnswer::Discard)
         return true;
+    const session::Session& s = m_program.controller().session();
     if (m_unsaved.protocol())
-        runAction("SaveProtocol");
-    if (m_unsaved.blocks())
-        runAction("SaveMatrix");
-    return !m_unsaved.any();  // a save that was cancelled or failed keeps the program open
+        runAction(std::string(s.protocolForm == session::ProtocolForm::Csv ? controller::action::saveProtocolCsv
+                                                                           : controller::action::saveProtocol));
+    if (m_unsaved.blocks() && !m_unsaved.protocol())
+        runAction(std::string(controller::action::saveBlocks));
+    if (!m_unsaved.any())
+        return true;
+    // A save that was cancelled or failed keeps the program open, and says so.
+    m_program.runtime().console.status(m_unsaved.protocol() ? "Quit cancelled: the protocol was not saved"
+                                                            : "Quit cancelled: the blocks were not saved");
+    return false;
 }
 
 void FrontEnd::quit()
@@ -293,14 +318,14 @@ void FrontEnd::addSessionBar(FigureWindow* window)
 
     // Undo and Redo of the protocol and block edits, from any window of the program.
     auto* edit = new QMenu("Edit", bar);
-    const auto addEdit = [&](const char* label, const char* action, QKeySequence::StandardKey keys) {
+    const auto addEdit = [&](const char* label, std::string_view action, QKeySequence::StandardKey keys) {
         QAction* item = edit->addAction(label);
         item->setShortcut(keys);
         item->setShortcutContext(Qt::ApplicationShortcut);
-        connect(item, &QAction::triggered, this, [this, action] { runAction(action); });
+        connect(item, &QAction::triggered, this, [this, action] { runAction(std::string(action)); });
     };
-    addEdit("Undo", "Undo", QKeySequence::Undo);
-    addEdit("Redo", "Redo", QKeySequence::Redo);
+    addEdit("&Undo", controller::action::undo, QKeySequence::Undo);
+    addEdit("&Redo", controller::action::redo, QKeySequence::Redo);
     bar->addAction(edit->menuAction());
     updateSessionActions();
     window->addSessionBar(bar);
@@ -428,6 +453,46 @@ void FrontEnd::placeBesideMainWindow(FigureWindow* plot)
     const int width = std::max(available.right() - left - margins.right() + 1, 200);
     const int height = available.height() - margins.top() - margins.bottom();
     plot->setGeometry(left, top, std::min(width, static_cast<int>(height * 1.6)), height);
+}
+
+void FrontEnd::placeBesideOthers(QWidget* w)
+{
+    if (w->isVisible())
+        return;  // the user's place for it stands
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    std::vector<QRect> taken;
+    const FigureWindow* plot = nullptr;
+    for (const auto& [handle, window] : m_windows) {
+        if (!window->isVisible())
+            continue;
+        taken.push_back(window->frameGeometry());
+        if (window->plot())
+            plot = window;
+    }
+    const QSize want = w->sizeHint().expandedTo(QSize(520, 360)).boundedTo(available.size());
+    const QMargins margins = frameMargins(w);
+    const QSize frame = want.grownBy(margins);
+    const auto isFree = [&](const QRect& r) {
+        return available.contains(r) &&
+               std::none_of(taken.begin(), taken.end(), [&](const QRect& t) { return t.intersects(r); });
+    };
+    std::vector<QPoint> corners{available.topLeft()};
+    for (const QRect& t : taken)
+        corners.insert(corners.end(), {QPoint(t.right() + 1, t.top()), QPoint(t.left(), t.bottom() + 1),
+                                       QPoint(t.left() - frame.width(), t.top())});
+    for (const QPoint& corner : corners) {
+        if (const QRect r(corner, frame); isFree(r)) {
+            w->setGeometry(QRect(r.topLeft() + QPoint(margins.left(), margins.top()), want));
+            return;
+        }
+    }
+    // No free room: over the plot window's lower part, leaving the main window in view.
+    const QRect over = plot ? plot->frameGeometry() : available;
+    const QSize size = want.boundedTo(over.size().shrunkBy(margins));
+    w->setGeometry(QRect(QPoint(over.left() + margins.left(), over.bottom() - size.height() - margins.bottom()), size));
 }
 
 void FrontEnd::keepOnScreen(FigureWindow* w)

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 
+#include "controller/actiontable.h"
 #include "qt/controlbinding.h"
 #include "qt/distancewindow.h"
 #include "qt/errorsummarywindow.h"
@@ -47,16 +48,15 @@ public:
     // As if the user pressed the action's button; a recorded session gets its `press` line.
     void runAction(const std::string& action);
 
-    // Unsaved work: the protocol and blocks changed since last saved. `setbacks` counts the
-    // message boxes shown and dialogs cancelled, by which a save that did not happen is told.
+    // Unsaved work: the protocol and blocks changed since last saved or loaded.
     const UnsavedChanges& unsaved() const { return m_unsaved; }
-    void setSetbackCounter(std::function<std::size_t()> setbacks) { m_unsaved.setSetbackCounter(std::move(setbacks)); }
     enum class UnsavedAnswer { Save, Discard, Cancel };
     // Asked when the main window closes with unsaved work; by default a question box on a
     // display, and Discard where no one can answer (offscreen and headless platforms).
     void setUnsavedQuestion(std::function<UnsavedAnswer()> ask) { m_askUnsaved = std::move(ask); }
     // Whether the program may end now: true when nothing is unsaved, or the user saved it (and
-    // every save went through) or gave it up.
+    // every save went through) or gave it up. Saving keeps the form the protocol was last
+    // written in; a quit that does not happen says why in the status bar.
     bool confirmQuit();
     void quit();
 
@@ -81,7 +81,7 @@ public:
 private:
     void onEvent(const platform::ModelEvent& event);
     void onAction(const shell::ActionEvent& event);
-    void showCheckWindows(std::string_view action);
+    void showCheckWindows(const controller::ActionRow& row);
     void onFigureEvent(const platform::ModelEvent& event);
     void onControlEvent(const platform::ModelEvent& event);
     void repaintAxes(platform::Handle axes);
@@ -89,6 +89,9 @@ private:
     void keepOnScreen(FigureWindow* window);
     int screenHeight() const;
     void placeBesideMainWindow(FigureWindow* window);
+    // A further window goes where it covers no other window of the program if there is such
+    // room on the screen, else over the plot window, never over the main window.
+    void placeBesideOthers(QWidget* window);
     void fitOnScreen(FigureWindow* window);
     void flushEdits();
     void addSessionBar(FigureWindow* window);
@@ -112,6 +115,9 @@ private:
     std::vector<platform::Handle> m_placed;  // windows placed once already
     QPointer<SpecimensWindow> m_specimensWindow;
     QPointer<ErrorSummaryWindow> m_errorWindow;
+    // What the measurement error window shows was computed for these edit numbers.
+    std::optional<std::pair<std::uint64_t, std::uint64_t>> m_errorShownFor;
+    std::uint64_t m_checkWindowsData = 0;  // the specimen load the check windows show
 };
 
 }  // namespace vezedo::qt

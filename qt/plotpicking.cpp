@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "controller/actiontable.h"
 #include "controller/controls.h"
+#include "controller/views.h"
 #include "qt/frontend.h"
 #include "qt/plotcanvas.h"
 
@@ -20,7 +22,7 @@ void PlotPicking::click(const platform::Pick& pick)
     const std::string number = std::to_string(pick.number);
     if (pick.kind == platform::PickKind::Line) {
         m_frontEnd.typeInto(controller::tags::activeLine, number);
-        m_frontEnd.runAction("ShowLine2");
+        m_frontEnd.runAction(std::string(controller::action::showProtocolLine));
         return;
     }
     if (m_picked.size() >= 2)
@@ -33,7 +35,7 @@ void PlotPicking::click(const platform::Pick& pick)
         return;
     }
     m_frontEnd.typeInto(controller::tags::secondLandmark, number);
-    m_frontEnd.runAction("ShowLine");
+    m_frontEnd.runAction(std::string(controller::action::showLine));
 }
 
 bool PlotPicking::doubleClick(const platform::Pick& pick)
@@ -51,30 +53,7 @@ void PlotPicking::enter()
         return;
     m_picked.clear();
     m_canvas.setPicked({});
-    m_frontEnd.runAction("AddLine");
-}
-
-std::optional<double> meanLength(const session::Specimens& specimens, std::size_t from, std::size_t to)
-{
-    const platform::LandmarkSet& x = specimens.fitted;
-    if (from < 1 || to < 1 || from > x.landmarks() || to > x.landmarks())
-        return std::nullopt;
-    double sum = 0;
-    std::size_t n = 0;
-    for (std::size_t j = 0; j < x.specimens(); ++j) {
-        const double dx = x(from - 1, 0, j) - x(to - 1, 0, j);
-        const double dy = x(from - 1, 1, j) - x(to - 1, 1, j);
-        const double dz = x(from - 1, 2, j) - x(to - 1, 2, j);
-        const double size = j < specimens.sizes.size() ? specimens.sizes[j] : 1.0;
-        const double length = size * std::sqrt(dx * dx + dy * dy + dz * dz);
-        if (!std::isfinite(length))
-            continue;
-        sum += length;
-        ++n;
-    }
-    if (n == 0)
-        return std::nullopt;
-    return sum / static_cast<double>(n);
+    m_frontEnd.runAction(std::string(controller::action::addLine));
 }
 
 QString describePick(const session::Session& session, const platform::Pick& pick)
@@ -88,7 +67,7 @@ QString describePick(const session::Session& session, const platform::Pick& pick
     QString text = QString("Line %1: %2-%3").arg(pick.number).arg(line.from).arg(line.to);
     if (!line.name.empty())
         text += " (" + QString::fromStdString(line.name) + ")";
-    if (const auto mean = meanLength(session.specimens, line.from, line.to))
+    if (const auto mean = controller::meanLineLength(session.specimens, line))
         text += ", mean " + QString::number(*mean, 'g', 4);
     return text;
 }

@@ -30,11 +30,6 @@ private:
     std::vector<std::size_t> m_picked;  // landmark numbers, at most two
 };
 
-// The mean length of the line between two landmarks (from 1) at the specimens' own scale: over
-// the specimens, centroid size times the distance in the fitted set; specimens missing either
-// end are left out. Nothing when no specimen has both ends.
-std::optional<double> meanLength(const session::Specimens& specimens, std::size_t from, std::size_t to);
-
 // The hover text of a pick: "Landmark 12", or "Line 7: 3-12 (name), mean 12.3".
 QString describePick(const session::Session& session, const platform::Pick& pick);
 

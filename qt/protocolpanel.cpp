@@ -7,7 +7,9 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "controller/actiontable.h"
 #include "controller/controls.h"
+#include "controller/views.h"
 #include "qt/frontend.h"
 #include "qt/plotpicking.h"
 
@@ -38,12 +40,12 @@ ProtocolPanel::ProtocolPanel(FrontEnd& frontEnd, QWidget* parent)
     connect(m_table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         if (m_refreshing || item->column() != 3)
             return;
-        try {
-            m_frontEnd.program().controller().renameLine(static_cast<std::size_t>(item->row()) + 1,
-                                                         item->text().trimmed().toStdString());
-        } catch (const std::exception& e) {
-            m_frontEnd.program().runtime().console.write(std::string(e.what()) + "\n");
-        }
+        // A name typed here is the line-naming action, as the boxes and the button do it: recorded,
+        // counted as an unsaved change and undoable.
+        const std::string name = item->text().trimmed().toStdString();
+        m_frontEnd.typeInto(controller::tags::activeLine, std::to_string(item->row() + 1));
+        m_frontEnd.typeInto(controller::tags::lineName, name);
+        m_frontEnd.runAction(std::string(controller::action::renameLine));
         refresh(m_frontEnd.program().controller().session());
     });
     connect(m_table, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -51,7 +53,7 @@ ProtocolPanel::ProtocolPanel(FrontEnd& frontEnd, QWidget* parent)
             return;
         if (const auto line = selectedLine()) {
             m_frontEnd.typeInto(controller::tags::activeLine, std::to_string(*line));
-            m_frontEnd.runAction("ShowLine2");
+            m_frontEnd.runAction(std::string(controller::action::showProtocolLine));
         }
     });
 }
@@ -69,15 +71,13 @@ void ProtocolPanel::refresh(const session::Session& session)
     m_refreshing = true;
     const QSignalBlocker block(m_table);
     const auto selected = selectedLine();
-    const session::Protocol& protocol = session.protocol;
-    m_table->setRowCount(static_cast<int>(protocol.size()));
-    for (std::size_t i = 1; i <= protocol.size(); ++i) {
-        const session::ProtocolLine& line = protocol.line(static_cast<double>(i));
-        const auto mean = meanLength(session.specimens, line.from, line.to);
-        const QString cells[5] = {QString::number(i), QString::number(line.from), QString::number(line.to),
+    const std::vector<controller::ProtocolTableRow> rows = controller::protocolTableRows(session);
+    m_table->setRowCount(static_cast<int>(rows.size()));
+    for (const controller::ProtocolTableRow& line : rows) {
+        const QString cells[5] = {QString::number(line.number), QString::number(line.from), QString::number(line.to),
                                   QString::fromStdString(line.name),
-                                  mean ? QString::number(*mean, 'f', 2) : QString("-")};
-        const int row = static_cast<int>(i - 1);
+                                  line.meanLength ? QString::number(*line.meanLength, 'f', 2) : QString("-")};
+        const int row = static_cast<int>(line.number - 1);
         for (int col = 0; col < 5; ++col) {
             auto* item = m_table->item(row, col);
             if (!item) {
@@ -90,7 +90,7 @@ void ProtocolPanel::refresh(const session::Session& session)
         }
     }
     m_table->clearSelection();
-    if (selected && *selected <= protocol.size())
+    if (selected && *selected <= rows.size())
         m_table->selectRow(static_cast<int>(*selected - 1));
     m_refreshing = false;
 }
@@ -102,7 +102,7 @@ bool ProtocolPanel::eventFilter(QObject* watched, QEvent* event)
         if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace) {
             if (const auto line = selectedLine()) {
                 m_frontEnd.typeInto(controller::tags::activeLine, std::to_string(*line));
-                m_frontEnd.runAction("DeleteLine");
+                m_frontEnd.runAction(std::string(controller::action::deleteLine));
             }
             return true;
         }

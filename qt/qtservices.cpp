@@ -7,21 +7,41 @@
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QScrollBar>
+#include <QSettings>
 #include <QVBoxLayout>
 #include <iostream>
 
 namespace vezedo::qt {
 
-QString dialogFilter(std::string_view filter)
+QString dialogFilter(const platform::FileRequest& request)
 {
-    const QString f = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()));
-    if (f.isEmpty() || f == "*" || f == "*.*")
-        return "All files (*)";
-    return f + ";;All files (*)";
+    const QString first = QString::fromStdString(request.filter);
+    QStringList filters;
+    if (!first.isEmpty() && first != "*" && first != "*.*")
+        filters << first;
+    for (const std::string& more : request.moreFilters)
+        filters << QString::fromStdString(more);
+    filters << "All files (*)";
+    filters.removeDuplicates();
+    return filters.join(";;");
+}
+
+QString withExtension(const QString& path, const QString& selectedFilter)
+{
+    const QFileInfo info(path);
+    if (path.isEmpty() || info.fileName().contains('.'))
+        return path;
+    // The first pattern of the filter that names an extension: "*.csv" in "CSV files (*.csv)".
+    static const QRegularExpression pattern(R"(\*\.([A-Za-z0-9_]+))");
+    const QRegularExpressionMatch match = pattern.match(selectedFilter);
+    return match.hasMatch() ? path + "." + match.captured(1) : path;
 }
 
 namespace {
+
+constexpr const char* kLastFolderKey = "dialogs/lastFolder";
 
 std::optional<platform::FileChoice> choice(const QString& path)
 {
@@ -37,16 +57,30 @@ QString qstr(std::string_view s)
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-}  // namespace
-
-std::optional<platform::FileChoice> QtDialogs::openFile(std::string_view filter, std::string_view title)
+QString startFolder()
 {
-    return choice(QFileDialog::getOpenFileName(nullptr, qstr(title), QDir::currentPath(), dialogFilter(filter)));
+    const QString last = QSettings().value(kLastFolderKey).toString();
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : QDir::currentPath();
 }
 
-std::optional<platform::FileChoice> QtDialogs::saveFile(std::string_view filter, std::string_view title)
+}  // namespace
+
+std::optional<platform::FileChoice> QtDialogs::choose(const platform::FileRequest& request)
 {
-    return choice(QFileDialog::getSaveFileName(nullptr, qstr(title), QDir::currentPath(), dialogFilter(filter)));
+    const QString title = qstr(request.title), filters = dialogFilter(request);
+    QString selected = filters.section(";;", 0, 0);
+    QString path;
+    if (request.kind == platform::FileDialogKind::Open) {
+        path = QFileDialog::getOpenFileName(nullptr, title, startFolder(), filters, &selected);
+    } else {
+        const QString start = request.suggestedName.empty()
+                                  ? startFolder()
+                                  : QDir(startFolder()).filePath(QString::fromStdString(request.suggestedName));
+        path = withExtension(QFileDialog::getSaveFileName(nullptr, title, start, filters, &selected), selected);
+    }
+    if (!path.isEmpty())
+        QSettings().setValue(kLastFolderKey, QFileInfo(path).absolutePath());
+    return choice(path);
 }
 
 void QtMessages::showMessage(std::string_view text, std::string_view title)
@@ -59,7 +93,9 @@ void QtMessages::showMessage(std::string_view text, std::string_view title)
     box->show();
 }
 
-QtConsole::QtConsole() : m_panel(new QWidget), m_pane(new QPlainTextEdit), m_showTraces(new QCheckBox("Show traces"))
+QtConsole::QtConsole()
+    : m_panel(new QWidget), m_pane(new QPlainTextEdit), m_showTraces(new QCheckBox("Show traces")),
+      m_status(new QStatusBar)
 {
     m_panel->setObjectName("consolePanel");
     auto* layout = new QVBoxLayout(m_panel);
@@ -69,6 +105,9 @@ QtConsole::QtConsole() : m_panel(new QWidget), m_pane(new QPlainTextEdit), m_sho
     m_showTraces->setToolTip("Also show the values the actions display as they run");
     layout->addWidget(m_showTraces);
     layout->addWidget(m_pane);
+    m_status->setObjectName("statusBar");
+    m_status->setSizeGripEnabled(false);
+    layout->addWidget(m_status);
     m_pane->setReadOnly(true);
     m_pane->setObjectName("console");
     m_pane->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -98,6 +137,13 @@ void QtConsole::trace(std::string_view text)
         append(text);
 }
 
+void QtConsole::status(std::string_view text)
+{
+    std::cout << "status: " << text << '\n';
+    if (m_status)
+        m_status->showMessage(qstr(text));
+}
+
 void QtConsole::append(std::string_view text)
 {
     if (!m_pane)
@@ -106,28 +152,6 @@ void QtConsole::append(std::string_view text)
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(qstr(text));
     m_pane->verticalScrollBar()->setValue(m_pane->verticalScrollBar()->maximum());
-}
-
-std::optional<platform::FileChoice> WatchedServices::openFile(std::string_view filter, std::string_view title)
-{
-    auto answer = m_dialogs.openFile(filter, title);
-    if (!answer)
-        ++m_setbacks;
-    return answer;
-}
-
-std::optional<platform::FileChoice> WatchedServices::saveFile(std::string_view filter, std::string_view title)
-{
-    auto answer = m_dialogs.saveFile(filter, title);
-    if (!answer)
-        ++m_setbacks;
-    return answer;
-}
-
-void WatchedServices::showMessage(std::string_view text, std::string_view title)
-{
-    ++m_setbacks;
-    m_messages.showMessage(text, title);
 }
 
 }  // namespace vezedo::qt

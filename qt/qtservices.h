@@ -7,15 +7,16 @@
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 class QWidget;
 
 namespace vezedo::qt {
 
 // File dialogs of the desktop, opening in the process's current folder.
+// The folder a dialog opens in is the last one chosen, remembered across runs.
 class QtDialogs : public platform::DialogService {
 public:
-    std::optional<platform::FileChoice> openFile(std::string_view filter, std::string_view title) override;
-    std::optional<platform::FileChoice> saveFile(std::string_view filter, std::string_view title) override;
+    std::optional<platform::FileChoice> choose(const platform::FileRequest& request) override;
 };
 
 // Non-modal message boxes: shown, and the program goes on at once.
@@ -32,6 +33,9 @@ public:
     QtConsole();
     void write(std::string_view text) override;
     void trace(std::string_view text) override;
+    // Shown in the status bar under the console until the next note.
+    void status(std::string_view text) override;
+    QStatusBar* statusBar() const { return m_status; }
     // The pane with its "Show traces" box; the text itself is pane().
     QWidget* panel() const { return m_panel; }
     QPlainTextEdit* pane() const { return m_pane; }
@@ -43,28 +47,13 @@ private:
     QPointer<QWidget> m_panel;
     QPointer<QPlainTextEdit> m_pane;
     QPointer<QCheckBox> m_showTraces;
+    QPointer<QStatusBar> m_status;
 };
 
-// File dialogs and message boxes passed through while counting the setbacks among them (boxes
-// shown, dialogs cancelled), so the front end can tell whether an action got where it went.
-class WatchedServices : public platform::DialogService, public platform::MessageService {
-public:
-    WatchedServices(platform::DialogService& dialogs, platform::MessageService& messages)
-        : m_dialogs(dialogs), m_messages(messages)
-    {
-    }
-    std::optional<platform::FileChoice> openFile(std::string_view filter, std::string_view title) override;
-    std::optional<platform::FileChoice> saveFile(std::string_view filter, std::string_view title) override;
-    void showMessage(std::string_view text, std::string_view title = {}) override;
-    std::size_t setbacks() const { return m_setbacks; }
-
-private:
-    platform::DialogService& m_dialogs;
-    platform::MessageService& m_messages;
-    std::size_t m_setbacks = 0;
-};
-
-// "*.txt" as the caller gives it, plus a way to see every file.
-QString dialogFilter(std::string_view filter);
+// The filters of a dialog: the request's own first ("*.txt" as the action gives it), then its
+// further ones, then a way to see every file.
+QString dialogFilter(const platform::FileRequest& request);
+// A saved file's name as typed, with the chosen filter's extension added when none was typed.
+QString withExtension(const QString& path, const QString& selectedFilter);
 
 }  // namespace vezedo::qt

@@ -132,6 +132,9 @@ inline Snapshot snapshot(Scenario& s)
 {
     const auto& st = s.state();
     Snapshot out{st, {}, {}, s.g().figures()};
+    // The edit numbers are bookkeeping, checked by the tests of unsaved work.
+    out.session.revisions = {};
+    out.session.protocolForm = {};
     for (const char* tag : {"FileBox1", "WireBox", "ProtoPointBox", "BlockBox", "CurrentBlockBox", "MaxBlockBox"})
         out.boxes.push_back(s.box(tag));
     if (st.fighand1 && s.g().isValid(*st.fighand1))

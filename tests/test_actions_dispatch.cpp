@@ -50,3 +50,73 @@ TEST(Dispatch, HugeNumbersTypedIntoBoxesAreRefusedInsteadOfAllocated)
     s.press("AddLine");
     expectProtocol(s, platform::Matrix::fromRows({{1, 1, 2}, {2, 1, 3}}));
 }
+
+// A new data set may lack the landmarks earlier edits name: loading it ends the history, and
+// the status bar says so. Redo then has nothing to bring back.
+TEST(Dispatch, ASpecimenLoadClearsTheUndoHistory)
+{
+    Scenario s;
+    s.loadTps("mice.txt", makeTps(3, 10));
+    s.load("LoadProto", "p.txt", "1 3 7\n");
+    typeEnds(s, "2", "9");
+    s.press("AddLine");
+    s.press("Undo");
+    s.loadTps("small.txt", makeTps(3, 5));
+    EXPECT_EQ(s.h.console.statuses().back(), "Undo history cleared: its steps belong to the data set loaded before");
+    s.h.console.take();
+    s.press("Redo");
+    EXPECT_EQ(s.state().protocol.size(), 1u);
+    EXPECT_EQ(s.h.console.text(), "");
+    EXPECT_TRUE(s.h.messages.shown().empty());
+    // A cancelled load changes nothing, the history included.
+    s.press("AddLine");  // 2-9 is not in the small shape: refused
+    typeEnds(s, "1", "2");
+    s.press("AddLine");
+    s.cancel();
+    s.press("LoadFile1");
+    s.press("Undo");
+    EXPECT_EQ(s.state().protocol.size(), 1u);
+}
+
+// A save says what it wrote in the status bar and suggests a name from the data set.
+TEST(Dispatch, SavesSuggestANameAndReportSuccessInTheStatusBar)
+{
+    const struct {
+        const char* action;
+        const char* suggested;
+        const char* status;
+    } cases[] = {
+        {"SaveLengths", "mice_lengths.txt", "Saved 4 x 2 lengths to out"},
+        {"SaveLengthsCSV", "mice_lengths.csv", "Saved 4 x 2 lengths to out"},
+        {"SaveProtocol", "p.txt", "Saved the protocol (2 lines) to out"},
+        {"SaveProtocolCSV", "mice_protocol.csv", "Saved the protocol (2 lines) to out"},
+        {"SaveLineSummary", "mice_line_summary.csv", "Saved the summary of 2 lines to out"},
+        {"SaveSpecimenCheck", "mice_check.csv", "Saved the check of 4 specimens to out"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.action);
+        Scenario s;
+        s.loadTps("mice.tps", makeTps(4, 10));
+        s.load("LoadProto", "p.txt", "1 3 7\n2 2 9\n");
+        s.press("CheckSpecimens");
+        s.press(c.action, "out");
+        EXPECT_EQ(s.h.dialogs.requests().back().suggestedName, c.suggested);
+        ASSERT_FALSE(s.h.console.statuses().empty());
+        EXPECT_EQ(s.h.console.statuses().back(), c.status);
+    }
+}
+
+// LoadBlock checks everything before it stores anything: without a plot to show them in, the
+// blocks of the file are refused whole and "Save blocks..." writes what was there before.
+TEST(Dispatch, LoadBlockStoresNothingWhenItCannotShowTheBlocks)
+{
+    Scenario s;
+    s.type("MaxBlockBox", "1");
+    s.file("b.txt", "p \n 0 \n 0 \n");
+    s.press("LoadBlock", "b.txt");
+    EXPECT_EQ(s.h.messages.texts(),
+              std::vector<std::string>{
+                  "Could not load the block structure from b.txt.\nThere is no plot window to show it in: load "
+                  "specimens first."});
+    EXPECT_EQ(s.state().blocks.count(), std::nullopt);
+}

@@ -151,7 +151,7 @@ TEST(AddLine, TheFirstLineOfANewOrEmptiedProtocolIsLineOne)
     EXPECT_EQ(pressed(s, "AddLine"), platform::displayValue("proto", Value(Matrix::rowVector({1, 3, 7}))));
     expectProtocol(s, Matrix::rowVector({1, 3, 7}));
     EXPECT_EQ(drawing(s), Strings{"b*"} + styled("k 0.5", kThree) + styled("k 0.5", kThree) + Strings{"k 0.5 3-7"} +
-                              marks(10) + labelled("r", kThree));
+                              marks(10) + labelled("r", kThree) + Strings{"1 r 3-7"});
     EXPECT_TRUE(s.g().isValid(highlight) && !s.g().object(highlight).visible);
     EXPECT_EQ(s.state().lineh, std::nullopt);
     typeEnds(s, "4", "4");  // a line from a landmark to itself is a line too

@@ -78,8 +78,10 @@ TEST(LoadFile1, DescribesTheFileShowsTheMeanShapeAndASecondLoadReplacesTheDataSe
     const platform::Handle first = *s.state().fighand1;
     s.load("LoadProto", "p.txt", "1 3 7\n2 9 10\n");
     s.loadTps("small.txt", makeTps(3, 12));
-    EXPECT_NE(*s.state().fighand1, first);
-    EXPECT_TRUE(s.g().isValid(first));  // the old window stays open, forgotten
+    // The old data set's plot window closed: exactly one plot window shows the loaded data.
+    EXPECT_EQ(s.g().figures(), (std::vector<platform::Handle>{s.mainWindow, *s.state().fighand1}));
+    EXPECT_EQ(*s.state().fighand1, first);  // the lowest free number again
+    EXPECT_EQ(s.state().mf, s.state().fighand1);
     EXPECT_EQ(s.box("FileBox1"), "small.txt \nhas 3 specimens \nwith 12 landmarks");
     expectProtocol(s, Matrix::fromRows({{1, 3, 7}, {2, 9, 10}}));  // the protocol stays, undrawn
     expectNumberedMeanShape(s, 3, 12);

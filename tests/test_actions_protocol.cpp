@@ -152,8 +152,8 @@ TEST(ShowProto, RedrawsTheWindowFromTheStateAlsoWhenItWasClosed)
     ASSERT_TRUE(s.g().isValid(*s.state().fighand1));
     EXPECT_EQ(s.state().mf, s.state().fighand1);
     typeEnds(s, "2", "4");
-    s.press("AddLine");  // later actions draw there
-    EXPECT_EQ(drawing(s), wire + Strings{"k 0.5 2-4"} + marks(10));
+    s.press("AddLine");  // later actions draw there, the new line with its number
+    EXPECT_EQ(drawing(s), wire + Strings{"k 0.5 2-4"} + marks(10) + Strings{"5 r 2-4"});
 }
 
 TEST(ShowProto, AProtocolLandmarkOutsideTheShapeStopsTheOverlayThere)

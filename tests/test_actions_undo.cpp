@@ -136,13 +136,49 @@ TEST(Undo, LineNamesAreEditsThatCanBeUndone)
 {
     Scenario s;
     setUpBlocks(s, 3);
-    s.h.program.controller().renameLine(2, "nasal length");
+    s.type("ActivePointBox", "2");
+    s.type("LineNameBox", "nasal length");
+    s.press("RenameLine");
     EXPECT_EQ(s.state().protocol.line(2).name, "nasal length");
+    EXPECT_TRUE(s.state().revisions.protocolChanged());
     s.press("Undo");
     EXPECT_EQ(s.state().protocol.line(2).name, "");
     s.press("Redo");
     EXPECT_EQ(s.state().protocol.line(2).name, "nasal length");
-    EXPECT_THROW(s.h.program.controller().renameLine(4, "x"), Error);
+}
+
+// Naming a line reads the line number and the name from their boxes; a refusal names the
+// problem and changes nothing.
+TEST(RenameLine, RefusesWhatCannotBeALineName)
+{
+    const struct {
+        const char* name;
+        const char* line;
+        const char* text;
+        const char* box;  // the message box, empty for none
+    } cases[] = {
+        {"no such line", "4", "x", "Line 4 cannot be named: the protocol has 3 lines."},
+        {"line zero", "0", "x", "Line 0 cannot be named: the protocol has 3 lines."},
+        {"a line break", "1", "a\nb", "A line name is one line of text: \"a\" is followed by a line break."},
+        {"a name", "1", "nasal length", ""},
+        {"no name", "1", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario s;
+        setUpBlocks(s, 3);
+        const session::Protocol before = s.state().protocol;
+        s.type("ActivePointBox", c.line);
+        s.type("LineNameBox", c.text);
+        s.press("RenameLine");
+        if (*c.box) {
+            EXPECT_EQ(s.h.messages.texts(), std::vector<std::string>{c.box});
+            EXPECT_EQ(s.state().protocol, before);
+        } else {
+            EXPECT_TRUE(s.h.messages.texts().empty());
+            EXPECT_EQ(s.state().protocol.line(1).name, c.text);
+        }
+    }
 }
 
 TEST(ShowSpecimen, DrawsTheSpecimenOverTheMeanWithAVectorPerLandmark)

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
+#include "controller/controller.h"
 #include "gui/gui.h"
 #include "harness.h"
+#include "io/files.h"
 #include "platform/error.h"
 
 using namespace vezedo;
@@ -73,18 +76,10 @@ TEST_F(MainLayout, BoxesStartWithTheirNumbersAndTaggedButtonsRunTheirActions)
 
 TEST_F(MainLayout, EveryActionHasExactlyOneLabelledButton)
 {
-    std::vector<std::string> actions{"LoadFile1",       "LoadFileIMP",    "LoadWire",
-                                     "LoadProto",       "SaveProtocol",   "ShowProto",
-                                     "NewProto",        "ShowLine",       "ShowLine2",
-                                     "DeleteLine",      "AddLine",        "SaveLengths",
-                                     "ProtoAux",        "ShowMLine",      "SaveProtocolCSV",
-                                     "SaveLengthsCSV",  "SetBlocks",      "AddBlocks",
-                                     "ReplotM",         "ShowAllBlock",   "BlockUp",
-                                     "BlockDown",       "BlockEnter",     "ShowBlockStructure",
-                                     "AddLinetoBlock",  "SaveMatrix",     "LoadBlock",
-                                     "ClearTarget",     "Undo",           "Redo",
-                                     "ShowSpecimen",    "CheckSpecimens", "SaveSpecimenCheck",
-                                     "SaveLineSummary", "LoadReplicate",  "SaveMeasurementError"};
+    // Every row of the action table.
+    std::vector<std::string> actions;
+    for (std::string_view name : controller::actionNames())
+        actions.emplace_back(name);
     std::vector<std::string> buttons;
     for (Handle h : controls()) {
         const UiControlData& d = control(g, h);
@@ -155,4 +150,30 @@ TEST(LayoutFile, AMissingFileOrAContentErrorNamesTheFileAndTheProblemAndLeavesNo
     EXPECT_EQ(errorOf([&] { gui::loadLayout(g, "/nonexistent/folder/vezedo6.fig"); }),
               "Layout file /nonexistent/folder/vezedo6.fig: cannot be opened (no such file)");
     EXPECT_TRUE(g.figures().empty());
+}
+
+// The front end and the tools name actions through the action table and controls through the
+// tags file: no action name or control tag is spelled as a string in their sources, so a
+// renamed action or tag cannot leave a stale copy behind.
+TEST_F(MainLayout, NoActionNameOrTagIsSpelledInTheFrontEndOrTheTools)
+{
+    std::vector<std::string> names;
+    for (std::string_view action : controller::actionNames())
+        names.push_back("\"" + std::string(action) + "\"");
+    for (Handle h : controls())
+        if (const std::string& tag = g.object(h).tag; !tag.empty())
+            names.push_back("\"" + tag + "\"");
+    std::size_t files = 0;
+    for (const char* folder : {"qt", "tools", "app"}) {
+        for (const auto& entry :
+             std::filesystem::recursive_directory_iterator(std::filesystem::path(VEZEDO_SOURCE_DIR) / folder)) {
+            if (!entry.is_regular_file())
+                continue;
+            const std::string text = io::readFile(entry.path().string());
+            ++files;
+            for (const std::string& name : names)
+                EXPECT_EQ(text.find(name), std::string::npos) << entry.path().string() << " spells " << name;
+        }
+    }
+    EXPECT_GT(files, 10u);
 }

@@ -10,6 +10,7 @@
 #include <QThread>
 #include <iostream>
 
+#include "controller/actiontable.h"
 #include "controller/controls.h"
 #include "qt/figurewindow.h"
 #include "qt/frontend.h"
@@ -70,21 +71,21 @@ int main(int argc, char** argv)
     };
 
     answers.queuePath(args[3].toStdString());
-    frontEnd.runAction("LoadFile1");
+    frontEnd.runAction(std::string(controller::action::loadSpecimens));
     answers.queuePath(args[4].toStdString());
-    frontEnd.runAction("LoadProto");
+    frontEnd.runAction(std::string(controller::action::loadProtocol));
     frontEnd.typeInto(controller::tags::firstLandmark, "3");
     frontEnd.typeInto(controller::tags::secondLandmark, "8");
-    frontEnd.runAction("ShowLine");
+    frontEnd.runAction(std::string(controller::action::showLine));
     settle(2000);
     const qt::FigureWindow* plot = plotWindow();
     if (!plot || !shoot(out + "/main-window.png") || !shoot(out + "/plot-window.png", plot->frameGeometry()))
         return 1;
 
     answers.queuePath(args[5].toStdString());
-    frontEnd.runAction("LoadFile1");
+    frontEnd.runAction(std::string(controller::action::loadSpecimens));
     answers.queuePath(args[6].toStdString());
-    frontEnd.runAction("LoadProto");
+    frontEnd.runAction(std::string(controller::action::loadProtocol));
     settle(2000);
     qt::FigureWindow* plot67 = plotWindow();
     if (!plot67 || !plot67->plot())

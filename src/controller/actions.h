@@ -25,6 +25,7 @@ void showLine(Context& c);
 void showLine2(Context& c);
 void deleteLine(Context& c);
 void addLine(Context& c);
+void renameLine(Context& c);
 // Measures
 void saveLengths(Context& c);
 void showMLine(Context& c);

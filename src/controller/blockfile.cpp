@@ -45,8 +45,11 @@ std::vector<session::BlockStructure::Lines> parseBlockStructure(std::string_view
 
 void saveMatrix(Context& c)
 {
-    if (const auto chosen = c.chooseFile(platform::FileDialogKind::Save, "Enter Name for Block Structure File"))
-        c.writeOrReport(*chosen, blockStructureText(c.s.protoname, c.s.blocks));
+    const auto chosen = c.chooseFile(c.saveRequest("Enter Name for Block Structure File", "*.txt", "_blocks.txt"));
+    const std::size_t count = c.s.blocks.count().value_or(0);
+    if (chosen && c.writeOrReport(*chosen, blockStructureText(c.s.protoname, c.s.blocks),
+                                  std::to_string(count) + (count == 1 ? " block" : " blocks")))
+        c.s.revisions.savedBlocks = c.s.revisions.blocks;
 }
 
 void loadBlock(Context& c)
@@ -64,13 +67,17 @@ void loadBlock(Context& c)
         c.message("Could not load the block structure from " + chosen->name + ".\n" + e.what());
         return;
     }
+    // Everything is checked before anything is stored: the blocks go to a plot that exists.
+    if (!c.s.mf) {
+        c.message("Could not load the block structure from " + chosen->name +
+                  ".\nThere is no plot window to show it in: load specimens first.");
+        return;
+    }
     const std::size_t count = blocks.size();
     for (std::size_t k = 0; k < count; ++k)
         c.s.blocks.store(static_cast<double>(k + 1), std::move(blocks[k]), "a block of the file");
     c.s.blocks.setCount(static_cast<double>(count), "the number of blocks in the file");
     c.s.lineh.reset();
-    if (!c.s.mf)
-        throw Error("There is no plot window yet: load specimens first");
     c.rt.graphics.makeFigureCurrent(*c.s.mf);
     c.controls.blockLines().setText("  ");
     c.controls.blockLines().setText(blockText(c.s.blocks, 1));

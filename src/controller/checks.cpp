@@ -54,7 +54,7 @@ session::SpecimenCheck runCheck(const session::Specimens& sp)
             check.swap.emplace_back();
     }
     const shape::Quartiles quartiles = shape::quartiles(check.distance);
-    check.threshold = quartiles.q3 + 1.5 * quartiles.iqr();
+    check.threshold = quartiles.q3 + shape::kOutlierFactor * quartiles.iqr();
     return check;
 }
 
@@ -74,10 +74,11 @@ std::string joined(const std::vector<std::string>& items)
     return out;
 }
 
-void save(Context& c, const std::string& title, const std::string& text)
+void save(Context& c, const std::string& title, const std::string& text, std::string_view suffix,
+          const std::string& what)
 {
-    if (const auto chosen = c.chooseFile(platform::FileDialogKind::Save, title, "*.csv"))
-        c.writeOrReport(*chosen, text);
+    if (const auto chosen = c.chooseFile(c.saveRequest(title, "*.csv", suffix)))
+        c.writeOrReport(*chosen, text, what);
 }
 
 }  // namespace
@@ -116,7 +117,8 @@ void saveSpecimenCheck(Context& c)
         text += csvRow({c.s.specimens.id(j), number(c.s.check.distance[j]), c.s.check.outlier[j] ? "1" : "0",
                         swap ? std::to_string(swap->first) : "", swap ? std::to_string(swap->second) : ""});
     }
-    save(c, "Save specimen check as CSV", text);
+    save(c, "Save specimen check as CSV", text, "_check.csv",
+         "the check of " + std::to_string(c.s.specimens.count()) + " specimens");
 }
 
 void saveLineSummary(Context& c)
@@ -141,7 +143,8 @@ void saveLineSummary(Context& c)
                         std::to_string(s.n), number(s.mean), number(s.sd), number(s.cv), number(s.min), number(s.max),
                         joined(outliers), joined(suspects)});
     }
-    save(c, "Save line summary", text);
+    save(c, "Save line summary", text, "_line_summary.csv",
+         "the summary of " + std::to_string(c.s.protocol.size()) + " lines");
 }
 
 void loadReplicate(Context& c)
@@ -172,6 +175,7 @@ void loadReplicate(Context& c)
         report += "  left out, only in " + replicate->file + ": " + joined(match.onlyInSecond) + "\n";
     c.rt.console.write(report);
     c.s.replicate = std::move(replicate);
+    c.s.revisions.replicate = c.s.revisions.next();
 }
 
 shape::ReplicateComparison measurementError(const session::Session& s)
@@ -214,7 +218,8 @@ void saveMeasurementError(Context& c)
                     size ? "" : std::to_string(line->from), size ? "" : std::to_string(line->to), std::to_string(me.n),
                     number(me.tem), number(me.relativeTem), number(me.percentMe), number(me.icc)});
     }
-    save(c, "Save measurement error", text);
+    save(c, "Save measurement error", text, "_measurement_error.csv",
+         "the measurement error of " + std::to_string(c.s.protocol.size()) + " lines");
 }
 
 }  // namespace vezedo::controller

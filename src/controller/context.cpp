@@ -33,8 +33,27 @@ void Context::displayHandles(std::string_view name, const Control& control) cons
 std::optional<platform::FileChoice> Context::chooseFile(platform::FileDialogKind kind, std::string_view title,
                                                         std::string_view filter) const
 {
-    auto chosen = kind == platform::FileDialogKind::Open ? rt.dialogs.openFile(filter, title)
-                                                         : rt.dialogs.saveFile(filter, title);
+    return chooseFile(platform::FileRequest{kind, std::string(filter), std::string(title), {}, {}});
+}
+
+platform::FileRequest Context::saveRequest(std::string_view title, std::string_view filter,
+                                           std::string_view suffix) const
+{
+    std::string stem = s.specimens.file.substr(0, s.specimens.file.find_last_of('.'));
+    if (stem.empty())
+        stem = "vezedo6";
+    std::vector<std::string> more;
+    if (filter == "*.csv")
+        more.emplace_back("CSV files (*.csv)");
+    else if (filter == "*.txt")
+        more.emplace_back("Text files (*.txt)");
+    return {platform::FileDialogKind::Save, std::string(filter), std::string(title), std::move(more),
+            stem + std::string(suffix)};
+}
+
+std::optional<platform::FileChoice> Context::chooseFile(const platform::FileRequest& request) const
+{
+    auto chosen = rt.dialogs.choose(request);
     if (!chosen)
         return std::nullopt;
     try {
@@ -54,6 +73,14 @@ bool Context::writeOrReport(const platform::FileChoice& file, const std::string&
         message("Error on file opening\n" + std::string(e.what()));
         return false;
     }
+    return true;
+}
+
+bool Context::writeOrReport(const platform::FileChoice& file, const std::string& content, std::string_view what) const
+{
+    if (!writeOrReport(file, content))
+        return false;
+    status("Saved " + std::string(what) + " to " + file.name);
     return true;
 }
 
@@ -110,21 +137,27 @@ Handle drawLineBetween(Context& c, double a, double b, std::string_view style)
                                platform::parseLineSpec(style));
 }
 
+void drawLineNumber(Context& c, std::size_t number, std::string_view color)
+{
+    const session::ProtocolLine& line = c.s.protocol.line(static_cast<double>(number));
+    const Matrix& r = c.s.specimens.reference;
+    const platform::Point3 at = middle(r, c.s.specimens.landmarkRow(static_cast<double>(line.from)),
+                                       c.s.specimens.landmarkRow(static_cast<double>(line.to)));
+    const Handle label = c.rt.graphics.text3(currentAxes(c), at, platform::integerText(static_cast<double>(number)));
+    c.rt.graphics.set(label, "Color", Value(std::string(color)));
+    c.rt.graphics.setLabel(label, platform::LabelKind::Line, at);
+}
+
 namespace {
 
 // A protocol line and its number at its middle.
 void drawNumberedLine(Context& c, std::size_t number, std::string_view style, std::string_view labelColor, double width)
 {
     const session::ProtocolLine& line = c.s.protocol.line(static_cast<double>(number));
-    const auto from = static_cast<double>(line.from), to = static_cast<double>(line.to);
-    const Handle h = drawLineBetween(c, from, to, style);
+    const Handle h = drawLineBetween(c, static_cast<double>(line.from), static_cast<double>(line.to), style);
     if (width > 0)
         c.rt.graphics.set(h, "LineWidth", Value(width));
-    const Matrix& r = c.s.specimens.reference;
-    const platform::Point3 at = middle(r, c.s.specimens.landmarkRow(from), c.s.specimens.landmarkRow(to));
-    const Handle label = c.rt.graphics.text3(currentAxes(c), at, platform::integerText(static_cast<double>(number)));
-    c.rt.graphics.set(label, "Color", Value(std::string(labelColor)));
-    c.rt.graphics.setLabel(label, platform::LabelKind::Line, at);
+    drawLineNumber(c, number, labelColor);
 }
 
 }  // namespace

@@ -28,8 +28,17 @@ struct Context {
     // message box says why).
     std::optional<platform::FileChoice> chooseFile(platform::FileDialogKind kind, std::string_view title,
                                                    std::string_view filter = "*.txt") const;
+    // The same for a request that also offers further filters or suggests a name.
+    std::optional<platform::FileChoice> chooseFile(const platform::FileRequest& request) const;
+    // A save dialog's title, filter and a suggested name: the loaded data set's name with
+    // `suffix` ("_lengths.csv"), or the suffix alone before any load.
+    platform::FileRequest saveRequest(std::string_view title, std::string_view filter, std::string_view suffix) const;
     // False, after a message box naming the file and the reason, when it cannot be written.
     bool writeOrReport(const platform::FileChoice& file, const std::string& content) const;
+    // The same, and on success the status bar says "Saved WHAT to NAME".
+    bool writeOrReport(const platform::FileChoice& file, const std::string& content, std::string_view what) const;
+    // A short note in the status bar: what went well, or what changed besides the described results.
+    void status(const std::string& text) const { rt.console.status(text); }
 };
 
 // While alive, drawing goes to the plot window; at the end `mf` is made current again. An
@@ -55,6 +64,8 @@ platform::LandmarkSet referenceSet(const Context& c);
 // Numbers 1 to `count` beside the landmarks of `shape`.
 void drawLandmarkLabels(Context& c, const platform::Matrix& shape, std::size_t count);
 platform::Handle drawLineBetween(Context& c, double a, double b, std::string_view style);
+// The number of protocol line `number` (from 1) at its middle, red unless told otherwise.
+void drawLineNumber(Context& c, std::size_t number, std::string_view color = "r");
 // Every protocol line in black with its number in red at its middle.
 void drawProtocolOverlay(Context& c);
 // Protocol line `line` in a block's style with its number beside it; `owner` names who asked

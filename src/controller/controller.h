@@ -11,6 +11,8 @@
 
 namespace vezedo::controller {
 
+struct ActionRow;
+
 // The names of the actions `vezedosw` runs, in the order they are compared.
 std::vector<std::string_view> actionNames();
 
@@ -28,11 +30,9 @@ public:
     const session::Session& session() const { return m_session; }
     session::Session& session() { return m_session; }
 
-    // Names protocol line `line` (from 1), as an edit that can be undone. Throws an Error
-    // naming the line when the protocol has no such line.
-    void renameLine(std::size_t line, std::string name);
-
 private:
+    void countEdit(Context& c, EditState before, const ActionRow& row);
+
     platform::Runtime& m_rt;
     session::Session m_session;
     UndoHistory m_history;

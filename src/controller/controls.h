@@ -56,6 +56,7 @@ inline constexpr std::string_view dataSet = "DataSetBox";
 inline constexpr std::string_view applyScale = "ApplyScaleBox";
 inline constexpr std::string_view allSpecimens = "AllSpecimensBox";
 inline constexpr std::string_view specimen = "SpecimenBox";
+inline constexpr std::string_view lineName = "LineNameBox";
 }  // namespace tags
 
 // The controls of the main window that the actions read and write, by what they are for.
@@ -81,6 +82,7 @@ public:
     Control applyScale() const { return get(tags::applyScale); }
     Control allSpecimens() const { return get(tags::allSpecimens); }
     Control specimen() const { return get(tags::specimen); }
+    Control lineName() const { return get(tags::lineName); }
 
 private:
     Control get(std::string_view tag) const { return Control(m_graphics, tag); }

@@ -1,4 +1,5 @@
-// Picking and editing single lines: "ShowLine", "ShowLine2", "DeleteLine", "AddLine".
+// Picking and editing single lines: "ShowLine", "ShowLine2", "DeleteLine", "AddLine",
+// "RenameLine".
 #include "controller/actions.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
@@ -76,13 +77,35 @@ void addLine(Context& c)
         c.rt.console.display("proto", Value(c.s.protocol.rows()));
     c.controls.lineCount().setText(platform::numberToText(static_cast<double>(c.s.protocol.size())));
     {
+        // The new line is drawn as the overlay draws every line: with its number.
         PlotWindowScope plot(c);
         drawLineBetween(c, b1, b2, "k");
+        drawLineNumber(c, c.s.protocol.size());
     }
     if (c.s.lineh) {
         hideHighlight(c);
         c.s.lineh.reset();
     }
+}
+
+// The line under "Protocol line number" takes the name under "Line name" (empty for none).
+void renameLine(Context& c)
+{
+    const double number = c.controls.activeLine().wholeNumber("a protocol line number");
+    if (!c.s.protocol.hasLine(number)) {
+        c.message("Line " + platform::numberToText(number) + " cannot be named: the protocol has " +
+                  std::to_string(c.s.protocol.size()) + " lines.");
+        return;
+    }
+    std::string name = c.controls.lineName().text();
+    if (name.find_first_of("\r\n") != std::string::npos) {
+        c.message("A line name is one line of text: \"" + name.substr(0, name.find_first_of("\r\n")) +
+                  "\" is followed by a line break.");
+        return;
+    }
+    c.s.protocol.rename(number, name);
+    c.status(name.empty() ? "Line " + platform::numberToText(number) + " has no name now"
+                          : "Line " + platform::numberToText(number) + " named \"" + name + "\"");
 }
 
 }  // namespace vezedo::controller

@@ -41,8 +41,23 @@ std::string unreadable(const std::string& file)
 // The data set replaces the old one wholly, the main window describes it and a new plot
 // window shows the mean shape with its landmark numbers; that window is `mf` too, and its
 // axes keep what is drawn next.
+// The plot windows of the data set being replaced close: no window may go on showing, or
+// answering clicks for, data that is no longer loaded. The main window is never one of them.
+void closeOldPlots(Context& c)
+{
+    std::optional<platform::Handle> mainWindow;
+    if (const auto boxes = c.controls.specimensText().handles(); !boxes.empty())
+        mainWindow = c.rt.graphics.figureOf(boxes.front());
+    for (const std::optional<platform::Handle>& plot : {c.s.fighand1, c.s.mf})
+        if (plot && plot != mainWindow && c.rt.graphics.isValid(*plot))
+            c.rt.graphics.deleteObject(*plot);
+    c.s.lineh.reset();
+}
+
 void commitSpecimens(Context& c, const std::string& description, session::Specimens specimens)
 {
+    closeOldPlots(c);
+    c.s.revisions.specimens = c.s.revisions.next();
     c.controls.specimensText().setText(description);
     c.s.specimens = std::move(specimens);
     c.s.check = {};

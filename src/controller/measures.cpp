@@ -193,6 +193,12 @@ bool refuseMeasures(Context& c)
     return false;
 }
 
+// "25 x 12 lengths": specimens by lines.
+std::string lengthsWhat(const Context& c)
+{
+    return std::to_string(c.s.specimens.count()) + " x " + std::to_string(c.s.protocol.size()) + " lengths";
+}
+
 }  // namespace
 
 void saveLengths(Context& c)
@@ -203,8 +209,8 @@ void saveLengths(Context& c)
     // specimens stops here, before anything is asked or written.
     const std::string text = traditionalMeasures(c.s.specimens, c.s.protocol);
     if (const auto chosen =
-            c.chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for traditional Measures"))
-        c.writeOrReport(*chosen, text);
+            c.chooseFile(c.saveRequest("Please Enter Filename for traditional Measures", "*.txt", "_lengths.txt")))
+        c.writeOrReport(*chosen, text, lengthsWhat(c));
 }
 
 void saveLengthsCsv(Context& c)
@@ -212,8 +218,8 @@ void saveLengthsCsv(Context& c)
     if (refuseMeasures(c))
         return;
     const std::string text = lengthsCsv(c.s.specimens, c.s.protocol);
-    if (const auto chosen = c.chooseFile(platform::FileDialogKind::Save, "Save lengths as CSV", "*.csv"))
-        c.writeOrReport(*chosen, text);
+    if (const auto chosen = c.chooseFile(c.saveRequest("Save lengths as CSV", "*.csv", "_lengths.csv")))
+        c.writeOrReport(*chosen, text, lengthsWhat(c));
 }
 
 void showMLine(Context& c)

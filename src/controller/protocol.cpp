@@ -79,19 +79,41 @@ void loadProto(Context& c)
     loadProtocolFile(c, "*.*");
 }
 
+namespace {
+
+std::string linesText(const session::Protocol& protocol)
+{
+    return "the protocol (" + std::to_string(protocol.size()) + (protocol.size() == 1 ? " line)" : " lines)");
+}
+
+// The protocol as written now counts as saved, in the form it was written in.
+void markProtocolSaved(Context& c, session::ProtocolForm form)
+{
+    c.s.revisions.savedProtocol = c.s.revisions.protocol;
+    c.s.protocolForm = form;
+}
+
+}  // namespace
+
 void saveProtocol(Context& c)
 {
-    const auto chosen = c.chooseFile(platform::FileDialogKind::Save, "Please Enter Filename for protocol or Wireframe");
-    if (!chosen || !c.writeOrReport(*chosen, session::protocolFileText(c.s.protocol)))
+    platform::FileRequest request =
+        c.saveRequest("Please Enter Filename for protocol or Wireframe", "*.txt", "_protocol.txt");
+    if (!c.s.protoname.empty())
+        request.suggestedName = c.s.protoname;
+    const auto chosen = c.chooseFile(request);
+    if (!chosen || !c.writeOrReport(*chosen, session::protocolFileText(c.s.protocol), linesText(c.s.protocol)))
         return;
+    markProtocolSaved(c, session::ProtocolForm::Plain);
     PlotWindowScope plot(c);
     display::ylabel(c.rt.graphics, Value(platform::formatText("Active Protocal Name: %s", {Value(chosen->name)})));
 }
 
 void saveProtocolCsv(Context& c)
 {
-    if (const auto chosen = c.chooseFile(platform::FileDialogKind::Save, "Save protocol as CSV", "*.csv"))
-        c.writeOrReport(*chosen, session::protocolCsvText(c.s.protocol));
+    const auto chosen = c.chooseFile(c.saveRequest("Save protocol as CSV", "*.csv", "_protocol.csv"));
+    if (chosen && c.writeOrReport(*chosen, session::protocolCsvText(c.s.protocol), linesText(c.s.protocol)))
+        markProtocolSaved(c, session::ProtocolForm::Csv);
 }
 
 void showProto(Context& c)

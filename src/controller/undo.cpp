@@ -21,7 +21,8 @@ std::vector<Control> switchControls(const MainControls& m)
 
 EditState captureEdits(const Context& c)
 {
-    EditState state{c.s.protocol, c.s.wireframe, c.s.protoname, c.s.blocks, {}, {}};
+    EditState state{c.s.protocol, c.s.wireframe,          c.s.protoname,       c.s.blocks, {},
+                    {},           c.s.revisions.protocol, c.s.revisions.blocks};
     for (const Control& control : textControls(c.controls))
         state.texts.push_back(control.handles().empty() ? std::string() : control.text());
     for (const Control& control : switchControls(c.controls))
@@ -35,6 +36,8 @@ void restoreEdits(Context& c, const EditState& state)
     c.s.wireframe = state.wireframe;
     c.s.protoname = state.protoname;
     c.s.blocks = state.blocks;
+    c.s.revisions.protocol = state.protocolRevision;
+    c.s.revisions.blocks = state.blocksRevision;
     const std::vector<Control> texts = textControls(c.controls);
     for (std::size_t i = 0; i < texts.size(); ++i)
         texts[i].setText(state.texts[i]);
@@ -56,6 +59,14 @@ void UndoHistory::record(EditState before, const EditState& after)
     if (m_undo.size() > kMaxSteps)
         m_undo.erase(m_undo.begin());
     m_redo.clear();
+}
+
+bool UndoHistory::clear()
+{
+    const bool had = !m_undo.empty() || !m_redo.empty();
+    m_undo.clear();
+    m_redo.clear();
+    return had;
 }
 
 bool UndoHistory::undo(Context& c)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct EditState {
     session::BlockStructure blocks;
     std::vector<std::string> texts;  // the controls of `editControls`, in order
     std::vector<std::string> enables;
+    std::uint64_t protocolRevision = 0, blocksRevision = 0;
     bool operator==(const EditState&) const = default;
 };
 
@@ -33,6 +35,8 @@ public:
     // Both do nothing, and return false, when there is nothing to undo or redo.
     bool undo(Context& c);
     bool redo(Context& c);
+    // Forgets every step; true when there was one.
+    bool clear();
 
 private:
     std::vector<EditState> m_undo;

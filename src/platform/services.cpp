@@ -18,29 +18,24 @@ void ScriptedDialogs::queuePath(const std::string& path)
     const std::filesystem::path p(path);
     std::string folder = p.parent_path().string();
     if (folder.empty())
-        folder = ".";
+        folder.assign(1, '.');
     queue(FileChoice{p.filename().string(), folder});
 }
 
-std::optional<FileChoice> ScriptedDialogs::answer(FileDialogKind kind, std::string_view filter, std::string_view title)
+std::optional<FileChoice> ScriptedDialogs::choose(const FileRequest& request)
 {
-    m_requests.push_back({kind, std::string(filter), std::string(title)});
-    if (m_answers.empty())
-        throw Error(std::string("No answer was given for the file ") +
-                    (kind == FileDialogKind::Open ? "open" : "save") + " dialog \"" + std::string(title) + "\"");
+    m_requests.push_back(request);
+    if (m_answers.empty()) {
+        std::string problem = "No answer was given for the file ";
+        problem += request.kind == FileDialogKind::Open ? "open" : "save";
+        problem += " dialog \"";
+        problem += request.title;
+        problem += '"';
+        throw Error(problem);
+    }
     auto next = std::move(m_answers.front());
     m_answers.pop_front();
     return next;
-}
-
-std::optional<FileChoice> ScriptedDialogs::openFile(std::string_view filter, std::string_view title)
-{
-    return answer(FileDialogKind::Open, filter, title);
-}
-
-std::optional<FileChoice> ScriptedDialogs::saveFile(std::string_view filter, std::string_view title)
-{
-    return answer(FileDialogKind::Save, filter, title);
 }
 
 void RecordingMessages::showMessage(std::string_view text, std::string_view title)

@@ -18,12 +18,31 @@ struct FileChoice {
 
 enum class FileDialogKind { Open, Save };
 
+// A file dialog as an action asks for it: the title and the filter it has always had (scripts
+// see these two), then what helps a person: further filters offered after the first, and for
+// a save the name to suggest.
+struct FileRequest {
+    FileDialogKind kind = FileDialogKind::Open;
+    std::string filter;
+    std::string title;
+    std::vector<std::string> moreFilters;  // "TPS files (*.tps *.TPS)"
+    std::string suggestedName;             // "skulls_lengths.csv"
+};
+
 // File-open and file-save dialogs. nullopt means the user cancelled.
 class DialogService {
 public:
     virtual ~DialogService() = default;
-    virtual std::optional<FileChoice> openFile(std::string_view filter, std::string_view title) = 0;
-    virtual std::optional<FileChoice> saveFile(std::string_view filter, std::string_view title) = 0;
+    virtual std::optional<FileChoice> choose(const FileRequest& request) = 0;
+
+    std::optional<FileChoice> openFile(std::string_view filter, std::string_view title)
+    {
+        return choose({FileDialogKind::Open, std::string(filter), std::string(title), {}, {}});
+    }
+    std::optional<FileChoice> saveFile(std::string_view filter, std::string_view title)
+    {
+        return choose({FileDialogKind::Save, std::string(filter), std::string(title), {}, {}});
+    }
 };
 
 // Non-modal message boxes: show and go on at once.
@@ -43,6 +62,9 @@ public:
     // nothing yet) rather than a message for the user. Written like any text unless the
     // console keeps traces apart.
     virtual void trace(std::string_view text) { write(text); }
+    // A short note for the status bar (a save that went through, history cleared by a load);
+    // not console text. Dropped where there is no status bar.
+    virtual void status(std::string_view) {}
     void display(std::string_view name, const Value& value);
 };
 
@@ -52,11 +74,7 @@ public:
 // an Error, never a wait.
 class ScriptedDialogs : public DialogService {
 public:
-    struct Request {
-        FileDialogKind kind;
-        std::string filter;
-        std::string title;
-    };
+    using Request = FileRequest;
 
     void queue(std::optional<FileChoice> answer) { m_answers.push_back(std::move(answer)); }
     void queueCancel() { m_answers.push_back(std::nullopt); }
@@ -65,12 +83,9 @@ public:
     std::size_t pending() const { return m_answers.size(); }
     const std::vector<Request>& requests() const { return m_requests; }
 
-    std::optional<FileChoice> openFile(std::string_view filter, std::string_view title) override;
-    std::optional<FileChoice> saveFile(std::string_view filter, std::string_view title) override;
+    std::optional<FileChoice> choose(const FileRequest& request) override;
 
 private:
-    std::optional<FileChoice> answer(FileDialogKind kind, std::string_view filter, std::string_view title);
-
     std::deque<std::optional<FileChoice>> m_answers;
     std::vector<Request> m_requests;
 };
@@ -95,11 +110,15 @@ private:
 class CapturingConsole : public ConsoleService {
 public:
     void write(std::string_view text) override;
+    void status(std::string_view text) override { m_statuses.emplace_back(text); }
     const std::string& text() const { return m_text; }
     std::string take();
+    // Every status note, oldest first.
+    const std::vector<std::string>& statuses() const { return m_statuses; }
 
 private:
     std::string m_text;
+    std::vector<std::string> m_statuses;
 };
 
 }  // namespace vezedo::platform

@@ -79,19 +79,11 @@ void SessionRecorder::answer(platform::FileDialogKind kind, const std::optional<
     line(std::string("answer ") + (kind == platform::FileDialogKind::Open ? "open " : "save ") + quoteText(written));
 }
 
-std::optional<platform::FileChoice> RecordingDialogs::openFile(std::string_view filter, std::string_view title)
+std::optional<platform::FileChoice> RecordingDialogs::choose(const platform::FileRequest& request)
 {
-    auto choice = m_inner.openFile(filter, title);
+    auto choice = m_inner.choose(request);
     if (m_recorder)
-        m_recorder->answer(platform::FileDialogKind::Open, choice);
-    return choice;
-}
-
-std::optional<platform::FileChoice> RecordingDialogs::saveFile(std::string_view filter, std::string_view title)
-{
-    auto choice = m_inner.saveFile(filter, title);
-    if (m_recorder)
-        m_recorder->answer(platform::FileDialogKind::Save, choice);
+        m_recorder->answer(request.kind, choice);
     return choice;
 }
 

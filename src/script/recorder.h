@@ -47,8 +47,7 @@ public:
     explicit RecordingDialogs(platform::DialogService& inner) : m_inner(inner) {}
     void setRecorder(SessionRecorder* recorder) { m_recorder = recorder; }
 
-    std::optional<platform::FileChoice> openFile(std::string_view filter, std::string_view title) override;
-    std::optional<platform::FileChoice> saveFile(std::string_view filter, std::string_view title) override;
+    std::optional<platform::FileChoice> choose(const platform::FileRequest& request) override;
 
 private:
     platform::DialogService& m_inner;

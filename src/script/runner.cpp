@@ -55,19 +55,11 @@ public:
     // Set when a dialog found no fitting answer; the runner fails the script with it.
     std::optional<std::string> problem;
 
-    std::optional<platform::FileChoice> openFile(std::string_view filter, std::string_view title) override
+    // Scripts see the dialog as it has always been: its title and its first filter.
+    std::optional<platform::FileChoice> choose(const platform::FileRequest& request) override
     {
-        return answer(platform::FileDialogKind::Open, filter, title);
-    }
-    std::optional<platform::FileChoice> saveFile(std::string_view filter, std::string_view title) override
-    {
-        return answer(platform::FileDialogKind::Save, filter, title);
-    }
-
-private:
-    std::optional<platform::FileChoice> answer(platform::FileDialogKind kind, std::string_view filter,
-                                               std::string_view title)
-    {
+        const platform::FileDialogKind kind = request.kind;
+        const std::string_view filter = request.filter, title = request.title;
         const char* what = kind == platform::FileDialogKind::Open ? "open" : "save";
         m_out << "dialog: " << what << " \"" << title << "\" (" << filter << ")";
         if (m_answers.empty()) {
@@ -94,6 +86,7 @@ private:
         return platform::FileChoice{a.path->filename().string(), a.path->parent_path().string()};
     }
 
+private:
     std::ostream& m_out;
     std::deque<Answer> m_answers;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -9,6 +10,26 @@
 #include "session/protocol.h"
 
 namespace vezedo::session {
+
+// Edit numbers of what can be saved. Every change takes a fresh number and Undo brings the
+// old one back with the old value; a save that wrote its file, or a load that read one, marks
+// the number as saved. So "changed since saved" is a comparison, never a guess.
+struct Revisions {
+    std::uint64_t protocol = 0, blocks = 0;
+    std::uint64_t savedProtocol = 0, savedBlocks = 0;
+    std::uint64_t specimens = 0;  // loads of specimens
+    std::uint64_t replicate = 0;  // loads of a replicate
+    std::uint64_t last = 0;       // the last number handed out
+
+    std::uint64_t next() { return ++last; }
+    bool protocolChanged() const { return protocol != savedProtocol; }
+    bool blocksChanged() const { return blocks != savedBlocks; }
+    bool operator==(const Revisions&) const = default;
+};
+
+// How the protocol was last written, so that saving it again keeps its form (a CSV keeps the
+// line names that the plain form cannot hold).
+enum class ProtocolForm { Plain, Csv };
 
 // Everything the actions keep between calls, for the life of the process.
 struct Session {
@@ -22,6 +43,8 @@ struct Session {
     std::optional<platform::Handle> fighand1;  // the plot window
     std::optional<platform::Handle> mf;        // made current again when a drawing action ends
     std::optional<platform::Handle> lineh;     // the highlighted line, if any
+    Revisions revisions;
+    ProtocolForm protocolForm = ProtocolForm::Plain;  // of the last protocol file written
 
     bool operator==(const Session&) const = default;
 };

@@ -39,8 +39,11 @@ struct Quartiles {
 };
 Quartiles quartiles(std::span<const double> values);  // type 7 at 0.25, 0.5, 0.75
 
+// The specimen check flags a distance above Q3 + kOutlierFactor x IQR.
+inline constexpr double kOutlierFactor = 1.5;
+
 // Positions (ascending) of the values above Q3 + factor IQR. factor >= 0.
-std::vector<std::size_t> upperOutliers(std::span<const double> values, double factor = 1.5);
+std::vector<std::size_t> upperOutliers(std::span<const double> values, double factor = kOutlierFactor);
 // Positions (ascending) of the values outside [Q1 - factor IQR, Q3 + factor IQR]. factor >= 0.
 std::vector<std::size_t> outsideFences(std::span<const double> values, double factor = 3.0);
 
@@ -88,7 +91,7 @@ SwapSearch searchSwap(std::span<const double> specimen, const platform::Matrix& 
 // ---- The whole check -------------------------------------------------------------------
 
 struct QualityOptions {
-    double outlierFactor = 1.5;  // flagged: distance above Q3 + outlierFactor x IQR
+    double outlierFactor = kOutlierFactor;  // flagged: distance above Q3 + outlierFactor x IQR
     SwapSearchOptions swap;
 };
 

@@ -261,7 +261,7 @@ TEST(ErrorSummaryWindow, RowsNameTheLinesThenTheCentroidSize)
     shape::ReplicateComparison comparison;
     for (double me : {1.0, 2.0, 3.0})
         comparison.variables.push_back({.percentMe = me});
-    const auto rows = qt::measurementErrorRows(comparison, protocol);
+    const auto rows = controller::measurementErrorRows(comparison, protocol);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ((std::vector<std::string>{rows[0].line, rows[1].line, rows[2].line}),
               (std::vector<std::string>{"1", "2", "cs"}));

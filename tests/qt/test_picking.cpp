@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "../harness.h"
+#include "controller/views.h"
 #include "qt/figurewindow.h"
 #include "qt/frontend.h"
 #include "qt/plotcanvas.h"
@@ -129,7 +130,7 @@ TEST(Picking, AClickOnAProtocolLineShowsItAndItsTooltipNamesItsEndsAndMeanLength
     EXPECT_EQ(gui.text("ActivePointBox"), "2");
     EXPECT_EQ(gui.h.console.text().find("rror"), std::string::npos) << gui.h.console.text();
 
-    const auto mean = qt::meanLength(gui.session().specimens, 1, 2);
+    const auto mean = controller::meanLineLength(gui.session().specimens, gui.session().protocol.line(1));
     ASSERT_TRUE(mean.has_value());
     EXPECT_NEAR(*mean, 15.0, 1e-9);
     EXPECT_EQ(qt::describePick(gui.session(), {platform::PickKind::Line, 1}).toStdString(), "Line 1: 1-2, mean 15");

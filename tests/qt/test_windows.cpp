@@ -17,23 +17,22 @@ namespace {
 
 constexpr const char* kShape = "LM=4\n0 0 0\n3 0 0\n0 4 0\n0 0 5\nID=a\nLM=4\n1 1 1\n7 1 1\n1 9 1\n1 1 11\nID=b\n";
 
-// The program as the desktop runs it: dialogs and message boxes counted for their setbacks.
+// The program as the desktop runs it.
 struct Desktop {
     test::TempDir dir;
     test::RestoreCurrentFolder folder;
     platform::ScriptedDialogs answers;
     platform::RecordingMessages boxes;
-    qt::WatchedServices watched{answers, boxes};
     platform::CapturingConsole console;
-    platform::Runtime rt{watched, watched, console};
+    platform::Runtime rt{answers, boxes, console};
     shell::Program program{test::Harness::withLayoutFolder(rt)};
     qt::FrontEnd frontEnd{program};
     Handle main = program.start();
 
     Desktop()
     {
-        frontEnd.setSetbackCounter([this] { return watched.setbacks(); });
         answers.queuePath(dir.write("shape.tps", kShape));
+        dir.write("p.txt", "1 1 2\n2 2 3\n");
         program.runAction("LoadFile1");
         QApplication::processEvents();
     }
@@ -45,9 +44,14 @@ struct Desktop {
         else
             answers.queuePath((dir.path() / file).string());
     }
-    // Runs the action; "name=file" answers its dialog.
+    // Runs the action; "name=file" answers its dialog, "TAG:text" types into a box.
     void run(const std::string& step)
     {
+        if (const auto colon = step.find(':'); colon != std::string::npos) {
+            for (Handle h : rt.graphics.findByTag(step.substr(0, colon)))
+                rt.graphics.set(h, "String", platform::Value(step.substr(colon + 1)));
+            return;
+        }
         const auto eq = step.find('=');
         if (eq != std::string::npos)
             answer(step.substr(eq + 1));
@@ -86,14 +90,36 @@ TEST_P(Unsaved, FollowsTheActionsAndClosingAsksOnlyThen)
 
 INSTANTIATE_TEST_SUITE_P(
     Actions, Unsaved,
-    testing::Values(UnsavedCase{"LoadingSpecimensChangesNothing", {}, false, false},
-                    UnsavedCase{"ANewProtocol", {"NewProto"}, true, false},
-                    UnsavedCase{"ANewProtocolSaved", {"NewProto", "SaveProtocol=p.txt"}, false, false},
-                    UnsavedCase{"ASaveCancelled", {"NewProto", "SaveProtocol=cancel"}, true, false},
-                    UnsavedCase{"ASaveThatFails", {"NewProto", "SaveProtocol=no/such/folder/p.txt"}, true, false},
-                    UnsavedCase{"ClearingBoth", {"ClearTarget"}, true, true},
-                    UnsavedCase{"ClearingBothSavingTheProtocol", {"ClearTarget", "SaveProtocol=p.txt"}, false, true},
-                    UnsavedCase{"ShowingChangesNothing", {"ShowProto", "ReplotM"}, false, false}),
+    testing::Values(
+        UnsavedCase{"LoadingSpecimensChangesNothing", {}, false, false},
+        UnsavedCase{"LoadingAProtocol", {"LoadProto=p.txt"}, false, false},
+        UnsavedCase{"ANewProtocolOfNothing", {"NewProto"}, false, false},
+        UnsavedCase{"ANewProtocolAfterALoad", {"LoadProto=p.txt", "NewProto"}, true, false},
+        UnsavedCase{"ANewProtocolSaved", {"LoadProto=p.txt", "NewProto", "SaveProtocol=q.txt"}, false, false},
+        UnsavedCase{"ASaveCancelled", {"LoadProto=p.txt", "NewProto", "SaveProtocol=cancel"}, true, false},
+        UnsavedCase{
+            "ASaveThatFails", {"LoadProto=p.txt", "NewProto", "SaveProtocol=no/such/folder/p.txt"}, true, false},
+        UnsavedCase{"ALineAdded", {"LoadProto=p.txt", "EndBox1:1", "EndBox2:3", "AddLine"}, true, false},
+        UnsavedCase{
+            "ALineAddedThenUndone", {"LoadProto=p.txt", "EndBox1:1", "EndBox2:3", "AddLine", "Undo"}, false, false},
+        UnsavedCase{
+            "UndoneThenRedone", {"LoadProto=p.txt", "EndBox1:1", "EndBox2:3", "AddLine", "Undo", "Redo"}, true, false},
+        UnsavedCase{"ALineAddedThenSavedAsCsv",
+                    {"LoadProto=p.txt", "EndBox1:1", "EndBox2:3", "AddLine", "SaveProtocolCSV=p.csv"},
+                    false,
+                    false},
+        UnsavedCase{
+            "ALineNamed", {"LoadProto=p.txt", "ActivePointBox:2", "LineNameBox:arch", "RenameLine"}, true, false},
+        UnsavedCase{"ClearingNothing", {"ClearTarget"}, false, false},
+        UnsavedCase{"ClearingALoadedProtocol", {"LoadProto=p.txt", "ClearTarget"}, true, false},
+        UnsavedCase{"SettingUpBlocks", {"LoadProto=p.txt", "MaxBlockBox:2", "SetBlocks"}, false, true},
+        UnsavedCase{"BlocksSaved", {"LoadProto=p.txt", "MaxBlockBox:2", "SetBlocks", "SaveMatrix=b.txt"}, false, false},
+        UnsavedCase{"BlocksLoaded",
+                    {"LoadProto=p.txt", "MaxBlockBox:2", "SetBlocks", "SaveMatrix=b.txt", "ClearTarget",
+                     "LoadProto=p.txt", "SetBlocks", "LoadBlock=b.txt"},
+                    false,
+                    false},
+        UnsavedCase{"ShowingChangesNothing", {"LoadProto=p.txt", "ShowProto", "ReplotM"}, false, false}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // Answering Save writes the protocol and closes, unless that save is cancelled.
@@ -102,6 +128,7 @@ TEST(MainWindow, SaveOnClosingWritesTheProtocolAndClosesUnlessCancelled)
     for (const std::string dialog : {"kept.txt", "cancel"}) {
         SCOPED_TRACE(dialog);
         Desktop d;
+        d.run("LoadProto=p.txt");
         d.run("NewProto");
         d.frontEnd.setUnsavedQuestion([] { return qt::FrontEnd::UnsavedAnswer::Save; });
         d.answer(dialog);
@@ -111,6 +138,45 @@ TEST(MainWindow, SaveOnClosingWritesTheProtocolAndClosesUnlessCancelled)
         if (saved) {
             EXPECT_EQ(io::readFile((d.dir.path() / dialog).string()), "-1 -1 -1 \n");
         }
+    }
+}
+
+// Saving on quit keeps the form the protocol was last written in: a CSV keeps the names.
+TEST(MainWindow, SaveOnClosingKeepsTheCsvFormOfTheLastSave)
+{
+    Desktop d;
+    for (const std::string step : {"LoadProto=p.txt", "ActivePointBox:1", "LineNameBox:arch", "RenameLine",
+                                   "SaveProtocolCSV=named.csv", "LineNameBox:vault", "RenameLine"})
+        d.run(step);
+    d.frontEnd.setUnsavedQuestion([] { return qt::FrontEnd::UnsavedAnswer::Save; });
+    d.answer("named.csv");
+    EXPECT_TRUE(d.frontEnd.window(d.main)->close());
+    EXPECT_EQ(d.answers.requests().back().title, "Save protocol as CSV");
+    EXPECT_NE(io::readFile((d.dir.path() / "named.csv").string()).find("vault"), std::string::npos);
+}
+
+// Cancel in the question, or in a save it starts, keeps the program open and says so.
+TEST(MainWindow, ACancelledQuitSaysSoInTheStatusBar)
+{
+    const struct {
+        const char* name;
+        qt::FrontEnd::UnsavedAnswer answer;
+        const char* dialog;  // answer to the save dialog, if one comes
+        const char* status;
+    } cases[] = {
+        {"question cancelled", qt::FrontEnd::UnsavedAnswer::Cancel, nullptr, "Quit cancelled"},
+        {"save cancelled", qt::FrontEnd::UnsavedAnswer::Save, "cancel", "Quit cancelled: the protocol was not saved"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Desktop d;
+        d.run("LoadProto=p.txt");
+        d.run("NewProto");
+        d.frontEnd.setUnsavedQuestion([&] { return c.answer; });
+        if (c.dialog)
+            d.answer(c.dialog);
+        EXPECT_FALSE(d.frontEnd.window(d.main)->close());
+        ASSERT_FALSE(d.console.statuses().empty());
+        EXPECT_EQ(d.console.statuses().back(), c.status);
     }
 }
 

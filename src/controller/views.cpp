@@ -1,0 +1,105 @@
+#include "controller/views.h"
+
+#include "controller/actions.h"
+#include "shape/quality.h"
+
+namespace vezedo::controller {
+
+std::optional<double> meanLineLength(const session::Specimens& specimens, const session::ProtocolLine& line)
+{
+    if (specimens.empty() || line.from < 1 || line.to < 1 || line.from > specimens.landmarks() ||
+        line.to > specimens.landmarks())
+        return std::nullopt;
+    const auto lengths = lineLengths(specimens, session::Protocol({line}));
+    const shape::LineSummary summary = shape::summariseLine(lengths.front());
+    if (summary.n == 0)
+        return std::nullopt;
+    return summary.mean;
+}
+
+std::vector<ProtocolTableRow> protocolTableRows(const session::Session& s)
+{
+    const session::Protocol& protocol = s.protocol;
+    std::vector<ProtocolTableRow> rows;
+    rows.reserve(protocol.size());
+    for (std::size_t i = 0; i < protocol.size(); ++i) {
+        const session::ProtocolLine& line = protocol.lines()[i];
+        rows.push_back({i + 1, line.from, line.to, line.name, meanLineLength(s.specimens, line)});
+    }
+    return rows;
+}
+
+std::vector<MeasurementErrorRow> measurementErrorRows(const shape::ReplicateComparison& comparison,
+                                                      const session::Protocol& protocol)
+{
+    std::vector<MeasurementErrorRow> rows;
+    for (std::size_t i = 0; i < comparison.variables.size(); ++i) {
+        const shape::MeasurementError& me = comparison.variables[i];
+        MeasurementErrorRow row;
+        row.n = me.n;
+        row.tem = me.tem;
+        row.relativeTem = me.relativeTem;
+        row.percentMe = me.percentMe;
+        row.icc = me.icc;
+        if (i < protocol.size()) {
+            const session::ProtocolLine& line = protocol.lines()[i];
+            row.line = std::to_string(i + 1);
+            row.name = line.name;
+            row.from = line.from;
+            row.to = line.to;
+        } else {
+            row.line = "cs";
+            row.name = "centroid size";
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+char folded(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace
+
+bool naturalIdLess(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isDigit(a[i]) && isDigit(b[j])) {
+            const std::size_t si = i, sj = j;
+            while (i < a.size() && isDigit(a[i]))
+                ++i;
+            while (j < b.size() && isDigit(b[j]))
+                ++j;
+            // Equal values compare equal whatever their leading zeros.
+            std::string_view x = a.substr(si, i - si), y = b.substr(sj, j - sj);
+            while (x.size() > 1 && x.front() == '0')
+                x.remove_prefix(1);
+            while (y.size() > 1 && y.front() == '0')
+                y.remove_prefix(1);
+            if (x.size() != y.size())
+                return x.size() < y.size();
+            if (const int c = x.compare(y); c != 0)
+                return c < 0;
+            continue;
+        }
+        const char x = folded(a[i]), y = folded(b[j]);
+        if (x != y)
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        ++i, ++j;
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return a.size() - i < b.size() - j;
+    return a < b;  // read alike: any fixed order
+}
+
+}  // namespace vezedo::controller
