@@ -11,7 +11,7 @@ namespace vezedo::platform {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kFill = 0.42;      // the box's bounding sphere spans this share of the viewport
+constexpr double kFill = 0.45;      // the shown data's bounding sphere spans twice this share of the viewport
 constexpr double kTickGap = 14.0;   // pixels between the box and its tick labels
 constexpr double kLabelGap = 40.0;  // pixels between the box and the y label
 const Rgb kBoxColor{0.82, 0.82, 0.82};
@@ -58,38 +58,48 @@ std::vector<double> niceTicks(double lo, double hi, int wanted)
     return ticks;
 }
 
-Limits axesLimits(const GraphicsModel& model, Handle axes)
+namespace {
+
+// What an axes shows: the finite points of its visible lines, or the positions of its texts when
+// it has no lines.
+std::vector<Point3> shownPoints(const GraphicsModel& model, Handle axes)
 {
     const GraphicsObject& ax = model.object(axes);
-    const Handle label = ax.as<AxesData>().yLabel;
-    std::array<double, 3> lo{}, hi{};
-    lo.fill(std::numeric_limits<double>::infinity());
-    hi.fill(-std::numeric_limits<double>::infinity());
-    auto take = [&](const Point3& p) {
-        if (!finite(p))
-            return;
-        for (std::size_t i = 0; i < 3; ++i) {
-            lo[i] = std::min(lo[i], p[i]);
-            hi[i] = std::max(hi[i], p[i]);
-        }
-    };
+    std::vector<Point3> shown;
     for (Handle h : ax.children) {
         const GraphicsObject& o = model.object(h);
         if (o.visible && o.type == ObjectType::Line)
             for (const Point3& p : o.as<LineData>().points)
-                take(p);
+                if (finite(p))
+                    shown.push_back(p);
     }
-    if (!(lo[0] <= hi[0])) {  // no lines: fall back on the texts
-        for (Handle h : ax.children) {
-            const GraphicsObject& o = model.object(h);
-            if (o.visible && o.type == ObjectType::Text && h != label)
-                take(o.as<TextData>().position);
+    if (!shown.empty())
+        return shown;
+    const Handle label = ax.as<AxesData>().yLabel;
+    for (Handle h : ax.children) {
+        const GraphicsObject& o = model.object(h);
+        if (o.visible && o.type == ObjectType::Text && h != label && finite(o.as<TextData>().position))
+            shown.push_back(o.as<TextData>().position);
+    }
+    return shown;
+}
+
+Limits limitsOf(std::span<const Point3> shown)
+{
+    std::array<double, 3> lo{}, hi{};
+    lo.fill(std::numeric_limits<double>::infinity());
+    hi.fill(-std::numeric_limits<double>::infinity());
+    for (const Point3& p : shown)
+        for (std::size_t i = 0; i < 3; ++i) {
+            lo[i] = std::min(lo[i], p[i]);
+            hi[i] = std::max(hi[i], p[i]);
         }
-    }
     Limits limits;
     for (std::size_t i = 0; i < 3; ++i) {
         if (!(lo[i] <= hi[i]))
             continue;  // nothing drawn: [0, 1]
+        limits.shownLo[i] = lo[i];
+        limits.shownHi[i] = hi[i];
         double a = lo[i], b = hi[i];
         if (a == b) {
             const double pad = a == 0 ? 1.0 : std::abs(a) * 0.1;
@@ -104,7 +114,15 @@ Limits axesLimits(const GraphicsModel& model, Handle axes)
     return limits;
 }
 
-Projection::Projection(const Limits& limits, bool equal, const Camera& camera, double width, double height)
+}  // namespace
+
+Limits axesLimits(const GraphicsModel& model, Handle axes)
+{
+    return limitsOf(shownPoints(model, axes));
+}
+
+Projection::Projection(const Limits& limits, bool equal, const Camera& camera, double width, double height,
+                       std::span<const Point3> shown)
     : m_limits(limits), m_width(width), m_height(height), m_pan(camera.pan)
 {
     std::array<double, 3> half{};
@@ -114,10 +132,30 @@ Projection::Projection(const Limits& limits, bool equal, const Camera& camera, d
         half[i] = std::max((limits.hi[i] - limits.lo[i]) / 2, 1e-300);
         largest = std::max(largest, half[i]);
     }
-    double radius2 = 0;
+    double boxRadius2 = 0, shownRadius2 = 0;
     for (std::size_t i = 0; i < 3; ++i) {
         m_scale[i] = 1.0 / (equal ? largest : half[i]);
-        radius2 += (half[i] * m_scale[i]) * (half[i] * m_scale[i]);
+        boxRadius2 += (half[i] * m_scale[i]) * (half[i] * m_scale[i]);
+        const double shownHalf = (limits.shownHi[i] - limits.shownLo[i]) / 2 * m_scale[i];
+        shownRadius2 += shownHalf * shownHalf;
+        m_focus[i] = ((limits.shownLo[i] + limits.shownHi[i]) / 2 - m_centre[i]) * m_scale[i];
+    }
+    // The sphere round the middle of the shown extent that holds every shown point: no larger
+    // than the one round its corners, and much smaller for round shapes.
+    if (!shown.empty()) {
+        shownRadius2 = 0;
+        for (const Point3& p : shown) {
+            const auto b = boxCoordinates(p);
+            double d2 = 0;
+            for (std::size_t i = 0; i < 3; ++i)
+                d2 += (b[i] - m_focus[i]) * (b[i] - m_focus[i]);
+            shownRadius2 = std::max(shownRadius2, d2);
+        }
+    }
+    // A single point shown: frame the box instead.
+    if (!(shownRadius2 > 1e-12 * boxRadius2) || !std::isfinite(shownRadius2)) {
+        shownRadius2 = boxRadius2;
+        m_focus = {0, 0, 0};
     }
     const double az = camera.azimuth * kPi / 180;
     const double el = camera.elevation * kPi / 180;
@@ -125,7 +163,7 @@ Projection::Projection(const Limits& limits, bool equal, const Camera& camera, d
     m_up = {-std::sin(az) * std::sin(el), std::cos(az) * std::sin(el), std::cos(el)};
     m_towards = {m_right[1] * m_up[2] - m_right[2] * m_up[1], m_right[2] * m_up[0] - m_right[0] * m_up[2],
                  m_right[0] * m_up[1] - m_right[1] * m_up[0]};
-    m_pixelsPerUnit = camera.zoom * kFill * std::min(width, height) / std::sqrt(radius2);
+    m_pixelsPerUnit = camera.zoom * kFill * std::min(width, height) / std::sqrt(shownRadius2);
 }
 
 std::array<double, 3> Projection::boxCoordinates(const Point3& p) const
@@ -135,7 +173,9 @@ std::array<double, 3> Projection::boxCoordinates(const Point3& p) const
 
 PixelPoint Projection::toPixel(const Point3& p) const
 {
-    const auto b = boxCoordinates(p);
+    auto b = boxCoordinates(p);
+    for (std::size_t i = 0; i < 3; ++i)
+        b[i] -= m_focus[i];
     return {m_width / 2 + (dot(b, m_right) + m_pan[0]) * m_pixelsPerUnit,
             m_height / 2 - (dot(b, m_up) + m_pan[1]) * m_pixelsPerUnit};
 }
@@ -148,7 +188,8 @@ double Projection::towardsViewer(const Point3& p) const
 Projection projectionOf(const GraphicsModel& model, Handle axes, double width, double height)
 {
     const AxesData& ad = model.object(axes).as<AxesData>();
-    return Projection(axesLimits(model, axes), ad.equal, ad.camera, width, height);
+    const std::vector<Point3> shown = shownPoints(model, axes);
+    return Projection(limitsOf(shown), ad.equal, ad.camera, width, height, shown);
 }
 
 Camera orbit(Camera camera, double dx, double dy)
