@@ -4,7 +4,6 @@
 #include <QFontMetricsF>
 #include <QHash>
 #include <QPaintDevice>
-#include <QPainterPath>
 #include <QPixmap>
 #include <cmath>
 
@@ -297,11 +296,17 @@ void PainterRenderer::label(PixelPoint at, std::string_view text, const platform
     const double w = m_metrics->horizontalAdvance(s);
     if (anchor != platform::TextAnchor::Left)
         x -= anchor == platform::TextAnchor::Centre ? w / 2 : w;
-    // Vector output keeps the text as outlines with a white stroke under them.
-    QPainterPath path;
-    path.addText(QPointF(x, baseline), m_font, s);
-    m_painter.strokePath(path, QPen(Qt::white, 2 * kHalo + 0.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    m_painter.fillPath(path, qcolor);
+    // Vector output keeps the number as text that a reader can select and search (an SVG
+    // <text>, a PDF string), over the same text in white shifted a pixel each way as its halo.
+    m_painter.setFont(m_font);
+    m_painter.setPen(Qt::white);
+    const QPointF origin(x, baseline);
+    for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy)
+            if (dx != 0 || dy != 0)
+                m_painter.drawText(origin + QPointF(dx * kHalo, dy * kHalo), s);
+    m_painter.setPen(qcolor);
+    m_painter.drawText(origin, s);
 }
 
 void paintAxes(const platform::GraphicsModel& model, platform::Handle axes, QPainter& painter, double width,

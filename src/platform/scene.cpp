@@ -1,5 +1,7 @@
 #include "platform/scene.h"
 
+#include "platform/labelspace.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -11,7 +13,7 @@ namespace vezedo::platform {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kFill = 0.42;      // the box's bounding sphere spans this share of the viewport
+constexpr double kFill = 0.45;      // the shown data's bounding sphere spans twice this share of the viewport
 constexpr double kTickGap = 14.0;   // pixels between the box and its tick labels
 constexpr double kLabelGap = 40.0;  // pixels between the box and the y label
 const Rgb kBoxColor{0.82, 0.82, 0.82};
@@ -58,38 +60,48 @@ std::vector<double> niceTicks(double lo, double hi, int wanted)
     return ticks;
 }
 
-Limits axesLimits(const GraphicsModel& model, Handle axes)
+namespace {
+
+// What an axes shows: the finite points of its visible lines, or the positions of its texts when
+// it has no lines.
+std::vector<Point3> shownPoints(const GraphicsModel& model, Handle axes)
 {
     const GraphicsObject& ax = model.object(axes);
-    const Handle label = ax.as<AxesData>().yLabel;
-    std::array<double, 3> lo{}, hi{};
-    lo.fill(std::numeric_limits<double>::infinity());
-    hi.fill(-std::numeric_limits<double>::infinity());
-    auto take = [&](const Point3& p) {
-        if (!finite(p))
-            return;
-        for (std::size_t i = 0; i < 3; ++i) {
-            lo[i] = std::min(lo[i], p[i]);
-            hi[i] = std::max(hi[i], p[i]);
-        }
-    };
+    std::vector<Point3> shown;
     for (Handle h : ax.children) {
         const GraphicsObject& o = model.object(h);
         if (o.visible && o.type == ObjectType::Line)
             for (const Point3& p : o.as<LineData>().points)
-                take(p);
+                if (finite(p))
+                    shown.push_back(p);
     }
-    if (!(lo[0] <= hi[0])) {  // no lines: fall back on the texts
-        for (Handle h : ax.children) {
-            const GraphicsObject& o = model.object(h);
-            if (o.visible && o.type == ObjectType::Text && h != label)
-                take(o.as<TextData>().position);
+    if (!shown.empty())
+        return shown;
+    const Handle label = ax.as<AxesData>().yLabel;
+    for (Handle h : ax.children) {
+        const GraphicsObject& o = model.object(h);
+        if (o.visible && o.type == ObjectType::Text && h != label && finite(o.as<TextData>().position))
+            shown.push_back(o.as<TextData>().position);
+    }
+    return shown;
+}
+
+Limits limitsOf(std::span<const Point3> shown)
+{
+    std::array<double, 3> lo{}, hi{};
+    lo.fill(std::numeric_limits<double>::infinity());
+    hi.fill(-std::numeric_limits<double>::infinity());
+    for (const Point3& p : shown)
+        for (std::size_t i = 0; i < 3; ++i) {
+            lo[i] = std::min(lo[i], p[i]);
+            hi[i] = std::max(hi[i], p[i]);
         }
-    }
     Limits limits;
     for (std::size_t i = 0; i < 3; ++i) {
         if (!(lo[i] <= hi[i]))
             continue;  // nothing drawn: [0, 1]
+        limits.shownLo[i] = lo[i];
+        limits.shownHi[i] = hi[i];
         double a = lo[i], b = hi[i];
         if (a == b) {
             const double pad = a == 0 ? 1.0 : std::abs(a) * 0.1;
@@ -104,7 +116,15 @@ Limits axesLimits(const GraphicsModel& model, Handle axes)
     return limits;
 }
 
-Projection::Projection(const Limits& limits, bool equal, const Camera& camera, double width, double height)
+}  // namespace
+
+Limits axesLimits(const GraphicsModel& model, Handle axes)
+{
+    return limitsOf(shownPoints(model, axes));
+}
+
+Projection::Projection(const Limits& limits, bool equal, const Camera& camera, double width, double height,
+                       std::span<const Point3> shown)
     : m_limits(limits), m_width(width), m_height(height), m_pan(camera.pan)
 {
     std::array<double, 3> half{};
@@ -114,10 +134,30 @@ Projection::Projection(const Limits& limits, bool equal, const Camera& camera, d
         half[i] = std::max((limits.hi[i] - limits.lo[i]) / 2, 1e-300);
         largest = std::max(largest, half[i]);
     }
-    double radius2 = 0;
+    double boxRadius2 = 0, shownRadius2 = 0;
     for (std::size_t i = 0; i < 3; ++i) {
         m_scale[i] = 1.0 / (equal ? largest : half[i]);
-        radius2 += (half[i] * m_scale[i]) * (half[i] * m_scale[i]);
+        boxRadius2 += (half[i] * m_scale[i]) * (half[i] * m_scale[i]);
+        const double shownHalf = (limits.shownHi[i] - limits.shownLo[i]) / 2 * m_scale[i];
+        shownRadius2 += shownHalf * shownHalf;
+        m_focus[i] = ((limits.shownLo[i] + limits.shownHi[i]) / 2 - m_centre[i]) * m_scale[i];
+    }
+    // The sphere round the middle of the shown extent that holds every shown point: no larger
+    // than the one round its corners, and much smaller for round shapes.
+    if (!shown.empty()) {
+        shownRadius2 = 0;
+        for (const Point3& p : shown) {
+            const auto b = boxCoordinates(p);
+            double d2 = 0;
+            for (std::size_t i = 0; i < 3; ++i)
+                d2 += (b[i] - m_focus[i]) * (b[i] - m_focus[i]);
+            shownRadius2 = std::max(shownRadius2, d2);
+        }
+    }
+    // A single point shown: frame the box instead.
+    if (!(shownRadius2 > 1e-12 * boxRadius2) || !std::isfinite(shownRadius2)) {
+        shownRadius2 = boxRadius2;
+        m_focus = {0, 0, 0};
     }
     const double az = camera.azimuth * kPi / 180;
     const double el = camera.elevation * kPi / 180;
@@ -125,7 +165,7 @@ Projection::Projection(const Limits& limits, bool equal, const Camera& camera, d
     m_up = {-std::sin(az) * std::sin(el), std::cos(az) * std::sin(el), std::cos(el)};
     m_towards = {m_right[1] * m_up[2] - m_right[2] * m_up[1], m_right[2] * m_up[0] - m_right[0] * m_up[2],
                  m_right[0] * m_up[1] - m_right[1] * m_up[0]};
-    m_pixelsPerUnit = camera.zoom * kFill * std::min(width, height) / std::sqrt(radius2);
+    m_pixelsPerUnit = camera.zoom * kFill * std::min(width, height) / std::sqrt(shownRadius2);
 }
 
 std::array<double, 3> Projection::boxCoordinates(const Point3& p) const
@@ -135,7 +175,9 @@ std::array<double, 3> Projection::boxCoordinates(const Point3& p) const
 
 PixelPoint Projection::toPixel(const Point3& p) const
 {
-    const auto b = boxCoordinates(p);
+    auto b = boxCoordinates(p);
+    for (std::size_t i = 0; i < 3; ++i)
+        b[i] -= m_focus[i];
     return {m_width / 2 + (dot(b, m_right) + m_pan[0]) * m_pixelsPerUnit,
             m_height / 2 - (dot(b, m_up) + m_pan[1]) * m_pixelsPerUnit};
 }
@@ -148,7 +190,8 @@ double Projection::towardsViewer(const Point3& p) const
 Projection projectionOf(const GraphicsModel& model, Handle axes, double width, double height)
 {
     const AxesData& ad = model.object(axes).as<AxesData>();
-    return Projection(axesLimits(model, axes), ad.equal, ad.camera, width, height);
+    const std::vector<Point3> shown = shownPoints(model, axes);
+    return Projection(limitsOf(shown), ad.equal, ad.camera, width, height, shown);
 }
 
 Camera orbit(Camera camera, double dx, double dy)
@@ -188,18 +231,19 @@ namespace {
 
 const Rgb kEdgeColor{0.2, 0.2, 0.2};
 
-// A rectangle of pixels taken by a text, for keeping texts apart.
-struct Box {
-    double left, top, right, bottom;
-    bool overlaps(const Box& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
-};
-
-Box textBox(Renderer& r, PixelPoint at, std::string_view text, const FontSpec& font)
+double textHeight(const FontSpec& font)
 {
-    constexpr double kPad = 2.0;
+    return font.size * 4.0 / 3.0 * 1.2;
+}
+
+// The pixels a text takes, with a little room around it.
+PixelBox textBox(Renderer& r, PixelPoint at, std::string_view text, const FontSpec& font,
+                 TextAnchor anchor = TextAnchor::Centre, double pad = 2.0)
+{
     const double w = r.textWidth(text, font);
-    const double h = font.size * 4.0 / 3.0 * 1.2;
-    return {at.x - w / 2 - kPad, at.y - h / 2 - kPad, at.x + w / 2 + kPad, at.y + h / 2 + kPad};
+    const double h = textHeight(font);
+    const double left = anchor == TextAnchor::Left ? at.x : anchor == TextAnchor::Centre ? at.x - w / 2 : at.x - w;
+    return {left - pad, at.y - h / 2 - pad, left + w + pad, at.y + h / 2 + pad};
 }
 
 Rgb lighter(const Rgb& c)
@@ -256,7 +300,7 @@ void drawBox(const Projection& proj, const AxesData& ad, const GraphicsModel& mo
     const PixelPoint centre = proj.toPixel(mid);
     FontSpec tickFont = ad.font;
     tickFont.size = std::max(tickFont.size - 1, 6.0);
-    std::vector<Box> placed;
+    std::vector<PixelBox> placed;
 
     for (int axis = 0; axis < 3; ++axis) {
         // x and y ticks run along the lowest edge on screen, z ticks along the leftmost.
@@ -276,7 +320,7 @@ void drawBox(const Projection& proj, const AxesData& ad, const GraphicsModel& mo
         struct Tick {
             PixelPoint at, labelAt;
             std::string text;
-            Box box;
+            PixelBox box;
         };
         std::vector<Tick> ticks;
         for (double t : niceTicks(lim.lo[i], lim.hi[i])) {
@@ -285,7 +329,7 @@ void drawBox(const Projection& proj, const AxesData& ad, const GraphicsModel& mo
             const PixelPoint p = proj.toPixel(at);
             const PixelPoint labelAt = outwards(p, centre, kTickGap);
             std::string text = tickText(t);
-            const Box box = textBox(r, labelAt, text, tickFont);
+            const PixelBox box = textBox(r, labelAt, text, tickFont);
             ticks.push_back({p, labelAt, std::move(text), box});
         }
         // The smallest stride whose labels keep clear of each other and of those placed already.
@@ -295,16 +339,16 @@ void drawBox(const Projection& proj, const AxesData& ad, const GraphicsModel& mo
             for (std::size_t k = 0; k < ticks.size() && clear; k += stride) {
                 for (std::size_t m = k + stride; m < ticks.size() && clear; m += stride)
                     clear = !ticks[k].box.overlaps(ticks[m].box);
-                for (const Box& b : placed)
+                for (const PixelBox& b : placed)
                     clear = clear && !ticks[k].box.overlaps(b);
             }
             if (clear)
                 break;
         }
-        std::vector<Box> mine;
+        std::vector<PixelBox> mine;
         for (std::size_t k = 0; k < ticks.size(); k += stride) {
             const Tick& t = ticks[k];
-            if (std::any_of(placed.begin(), placed.end(), [&](const Box& b) { return b.overlaps(t.box); }))
+            if (std::any_of(placed.begin(), placed.end(), [&](const PixelBox& b) { return b.overlaps(t.box); }))
                 continue;
             const PixelPoint tick[2] = {t.at, outwards(t.at, centre, 5)};
             r.polyline(tick, kTickColor, LineStyle::Solid, 0.5);
@@ -412,15 +456,13 @@ private:
 
 }  // namespace
 
-void renderAxes(const GraphicsModel& model, Handle axes, Renderer& renderer, double width, double height,
-                const SceneOptions& options)
-{
-    const GraphicsObject& ax = model.object(axes);
-    const AxesData& ad = ax.as<AxesData>();
-    const Projection proj = projectionOf(model, axes, width, height);
-    renderer.background({1, 1, 1});
-    drawBox(proj, ad, model, renderer);
+namespace {
 
+// Draws the visible lines and their markers, and marks the markers' pixels as taken when labels
+// are to be kept off them.
+void drawLines(const Projection& proj, const GraphicsModel& model, const GraphicsObject& ax, Renderer& renderer,
+               OccupiedPixels* taken)
+{
     std::vector<PixelPoint> pixels;
     for (Handle h : ax.children) {
         const GraphicsObject& o = model.object(h);
@@ -451,43 +493,127 @@ void renderAxes(const GraphicsModel& model, Handle axes, Renderer& renderer, dou
         if (line.marker != Marker::None) {
             const double size = line.markerSize * 4.0 / 3.0;  // points to pixels at 96 dpi
             const Rgb behind = lighter(line.color);
-            for (const Point3& p : line.points)
-                if (finite(p))
-                    renderer.marker(proj.toPixel(p), line.marker, proj.towardsViewer(p) < 0 ? behind : line.color,
-                                    size);
+            for (const Point3& p : line.points) {
+                if (!finite(p))
+                    continue;
+                const PixelPoint at = proj.toPixel(p);
+                renderer.marker(at, line.marker, proj.towardsViewer(p) < 0 ? behind : line.color, size);
+                if (taken)
+                    taken->take({at.x - size / 2, at.y - size / 2, at.x + size / 2, at.y + size / 2});
+            }
         }
     }
+}
+
+// The ends of the drawn two-point lines by their middle, where the lines' numbers are anchored;
+// lines sharing a middle keep the order they were drawn in.
+using LineEnds = std::multimap<Point3, std::pair<Point3, Point3>, PointLess>;
+
+LineEnds lineEnds(const GraphicsModel& model, const GraphicsObject& ax)
+{
+    LineEnds ends;
+    for (Handle h : ax.children) {
+        const GraphicsObject& o = model.object(h);
+        if (!o.visible || o.type != ObjectType::Line)
+            continue;
+        const LineData& line = o.as<LineData>();
+        if (line.points.size() != 2 || line.style == LineStyle::None)
+            continue;
+        const Point3& a = line.points[0];
+        const Point3& b = line.points[1];
+        ends.emplace(Point3{(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, (a[2] + b[2]) / 2}, std::pair{a, b});
+    }
+    return ends;
+}
+
+// A line's number goes to the first free spot beside its line, clear of the markers and of the
+// texts drawn before it (plain texts and landmark numbers keep their places); where there is no
+// free spot it sits below left of the line's middle.
+void drawLineLabel(const Projection& proj, const TextData& t, const FontSpec& font, LineEnds& ends,
+                   OccupiedPixels& taken, Renderer& renderer)
+{
+    const PixelPoint mid = proj.toPixel(t.anchor);
+    PixelPoint from = mid, to = mid;
+    if (const auto it = ends.find(t.anchor); it != ends.end()) {
+        if (finite(it->second.first) && finite(it->second.second)) {
+            from = proj.toPixel(it->second.first);
+            to = proj.toPixel(it->second.second);
+        }
+        ends.erase(it);
+    }
+    constexpr double kPad = 1.0;
+    const double w = renderer.textWidth(t.string, font) + 2 * kPad;
+    const double h = textHeight(font) + 2 * kPad;
+    if (const auto spot = spotBesideLine(taken, from, to, w, h)) {
+        renderer.label(*spot, t.string, t.color, font, TextAnchor::Centre);
+        taken.take({spot->x - w / 2, spot->y - h / 2, spot->x + w / 2, spot->y + h / 2});
+        return;
+    }
+    const PixelPoint at{mid.x - kLabelOffset, mid.y + kLabelOffset};
+    renderer.label(at, t.string, t.color, font, TextAnchor::Right);
+    taken.take(textBox(renderer, at, t.string, font, TextAnchor::Right, kPad));
+}
+
+FontSpec labelFont(const TextData& t, const SceneOptions& options)
+{
+    FontSpec font = t.font;
+    if (options.labelSize > 0 && t.kind != LabelKind::Plain)
+        font.size = options.labelSize;
+    return font;
+}
+
+}  // namespace
+
+void renderAxes(const GraphicsModel& model, Handle axes, Renderer& renderer, double width, double height,
+                const SceneOptions& options)
+{
+    const GraphicsObject& ax = model.object(axes);
+    const AxesData& ad = ax.as<AxesData>();
+    const Projection proj = projectionOf(model, axes, width, height);
+    renderer.background({1, 1, 1});
+    drawBox(proj, ad, model, renderer);
+
+    const auto drawn = [&](Handle h) -> const TextData* {
+        const GraphicsObject& o = model.object(h);
+        if (!o.visible || o.type != ObjectType::Text || h == ad.yLabel || o.as<TextData>().string.empty())
+            return nullptr;
+        return &o.as<TextData>();
+    };
+    const bool lineLabels = options.lineNumbers && std::ranges::any_of(ax.children, [&](Handle h) {
+                                const TextData* t = drawn(h);
+                                return t && t->kind == LabelKind::Line;
+                            });
+    std::optional<OccupiedPixels> taken;
+    if (lineLabels)
+        taken.emplace(width, height);
+    drawLines(proj, model, ax, renderer, taken ? &*taken : nullptr);
 
     const LandmarkLabelRule landmarkRule(model, ax, options);
     for (Handle h : ax.children) {
-        const GraphicsObject& o = model.object(h);
-        if (!o.visible || o.type != ObjectType::Text || h == ad.yLabel)
+        const TextData* t = drawn(h);
+        if (!t)
             continue;
-        const TextData& t = o.as<TextData>();
-        if (t.string.empty())
+        const FontSpec font = labelFont(*t, options);
+        PixelPoint at;
+        if (t->kind == LabelKind::Plain && finite(t->position)) {
+            at = proj.toPixel(t->position);
+            renderer.text(at, t->string, t->color, t->font, TextAnchor::Left);
+        } else if (t->kind == LabelKind::Landmark && finite(t->anchor) && landmarkRule.shows(t->anchor)) {
+            const PixelPoint p = proj.toPixel(t->anchor);
+            at = {p.x + kLabelOffset, p.y - kLabelOffset};
+            renderer.label(at, t->string, proj.towardsViewer(t->anchor) < 0 ? lighter(t->color) : t->color, font,
+                           TextAnchor::Left);
+        } else {
             continue;
-        FontSpec font = t.font;
-        if (options.labelSize > 0 && t.kind != LabelKind::Plain)
-            font.size = options.labelSize;
-        switch (t.kind) {
-        case LabelKind::Plain:
-            if (finite(t.position))
-                renderer.text(proj.toPixel(t.position), t.string, t.color, t.font, TextAnchor::Left);
-            break;
-        case LabelKind::Landmark:
-            if (finite(t.anchor) && landmarkRule.shows(t.anchor)) {
-                const PixelPoint p = proj.toPixel(t.anchor);
-                renderer.label({p.x + kLabelOffset, p.y - kLabelOffset}, t.string,
-                               proj.towardsViewer(t.anchor) < 0 ? lighter(t.color) : t.color, font, TextAnchor::Left);
-            }
-            break;
-        case LabelKind::Line:
-            if (finite(t.anchor) && options.lineNumbers) {
-                const PixelPoint p = proj.toPixel(t.anchor);
-                renderer.label({p.x - kLabelOffset, p.y + kLabelOffset}, t.string, t.color, font, TextAnchor::Right);
-            }
-            break;
         }
+        if (taken)
+            taken->take(textBox(renderer, at, t->string, font, TextAnchor::Left, 1.0));
+    }
+    if (lineLabels) {
+        LineEnds ends = lineEnds(model, ax);
+        for (Handle h : ax.children)
+            if (const TextData* t = drawn(h); t && t->kind == LabelKind::Line && finite(t->anchor))
+                drawLineLabel(proj, *t, labelFont(*t, options), ends, *taken, renderer);
     }
     drawLegend(ad, renderer, width);
 }

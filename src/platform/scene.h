@@ -72,13 +72,23 @@ inline constexpr double kLabelOffset = 6.0;
 struct Limits {
     std::array<double, 3> lo{0, 0, 0};
     std::array<double, 3> hi{1, 1, 1};
+    // The extent of what the axes show, before rounding out to ticks: the default view fits it
+    // to the viewport.
+    std::array<double, 3> shownLo{0, 0, 0};
+    std::array<double, 3> shownHi{1, 1, 1};
 };
 
 // The projection of one axes into a viewport of the given pixel size.
 class Projection {
 public:
-    Projection(const Limits& limits, bool equal, const Camera& camera, double width, double height);
+    // `shown` are the points the default view fits to the viewport; without them it fits the
+    // sphere round the corners of the limits' shown extent.
+    Projection(const Limits& limits, bool equal, const Camera& camera, double width, double height,
+               std::span<const Point3> shown = {});
 
+    // The default camera (zoom 1, no pan) puts the middle of what is shown at the viewport's
+    // centre and fits the sphere round it to the viewport, so that the shape fills it whichever
+    // way it is turned.
     PixelPoint toPixel(const Point3& p) const;
     // How far p lies in front of the box's centre, towards the viewer (box units; negative
     // behind the centre).
@@ -93,6 +103,7 @@ private:
 
     Limits m_limits;
     std::array<double, 3> m_centre{};
+    std::array<double, 3> m_focus{};  // the centre of what is shown, in box units: the view turns about it
     std::array<double, 3> m_scale{};  // box units per data unit
     std::array<double, 3> m_right{};  // screen axes in box space
     std::array<double, 3> m_up{};

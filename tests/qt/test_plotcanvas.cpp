@@ -2,7 +2,9 @@
 #include <QImage>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <gtest/gtest.h>
+#include <map>
 
 #include "../harness.h"
 #include "platform/scene.h"
@@ -171,3 +173,39 @@ INSTANTIATE_TEST_SUITE_P(Zooms, PlotCanvasLabel,
                          testing::Values(LabelCase{"ZoomedOut", 0.5, 1}, LabelCase{"Whole", 1, 1},
                                          LabelCase{"ZoomedIn", 3, 1}, LabelCase{"ThousandTimesLarger", 1, 1000}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// Saved as SVG, landmark and line numbers stay text a reader can select and search: each is a
+// <text> element (its white halo is made of more of them), none a path of glyph outlines.
+TEST(PlotCanvas, SavesNumbersAsSvgTextElements)
+{
+    platform::GraphicsModel model;
+    const Handle axes = model.currentAxes(model.createFigure());
+    const std::vector<Point3> landmarks{{0, 0, 0}, {10, 0, 2}, {10, 10, 4}};
+    model.plot3(axes, landmarks, platform::parseLineSpec("b*"));
+    model.setHold(axes, true);
+    for (std::size_t i = 0; i < landmarks.size(); ++i)
+        model.setLabel(model.text3(axes, landmarks[i], std::to_string(i + 1)), platform::LabelKind::Landmark,
+                       landmarks[i]);
+    model.plot3(axes, {landmarks[0], landmarks[2]}, platform::parseLineSpec("k"));
+    const Point3 mid{5, 5, 2};
+    const Handle number = model.text3(axes, mid, "17");
+    model.set(number, "Color", platform::Value("r"));
+    model.setLabel(number, platform::LabelKind::Line, mid);
+    qt::PlotCanvas canvas(model, axes);
+    canvas.resize(400, 300);
+    QTemporaryDir dir;
+    canvas.saveFigure(dir.filePath("plot.svg"));
+
+    QFile file(dir.filePath("plot.svg"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader svg(&file);
+    std::map<std::string, int> texts;  // how many <text> elements read each text
+    while (!svg.atEnd())
+        if (svg.readNext() == QXmlStreamReader::StartElement && svg.name() == QLatin1String("text"))
+            ++texts[svg.readElementText(QXmlStreamReader::IncludeChildElements).trimmed().toStdString()];
+    ASSERT_FALSE(svg.hasError()) << svg.errorString().toStdString();
+    // A number in white eight times over (its halo) and once in its colour; a tick label that
+    // happens to read the same is written once.
+    for (const char* text : {"1", "2", "3", "17"})
+        EXPECT_GE(texts[text], 9) << "<text> elements reading " << text;
+}

@@ -217,26 +217,26 @@ struct ZoomCase {
 
 class LabelPlacement : public testing::TestWithParam<ZoomCase> {};
 
-TEST_P(LabelPlacement, SitsAFixedPixelOffsetFromItsAnchorOnOppositeSides)
+// Landmark numbers keep their place above right of their marker; line numbers move to make room
+// (tests/test_labelspace.cpp).
+TEST_P(LabelPlacement, LandmarkNumbersSitAFixedPixelOffsetAboveRightOfTheirMarker)
 {
     Shape s(8, GetParam().scale);
     s.line(2, 6, "k", 1);
     s.model.setCamera(s.axes, {.zoom = GetParam().zoom});
     const RecordingRenderer r = s.render();
+    std::size_t seen = 0;
     for (const Recorded& l : r.labels) {
-        if (l.text == "1" && l.anchor == TextAnchor::Right) {  // the line's number, at its middle
-            const Point3 &p = s.points[1], &q = s.points[5];
-            const PixelPoint mid = s.pixel({(p[0] + q[0]) / 2, (p[1] + q[1]) / 2, (p[2] + q[2]) / 2});
-            EXPECT_NEAR(l.at.x - mid.x, -kLabelOffset, 1e-6);
-            EXPECT_NEAR(l.at.y - mid.y, kLabelOffset, 1e-6);
-            continue;
-        }
+        if (l.color == Rgb{1, 0, 0})
+            continue;  // the line's number
         const std::size_t n = std::stoul(l.text);
         const PixelPoint at = s.pixel(s.points[n - 1]);
         EXPECT_EQ(l.anchor, TextAnchor::Left) << n;
         EXPECT_NEAR(l.at.x - at.x, kLabelOffset, 1e-6) << n;
         EXPECT_NEAR(l.at.y - at.y, -kLabelOffset, 1e-6) << n;
+        ++seen;
     }
+    EXPECT_EQ(seen, 8u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Zooms, LabelPlacement,
@@ -276,3 +276,87 @@ TEST(Picking, TheNearestOnScreenWinsOverOneInFront)
     ASSERT_GT(second.x - first.x, 4.0);
     EXPECT_EQ(pickAt(proj, pickTargets(m, axes), {first.x - 1, first.y}), (Pick{PickKind::Landmark, 1}));
 }
+
+namespace {
+
+struct FitCase {
+    const char* name;
+    std::vector<Point3> points;
+    double width, height;
+    double share;  // of the smaller side that the markers span at least, one way or the other
+};
+
+std::vector<Point3> rod(double length)
+{
+    std::vector<Point3> points;
+    for (int i = 0; i <= 20; ++i)
+        points.push_back({length * i / 20.0, 0.02 * (i % 3), 0.03 * (i % 2)});
+    return points;
+}
+
+std::vector<Point3> disc(double cx, double cy, double cz, double radius)
+{
+    std::vector<Point3> points;
+    for (int i = 0; i < 24; ++i)
+        points.push_back({cx + radius * std::cos(i * 0.2618), cy + radius * std::sin(i * 0.2618), cz});
+    return points;
+}
+
+std::vector<Point3> cube()
+{
+    std::vector<Point3> points;
+    for (int i = 0; i < 8; ++i)
+        points.push_back({i & 1 ? 2.0 : -1.0, i & 2 ? 2.0 : -1.0, i & 4 ? 2.0 : -1.0});
+    points.push_back({0.5, 0.5, 0.5});
+    return points;
+}
+
+class DefaultView : public testing::TestWithParam<FitCase> {};
+
+}  // namespace
+
+// The default view fits what is shown to the pane: the markers span most of it, none falls
+// outside it, and none does when the shape is turned any way either (the fit does not depend on
+// the direction of view, so turning never makes the shape grow or shrink).
+TEST_P(DefaultView, TheShapeFillsThePaneWithNothingOutsideIt)
+{
+    const FitCase& c = GetParam();
+    GraphicsModel m;
+    const Handle axes = m.currentAxes(m.createFigure());
+    m.plot3(axes, c.points, parseLineSpec("bo"));
+    m.setAxisEqual(axes);
+    const double side = std::min(c.width, c.height);
+    for (const double azimuth : {Camera::kDefaultAzimuth, 0.0, 60.0, 135.0, -100.0}) {
+        for (const double elevation : {Camera::kDefaultElevation, 0.0, 90.0, -45.0}) {
+            SCOPED_TRACE(testing::Message() << "azimuth " << azimuth << ", elevation " << elevation);
+            m.setCamera(axes, {.azimuth = azimuth, .elevation = elevation});
+            RecordingRenderer r;
+            renderAxes(m, axes, r, c.width, c.height);
+            ASSERT_EQ(r.markers.size(), c.points.size());
+            double left = c.width, right = 0, top = c.height, bottom = 0;
+            for (const Recorded& marker : r.markers) {
+                left = std::min(left, marker.at.x);
+                right = std::max(right, marker.at.x);
+                top = std::min(top, marker.at.y);
+                bottom = std::max(bottom, marker.at.y);
+            }
+            // Inside, with room for a marker and its number on every side.
+            EXPECT_GE(left, 0.04 * side);
+            EXPECT_LE(right, c.width - 0.04 * side);
+            EXPECT_GE(top, 0.04 * side);
+            EXPECT_LE(bottom, c.height - 0.04 * side);
+            if (azimuth == Camera::kDefaultAzimuth && elevation == Camera::kDefaultElevation) {
+                EXPECT_GE(std::max(right - left, bottom - top), c.share * side);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes, DefaultView,
+                         testing::Values(FitCase{"Flat", disc(0, 0, 0, 1), 600, 500, 0.85},
+                                         FitCase{"FlatFarFromTheOrigin", disc(1234, -567, 89, 0.01), 600, 500, 0.85},
+                                         FitCase{"LongAndThin", rod(10), 600, 500, 0.7},
+                                         FitCase{"TallPane", rod(10), 300, 700, 0.7},
+                                         FitCase{"CubeLike", cube(), 600, 500, 0.7},
+                                         FitCase{"WidePane", cube(), 900, 300, 0.7}),
+                         byName);
