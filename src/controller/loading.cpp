@@ -318,7 +318,9 @@ void loadFileImp(Context& c)
 std::optional<session::Specimens> readReplicate(Context& c)
 {
     const bool tps = c.s.specimens.source == session::Specimens::Source::Tps;
-    const auto choice = tps ? io::chooseTpsFile(c.rt) : io::chooseTableFile(c.rt, "*.*");
+    constexpr std::string_view title = "Load replicate: the same specimens digitised again";
+    const auto choice = tps ? io::chooseTpsFile(c.rt, title)
+                            : c.rt.dialogs.choose({platform::FileDialogKind::Open, "*.*", std::string(title), {}, {}});
     if (!choice)
         return std::nullopt;
     auto loaded = tps ? readTpsSpecimens(c, *choice) : readTableSpecimens(c, *choice);

@@ -402,9 +402,10 @@ TpsData readChosenTps(const platform::FileChoice& choice)
     return parseTps(readFile(path), choice.name);
 }
 
-std::optional<platform::FileChoice> chooseTpsFile(platform::Runtime& rt)
+std::optional<platform::FileChoice> chooseTpsFile(platform::Runtime& rt, std::string_view title)
 {
-    return rt.dialogs.openFile("*.txt", "Specify 3D input file to load");
+    return rt.dialogs.choose(
+        {platform::FileDialogKind::Open, "*.txt", std::string(title), {"TPS files (*.tps *.TPS)"}, {}});
 }
 
 TpsLoad gettpsfile3D(platform::Runtime& rt)

@@ -36,8 +36,9 @@ struct TpsData {
 // what was expected when the text is no usable 3D TPS data.
 TpsData parseTps(std::string_view bytes, std::string_view fileName);
 
-// The file-open dialog of the TPS reader ("*.txt"); nullopt when the user cancelled.
-std::optional<platform::FileChoice> chooseTpsFile(platform::Runtime& rt);
+// The file-open dialog of the TPS reader ("*.txt", then TPS files); nullopt when the user cancelled.
+inline constexpr std::string_view kTpsDialogTitle = "Specify 3D input file to load";
+std::optional<platform::FileChoice> chooseTpsFile(platform::Runtime& rt, std::string_view title = kTpsDialogTitle);
 // Makes the chosen file's folder current and reads it. Throws UnreadableFile when it cannot
 // be read and a FileFormatError when it holds no usable 3D TPS data.
 TpsData readChosenTps(const platform::FileChoice& choice);
