@@ -1,3 +1,5 @@
+#include <set>
+
 // The block-structure file: "SaveMatrix" writes it, "LoadBlock" reads it back and shows it.
 #include "platform/numtext.h"
 #include "scenario_checks.h"
@@ -46,11 +48,13 @@ TEST(SaveMatrix, WritesTheHeaderAndOneLinePerCountedBlock)
     EXPECT_TRUE(s.h.messages.shown().empty());
     EXPECT_EQ(s.h.console.text(), "");
 
-    // A header line always, with or without a protocol name and blocks.
+    // Without blocks there is nothing to write: a file of a header alone would not load back.
     Scenario fresh;
-    EXPECT_EQ(save(fresh, "none.txt"), " \n");
-    s.press("ClearTarget");  // the protocol name stays
-    EXPECT_EQ(save(s, "cleared.txt"), "arm.txt \n");
+    EXPECT_EQ(save(fresh, "none.txt"), "");
+    EXPECT_EQ(fresh.h.messages.texts(), std::vector<std::string>{"There are no blocks to save: set up blocks first."});
+    EXPECT_FALSE(fs::exists(fresh.dir.path() / "none.txt"));
+    s.press("ClearTarget");
+    EXPECT_EQ(save(s, "cleared.txt"), "");
 }
 
 TEST(LoadBlock, ReadsOneBlockPerLineSetsTheControlsAndShowsTheStructure)
@@ -163,4 +167,89 @@ TEST(BlockFile, WholeSessionComesBackWithTheSameStructureAndDrawing)
     EXPECT_EQ(s.state().blocks.count(), 3.0);
     EXPECT_EQ(drawing(s), shown);
     EXPECT_TRUE(s.h.messages.shown().empty());
+}
+
+namespace {
+
+// The example skulls, their protocol and their blocks, loaded as a user would.
+void loadSkullsWithBlocks(Scenario& s)
+{
+    const std::filesystem::path examples = std::filesystem::path(VEZEDO_SOURCE_DIR) / "examples";
+    s.h.dialogs.queuePath((examples / "skulls.tps").string());
+    s.press("LoadFile1");
+    s.h.dialogs.queuePath((examples / "skulls_protocol.txt").string());
+    s.press("LoadProto");
+    s.type("MaxBlockBox", "3");
+    s.press("SetBlocks");
+    s.h.dialogs.queuePath((examples / "skulls_blocks.txt").string());
+    s.press("LoadBlock");
+    ASSERT_EQ(s.state().blocks.count(), 3u);
+}
+
+// Each block as the landmark pairs of its lines: what the block means, whatever the numbering.
+std::vector<std::set<std::pair<std::size_t, std::size_t>>> meaning(Scenario& s)
+{
+    std::vector<std::set<std::pair<std::size_t, std::size_t>>> out;
+    for (const auto& block : s.state().blocks.blocks()) {
+        out.emplace_back();
+        for (std::size_t line : block) {
+            const session::ProtocolLine& l = s.state().protocol.line(static_cast<double>(line));
+            out.back().insert({l.from, l.to});
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+// Deleting a protocol line takes it out of every block and renumbers the later ones, so each
+// block still means the same landmark pairs, less the deleted one; the file written then loads
+// back, and Undo brings the line and the blocks back together.
+TEST(BlocksFollowTheirLines, ADeletedLineLeavesEveryBlockAndTheRestKeepTheirMeaning)
+{
+    for (const int deleted : {1, 5, 12}) {
+        SCOPED_TRACE(deleted);
+        Scenario s;
+        loadSkullsWithBlocks(s);
+        auto expected = meaning(s);
+        const session::ProtocolLine gone = s.state().protocol.line(deleted);
+        for (auto& pairs : expected)
+            pairs.erase({gone.from, gone.to});
+        const session::BlockStructure before = s.state().blocks;
+        s.type("ActivePointBox", std::to_string(deleted));
+        s.press("DeleteLine");
+        EXPECT_EQ(meaning(s), expected);
+        s.press("Undo");
+        EXPECT_TRUE(s.state().blocks == before);
+        EXPECT_EQ(s.state().protocol.size(), 12u);
+        s.press("Redo");
+        s.press("SaveMatrix", "after.txt");
+        s.press("LoadBlock", "after.txt");
+        EXPECT_TRUE(s.h.messages.texts().empty()) << s.h.messages.texts().front();
+        EXPECT_EQ(meaning(s), expected);
+    }
+}
+
+// A new protocol, or another one loaded, clears the blocks that grouped the old one's lines,
+// and says so in the status bar.
+TEST(BlocksFollowTheirLines, ANewOrOtherProtocolClearsTheBlocks)
+{
+    const struct {
+        const char* name;
+        const char* action;
+        const char* file;
+    } cases[] = {{"new protocol", "NewProto", nullptr},
+                 {"another protocol", "LoadProto", "skulls_wire.txt"},
+                 {"a wireframe", "LoadWire", "skulls_wire.txt"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario s;
+        loadSkullsWithBlocks(s);
+        if (c.file)
+            s.h.dialogs.queuePath((std::filesystem::path(VEZEDO_SOURCE_DIR) / "examples" / c.file).string());
+        s.press(c.action);
+        EXPECT_TRUE(s.state().blocks.empty());
+        EXPECT_EQ(s.h.console.statuses().back(), "Blocks cleared: they grouped the lines of the protocol before");
+        EXPECT_EQ(s.property("SetBlocks", "Enable").string(), "on");
+    }
 }

@@ -169,10 +169,9 @@ TEST(ShowBlockStructure, DrawsEachCountedBlockInItsStyle)
     EXPECT_EQ(pressed(s, "ShowBlockStructure"), "");
     EXPECT_EQ(drawing(s), blockStructure(13, blocks));
     EXPECT_EQ(s.g().currentFigure(), s.state().mf);
-    // The placeholder row of a new protocol is no line to draw, nor to draw a block on.
+    // A new protocol takes the blocks of the old one with it: nothing is left to draw.
     s.press("NewProto");
-    EXPECT_TRUE(containsEach(pressed(s, "ShowBlockStructure"), "Block 1|no lines"));
-    EXPECT_EQ(drawing(s), (Strings{"r+", "ro"}));
+    EXPECT_TRUE(s.state().blocks.empty());
 }
 
 // Both store the box into the current block, then show the next or previous one.

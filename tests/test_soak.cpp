@@ -27,9 +27,13 @@
 #include <typeinfo>
 #include <vector>
 
+#include "controller/actions.h"
 #include "controller/controller.h"
+#include "io/files.h"
+#include "io/numeric.h"
 #include "platform/error.h"
 #include "scenario.h"
+#include "session/protocolfile.h"
 
 namespace fs = std::filesystem;
 using namespace vezedo;
@@ -40,9 +44,9 @@ namespace {
 
 constexpr auto kStepLimit = std::chrono::seconds(30);
 
-// How a step may change a block: store a typed list, load a block file (which may keep a 0),
-// or bring back an earlier state whole (undo and redo), whose blocks were checked when they
-// were stored and may name lines that a protocol edit has removed since.
+// How a step may change a block: store a typed list (never a 0), load a block file (which may
+// keep a 0), or bring back an earlier state whole (undo and redo). Whatever the step, every
+// block names only lines the protocol has.
 enum class Blocks { Stored, Loaded, Restored };
 
 Blocks blocksOf(std::string_view action)
@@ -312,6 +316,7 @@ public:
         Watchdog watchdog(m_seed);
         for (m_step = 1; m_step <= steps; ++m_step) {
             const session::BlockStructure before = m_s.state().blocks;
+            m_answer.reset();
             Step step = next();
             watchdog.starting(m_step, step.what);
             remember(step.what);
@@ -397,6 +402,8 @@ private:
     std::string answered(std::string_view action)
     {
         const std::optional<std::string> answer = answerFor(action, m_dice, m_files);
+        m_action = std::string(action);
+        m_answer = answer;
         if (answer)
             m_s.h.dialogs.queuePath(*answer);
         else
@@ -440,17 +447,58 @@ private:
         const std::string lines = std::to_string(state.protocol.size());
         if (counter != lines)
             return fail("ProtoPointBox shows " + shown(counter) + " but the protocol has " + lines + " lines");
-        if (blocks == Blocks::Restored)
-            return true;
         const auto& was = before.blocks();
         const auto& now = state.blocks.blocks();
         for (std::size_t k = 0; k < now.size(); ++k) {
-            if (k < was.size() && was[k] == now[k])
-                continue;
-            for (std::size_t line : now[k])
-                if (line > state.protocol.size() || (line == 0 && blocks != Blocks::Loaded))
-                    return fail("block " + std::to_string(k + 1) + " was given line " + std::to_string(line) +
+            const bool changed = k >= was.size() || was[k] != now[k];
+            for (std::size_t line : now[k]) {
+                if (line > state.protocol.size())
+                    return fail("block " + std::to_string(k + 1) + " names line " + std::to_string(line) +
                                 " of a protocol of " + lines + " lines");
+                if (line == 0 && changed && blocks == Blocks::Stored)
+                    return fail("block " + std::to_string(k + 1) + " was given a line 0");
+            }
+        }
+        return loadsBack();
+    }
+
+    // A file the step saved loads back: a block file always, a protocol whenever its
+    // landmarks are those of the loaded shape.
+    bool loadsBack()
+    {
+        const std::vector<std::string>& statuses = m_s.h.console.statuses();
+        if (statuses.size() == m_statusesSeen || !m_answer)
+            return true;
+        m_statusesSeen = statuses.size();
+        if (!statuses.back().starts_with("Saved "))
+            return true;
+        const session::Session& state = m_s.state();
+        std::string text;
+        try {
+            text = io::readFile(*m_answer);
+        } catch (const Error& e) {
+            return fail("the file just saved cannot be read back: " + std::string(e.what()));
+        }
+        try {
+            if (m_action == "SaveMatrix")
+                controller::parseBlockStructure(text, state.protocol.size());
+            else if (m_action == "SaveProtocol" || m_action == "SaveProtocolCSV") {
+                std::size_t highest = 0;
+                for (const session::ProtocolLine& line : state.protocol.lines())
+                    highest = std::max({highest, line.from, line.to});
+                if (highest <= state.specimens.landmarks()) {
+                    const session::Protocol back =
+                        session::isProtocolCsv(text)
+                            ? session::protocolFromCsv(text, state.specimens.landmarks(), *m_answer)
+                            : session::protocolFromTable(io::parseNumericTable(text, *m_answer),
+                                                         state.specimens.landmarks());
+                    if (back.size() != state.protocol.size())
+                        return fail("the protocol saved has " + std::to_string(state.protocol.size()) +
+                                    " lines, but reads back with " + std::to_string(back.size()));
+                }
+            }
+        } catch (const Error& e) {
+            return fail(m_action + " wrote a file that does not load back: " + e.what());
         }
         return true;
     }
@@ -477,6 +525,9 @@ private:
     Dice m_dice;
     Scenario m_s;  // puts the current folder back when the session ends
     std::vector<std::string> m_actions, m_boxes;
+    std::string m_action;                 // the action of the last answered dialog
+    std::optional<std::string> m_answer;  // the file it was given, if any
+    std::size_t m_statusesSeen = 0;
     Files m_files;
     std::size_t m_step = 0;
     std::deque<std::string> m_log;

@@ -64,6 +64,9 @@ void addLinetoBlock(Context& c);
 void saveMatrix(Context& c);
 void loadBlock(Context& c);
 void clearTarget(Context& c);
+// A new or another protocol: blocks that grouped the old one's lines go, with their controls
+// as "ClearTarget" leaves them, and the status bar says so.
+void clearBlocksOfOldProtocol(Context& c);
 
 // The block-structure file: its text for the first `count` blocks, and the blocks a file
 // holds (a check against the protocol is the caller's).

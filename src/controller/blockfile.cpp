@@ -45,6 +45,11 @@ std::vector<session::BlockStructure::Lines> parseBlockStructure(std::string_view
 
 void saveMatrix(Context& c)
 {
+    // A file of no blocks would not load back: there is nothing to write yet.
+    if (!c.s.blocks.count()) {
+        c.message("There are no blocks to save: set up blocks first.");
+        return;
+    }
     const auto chosen = c.chooseFile(c.saveRequest("Enter Name for Block Structure File", "*.txt", "_blocks.txt"));
     const std::size_t count = c.s.blocks.count().value_or(0);
     if (chosen && c.writeOrReport(*chosen, blockStructureText(c.s.protoname, c.s.blocks),

@@ -3,16 +3,33 @@
 
 namespace vezedo::controller {
 
-void clearTarget(Context& c)
+namespace {
+
+void resetBlocks(Context& c)
 {
-    c.s.protocol = session::Protocol();
     c.s.blocks.clear();
-    c.controls.lineCount().setText("0");  // the counter always shows the protocol's lines
     c.controls.setBlocksButton().setEnable(true);
     c.controls.blockCount().setText(" ");
     c.controls.blockLines().setText(" ");
     c.controls.loadBlocksButton().setEnable(false);
+}
+
+}  // namespace
+
+void clearTarget(Context& c)
+{
+    c.s.protocol = session::Protocol();
+    resetBlocks(c);
+    c.controls.lineCount().setText("0");  // the counter always shows the protocol's lines
     c.controls.lineLength().setText(" ");
+}
+
+void clearBlocksOfOldProtocol(Context& c)
+{
+    if (c.s.blocks.empty())
+        return;
+    resetBlocks(c);
+    c.status("Blocks cleared: they grouped the lines of the protocol before");
 }
 
 }  // namespace vezedo::controller

@@ -1,6 +1,9 @@
 // Picking and editing single lines: "ShowLine", "ShowLine2", "DeleteLine", "AddLine",
 // "RenameLine".
+#include <cmath>
+
 #include "controller/actions.h"
+#include "controller/blocks.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
 
@@ -47,6 +50,14 @@ void deleteLine(Context& c)
         return;
     }
     c.s.protocol.remove(i);
+    // The blocks follow their lines: the deleted one leaves them, later ones are renumbered.
+    c.s.blocks.removeLine(static_cast<std::size_t>(i));
+    if (const auto count = c.s.blocks.count()) {
+        const platform::Matrix current = platform::parseNumericText(c.controls.currentBlock().text());
+        if (current.numel() == 1 && current[0] >= 1 && current[0] <= static_cast<double>(*count) &&
+            std::floor(current[0]) == current[0])
+            c.controls.blockLines().setText(blockText(c.s.blocks, static_cast<std::size_t>(current[0])));
+    }
     c.controls.lineCount().setText(platform::numberToText(static_cast<double>(c.s.protocol.size())));
     c.s.wireframe = c.s.protocol;
     showProto(c);

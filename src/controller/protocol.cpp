@@ -53,6 +53,7 @@ void loadProtocolFile(Context& c, std::string_view filter)
     } catch (const Error& e) {
         return refuse(e.what());
     }
+    clearBlocksOfOldProtocol(c);
     c.s.protocol = std::move(loaded);
     c.s.wireframe = c.s.protocol;
     c.s.protoname = choice->name;
@@ -134,6 +135,7 @@ void showProto(Context& c)
 void newProto(Context& c)
 {
     c.controls.lineCount().setText("0");
+    clearBlocksOfOldProtocol(c);
     c.s.protocol = session::Protocol();
     c.s.lineh.reset();
     PlotWindowScope plot(c);

@@ -35,4 +35,14 @@ void BlockStructure::store(double number, Lines lines, std::string_view what)
     m_blocks[n - 1] = std::move(lines);
 }
 
+void BlockStructure::removeLine(std::size_t line)
+{
+    for (Lines& lines : m_blocks) {
+        std::erase(lines, line);
+        for (std::size_t& l : lines)
+            if (l > line)
+                --l;
+    }
+}
+
 }  // namespace vezedo::session

@@ -29,6 +29,12 @@ public:
     // The checked form of a block count or number: a whole number from 1 to kMaxBlocks.
     static std::size_t checkedNumber(double number, std::string_view what);
 
+    // Protocol line `line` (from 1) was deleted: it leaves every block, and the lines after it
+    // move down by one, as the protocol renumbers them. A 0 from a file stays.
+    void removeLine(std::size_t line);
+    // Whether any block was set up or stored.
+    bool empty() const { return !m_count && m_blocks.empty(); }
+
     void clear() { *this = BlockStructure(); }
     bool operator==(const BlockStructure&) const = default;
 

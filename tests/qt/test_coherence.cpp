@@ -52,10 +52,7 @@ struct Gui {
         QApplication::processEvents();
     }
     qt::FigureWindow* plotWindow() { return frontEnd.window(*session().fighand1); }
-    QTableWidget* protocolTable()
-    {
-        return plotWindow()->findChild<QTableWidget*>("protocolTable");
-    }
+    QTableWidget* protocolTable() { return plotWindow()->findChild<QTableWidget*>("protocolTable"); }
 };
 
 }  // namespace
@@ -142,10 +139,12 @@ TEST(Dialogs, OfferTheActionsFilterFirstAndAddTheChosenExtension)
         platform::FileRequest request;
         const char* filters;
     } filters[] = {
-        {"tps", {platform::FileDialogKind::Open, "*.txt", "t", {"TPS files (*.tps *.TPS)"}, {}},
+        {"tps",
+         {platform::FileDialogKind::Open, "*.txt", "t", {"TPS files (*.tps *.TPS)"}, {}},
          "*.txt;;TPS files (*.tps *.TPS);;All files (*)"},
         {"any file", {platform::FileDialogKind::Open, "*.*", "t", {}, {}}, "All files (*)"},
-        {"csv", {platform::FileDialogKind::Save, "*.csv", "t", {"CSV files (*.csv)"}, "x.csv"},
+        {"csv",
+         {platform::FileDialogKind::Save, "*.csv", "t", {"CSV files (*.csv)"}, "x.csv"},
          "*.csv;;CSV files (*.csv);;All files (*)"},
     };
     for (const auto& c : filters) {
