@@ -30,6 +30,7 @@ public:
 
     // Re-reads one property (or all, when none is named) from the model.
     void sync(std::optional<platform::Property> property = std::nullopt);
+    QWidget* widget() const { return m_widget; }
     // Places the widget inside a canvas of the given height (model y counts from the bottom).
     void place(int canvasHeight);
 

@@ -127,6 +127,8 @@ public:
                 return e.swap ? static_cast<qulonglong>(e.swap->first * 100000 + e.swap->second) : 0ULL;
             }
             return {};
+        case Qt::ToolTipRole:  // the whole ID, as the column may show it shortened
+            return index.column() == Id ? QVariant(e.id) : QVariant();
         case Qt::TextAlignmentRole:
             return index.column() == Id || index.column() == Swap ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                                   : int(Qt::AlignRight | Qt::AlignVCenter);
@@ -411,6 +413,8 @@ SpecimensWindow::SpecimensWindow(shell::Program& program, QWidget* parent)
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setAlternatingRowColors(false);
+    // A long ID loses its middle, not its end (where the numbers that tell IDs apart often are).
+    m_table->setTextElideMode(Qt::ElideMiddle);
 
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(m_table);
@@ -466,6 +470,10 @@ void SpecimensWindow::refresh()
     m_refreshing = false;
     m_chart->setBars(std::move(bars), usable ? check.threshold : std::nan(""));
     m_table->resizeColumnsToContents();
+    // However long the IDs, the columns after them stay in the window's width.
+    const int widestId = m_table->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 20;
+    if (m_table->columnWidth(Id) > widestId)
+        m_table->setColumnWidth(Id, widestId);
 
     if (!usable)
         m_summary->setText(tr("No specimen check yet: press \"Check specimens\" in the main window."));

@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -126,7 +127,7 @@ void FigureWindow::buildToolBar()
     QAction* save = m_toolBar->addAction("Save figure...");
     save->setToolTip("Save the plot as PNG (at a size or resolution you choose), SVG or PDF");
     connect(save, &QAction::triggered, this, &FigureWindow::saveFigureInteractively);
-    boxLayout(this)->insertWidget(m_sessionBar ? 1 : 0, m_toolBar);
+    boxLayout(this)->insertWidget(0, m_toolBar);
 }
 
 void FigureWindow::addViewMenu()
@@ -294,11 +295,11 @@ void FigureWindow::attachConsole(QWidget* console)
     console->show();
 }
 
-void FigureWindow::addSessionBar(QToolBar* bar)
+void FigureWindow::setMenuBar(QMenuBar* bar)
 {
-    m_sessionBar = bar;
+    m_menuBar = bar;
     bar->setParent(this);
-    boxLayout(this)->insertWidget(0, bar);
+    boxLayout(this)->setMenuBar(bar);
     bar->show();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMenuBar>
 #include <QPointer>
 #include <QWidget>
 #include <map>
@@ -47,8 +48,9 @@ public:
     // Makes this the main window: its controls scroll when it is smaller than their layout,
     // the console panel (if any) sits below them.
     void attachConsole(QWidget* console);
-    // The main window's bar for recording sessions, above everything else.
-    void addSessionBar(QToolBar* bar);
+    // The main window's menus, above everything else.
+    void setMenuBar(QMenuBar* bar);
+    QMenuBar* menuBar() const { return m_menuBar; }
 
     // Places the window so that its canvas covers the figure's Position on screen.
     void applyModelGeometry();
@@ -75,7 +77,7 @@ private:
     platform::Handle m_figure;
     QWidget* m_canvas;
     QToolBar* m_toolBar = nullptr;
-    QToolBar* m_sessionBar = nullptr;
+    QPointer<QMenuBar> m_menuBar;
     QPointer<QScrollArea> m_scroll;
     QPointer<QSplitter> m_splitter;
     QPointer<ProtocolPanel> m_protocolPanel;

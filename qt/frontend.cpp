@@ -3,14 +3,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
-#include <QKeySequence>
-#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
-#include <QToolBar>
 
 #include "controller/actions.h"
 #include "platform/error.h"
@@ -205,10 +202,8 @@ bool FrontEnd::confirmQuit()
     }
     if (answer == UnsavedAnswer::Discard)
         return true;
-    const session::Session& s = m_program.controller().session();
     if (m_unsaved.protocol())
-        runAction(std::string(s.protocolForm == session::ProtocolForm::Csv ? controller::action::saveProtocolCsv
-                                                                           : controller::action::saveProtocol));
+        saveProtocolAsLastWritten();
     if (m_unsaved.blocks() && !m_unsaved.protocol())
         runAction(std::string(controller::action::saveBlocks));
     if (!m_unsaved.any())
@@ -294,43 +289,6 @@ void FrontEnd::updateSessionActions()
         m_stopAction->setEnabled(m_recorder != nullptr);
 }
 
-void FrontEnd::addSessionBar(FigureWindow* window)
-{
-    auto* bar = new QToolBar("Session");
-    bar->setObjectName("sessionBar");
-    bar->setMovable(false);
-    m_recordAction = bar->addAction("Record session...");
-    m_recordAction->setToolTip("Write what you do from now on to a script that vezedo6-run can replay");
-    m_stopAction = bar->addAction("Stop recording");
-    connect(m_recordAction, &QAction::triggered, this, [this, window] {
-        const QString path =
-            QFileDialog::getSaveFileName(window, "Record session", QDir::currentPath() + "/session.vzs",
-                                         "Vezedo6 session scripts (*.vzs);;All files (*)");
-        if (path.isEmpty())
-            return;
-        try {
-            startRecording(path.toStdString());
-        } catch (const std::exception& e) {
-            m_program.runtime().messages.showMessage(e.what());
-        }
-    });
-    connect(m_stopAction, &QAction::triggered, this, [this] { stopRecording(); });
-
-    // Undo and Redo of the protocol and block edits, from any window of the program.
-    auto* edit = new QMenu("Edit", bar);
-    const auto addEdit = [&](const char* label, std::string_view action, QKeySequence::StandardKey keys) {
-        QAction* item = edit->addAction(label);
-        item->setShortcut(keys);
-        item->setShortcutContext(Qt::ApplicationShortcut);
-        connect(item, &QAction::triggered, this, [this, action] { runAction(std::string(action)); });
-    };
-    addEdit("&Undo", controller::action::undo, QKeySequence::Undo);
-    addEdit("&Redo", controller::action::redo, QKeySequence::Redo);
-    bar->addAction(edit->menuAction());
-    updateSessionActions();
-    window->addSessionBar(bar);
-}
-
 void FrontEnd::onEvent(const ModelEvent& event)
 {
     switch (event.type) {
@@ -377,13 +335,15 @@ void FrontEnd::showLater(Handle figure)
             return;
         w->applyModelGeometry();
         if (model().object(figure).visible) {
-            const bool first = std::find(m_placed.begin(), m_placed.end(), figure) == m_placed.end();
+            // Keyed by window: a figure number used again (a new load's plot) is a new window to place.
+            const bool first = std::find(m_placed.begin(), m_placed.end(), w) == m_placed.end();
             if (first && m_mainWindow && figure != *m_mainWindow && w->plot())
                 placeBesideMainWindow(w);
             w->show();
             w->raise();
             if (first) {
-                m_placed.push_back(figure);
+                std::erase_if(m_placed, [](const QPointer<FigureWindow>& p) { return p.isNull(); });
+                m_placed.push_back(w);
                 fitOnScreen(w);
                 // The window manager frames the window a moment later; fit again with the real frame.
                 QTimer::singleShot(300, this, [this, figure] {
@@ -571,10 +531,10 @@ void FrontEnd::onControlEvent(const ModelEvent& event)
         w->addControl(event.handle);
         if (!m_mainWindow) {
             // The first window with controls is the main window: it gets the console pane
-            // and the session bar.
+            // and the menus.
             m_mainWindow = event.parent;
             w->attachConsole(m_consolePane);
-            addSessionBar(w);
+            addMenus(w);
         }
     } else if (event.kind == ModelEventKind::Destroyed) {
         w->removeControl(event.handle);

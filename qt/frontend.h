@@ -59,6 +59,9 @@ public:
     // written in; a quit that does not happen says why in the status bar.
     bool confirmQuit();
     void quit();
+    // The README in a window of its own, beside the others.
+    void showHelp();
+    QWidget* helpWindow() const { return m_helpWindow; }
 
     QRect toScreen(const platform::Rect& position) const;
     platform::Rect fromScreen(const QRect& rect) const;
@@ -94,7 +97,9 @@ private:
     void placeBesideOthers(QWidget* window);
     void fitOnScreen(FigureWindow* window);
     void flushEdits();
-    void addSessionBar(FigureWindow* window);
+    // File, Edit and Help menus of the main window (qt/mainmenus.cpp).
+    void addMenus(FigureWindow* window);
+    void saveProtocolAsLastWritten();
     void updateSessionActions();
 
     shell::Program& m_program;
@@ -112,9 +117,10 @@ private:
     QPointer<QAction> m_stopAction;
     UnsavedChanges m_unsaved;
     std::function<UnsavedAnswer()> m_askUnsaved;
-    std::vector<platform::Handle> m_placed;  // windows placed once already
+    std::vector<QPointer<FigureWindow>> m_placed;  // windows placed once already
     QPointer<SpecimensWindow> m_specimensWindow;
     QPointer<ErrorSummaryWindow> m_errorWindow;
+    QPointer<QWidget> m_helpWindow;
     // What the measurement error window shows was computed for these edit numbers.
     std::optional<std::pair<std::uint64_t, std::uint64_t>> m_errorShownFor;
     std::uint64_t m_checkWindowsData = 0;  // the specimen load the check windows show

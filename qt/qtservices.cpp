@@ -103,17 +103,18 @@ QtConsole::QtConsole()
     layout->setSpacing(2);
     m_showTraces->setObjectName("showTraces");
     m_showTraces->setToolTip("Also show the values the actions display as they run");
-    layout->addWidget(m_showTraces);
     layout->addWidget(m_pane);
+    // The box shares the status bar's line: on a laptop screen every line of height counts.
     m_status->setObjectName("statusBar");
     m_status->setSizeGripEnabled(false);
+    m_status->addPermanentWidget(m_showTraces);
     layout->addWidget(m_status);
     m_pane->setReadOnly(true);
     m_pane->setObjectName("console");
     m_pane->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_pane->setPlaceholderText("Console: messages and errors appear here.");
     m_pane->setMaximumBlockCount(5000);
-    m_pane->setFixedHeight(110);
+    m_pane->setFixedHeight(70);
     m_panel->setFixedHeight(m_panel->sizeHint().height());
 }
 

@@ -74,9 +74,11 @@ int main(int argc, char** argv)
     frontEnd.runAction(std::string(controller::action::loadSpecimens));
     answers.queuePath(args[4].toStdString());
     frontEnd.runAction(std::string(controller::action::loadProtocol));
+    settle(1500);
+    // A line added to the protocol as a user adds one: two landmarks typed, then the button.
     frontEnd.typeInto(controller::tags::firstLandmark, "3");
     frontEnd.typeInto(controller::tags::secondLandmark, "8");
-    frontEnd.runAction(std::string(controller::action::showLine));
+    frontEnd.runAction(std::string(controller::action::addLine));
     settle(2000);
     const qt::FigureWindow* plot = plotWindow();
     if (!plot || !shoot(out + "/main-window.png") || !shoot(out + "/plot-window.png", plot->frameGeometry()))

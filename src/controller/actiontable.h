@@ -69,6 +69,7 @@ inline constexpr std::string_view undo = "Undo";
 inline constexpr std::string_view redo = "Redo";
 inline constexpr std::string_view loadSpecimens = "LoadFile1";
 inline constexpr std::string_view loadProtocol = "LoadProto";
+inline constexpr std::string_view saveLengthsCsv = "SaveLengthsCSV";
 }  // namespace action
 
 }  // namespace vezedo::controller

@@ -1,6 +1,7 @@
 // The windows of the checks before measuring: the ranked specimens with their bar chart, and
 // the measurement error per line.
 #include <QApplication>
+#include <QHeaderView>
 #include <QImage>
 #include <QTableView>
 #include <QTableWidget>
@@ -108,6 +109,25 @@ TEST(SpecimensWindow, SortsIdsAsNumbersWithinThem)
     c.sortBy(Id, Qt::AscendingOrder);
     EXPECT_EQ((std::vector<QString>{c.cell(0, Id), c.cell(1, Id), c.cell(9, Id)}),
               (std::vector<QString>{"s1", "s2", "s10"}));
+}
+
+// A long ID is shortened in its middle, with the whole of it in the tooltip: the columns after
+// it stay in the window.
+TEST(SpecimensWindow, ALongIdLeavesEveryColumnInTheWindow)
+{
+    const std::string longId = "skull_" + std::string(187, 'x') + "_12345";
+    ASSERT_EQ(longId.size(), 199u);
+    Checked c(plantedSwap([&](std::size_t j) { return longId + std::to_string(j % 10); }));
+    c.window->show();
+    QApplication::processEvents();
+    QTableView* table = c.window->table();
+    const QHeaderView* header = table->horizontalHeader();
+    for (int column = 0; column < header->count(); ++column) {
+        SCOPED_TRACE(header->model()->headerData(column, Qt::Horizontal).toString().toStdString());
+        EXPECT_GE(header->sectionViewportPosition(column), 0);
+        EXPECT_LE(header->sectionViewportPosition(column) + header->sectionSize(column), table->viewport()->width());
+    }
+    EXPECT_EQ(table->model()->index(0, Id).data(Qt::ToolTipRole).toString().size(), 200);
 }
 
 struct TableCase {
