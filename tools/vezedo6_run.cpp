@@ -1,15 +1,10 @@
 // vezedo6-run: replays session scripts headless.
-#include <QBuffer>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
 #include <chrono>
 #include <cstring>
 #include <iostream>
 
-#include "io/files.h"
-#include "platform/error.h"
-#include "qt/painterrenderer.h"
+#include "qt/snapshot.h"
 #include "script/runner.h"
 
 namespace {
@@ -46,23 +41,6 @@ Options:
   --help    this text
 )";
 
-void writeSnapshot(const vezedo::platform::GraphicsModel& model, vezedo::platform::Handle axes, const std::string& path)
-{
-    constexpr int kWidth = 800, kHeight = 600;
-    QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    vezedo::qt::paintAxes(model, axes, painter, kWidth, kHeight);
-    painter.end();
-    // Encoded in memory and written like every other file, so a full disk keeps the old picture.
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        throw vezedo::Error("Cannot encode the snapshot " + path);
-    vezedo::io::writeFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -89,7 +67,7 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
 
-    vezedo::script::ScriptRunner runner(std::cout, writeSnapshot);
+    vezedo::script::ScriptRunner runner(std::cout, vezedo::qt::writeSnapshot);
     int failed = 0;
     for (const std::string& script : scripts) {
         const auto start = std::chrono::steady_clock::now();
