@@ -4,7 +4,11 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "harness.h"
 #include "io/csv.h"
@@ -26,17 +30,80 @@ std::size_t entriesIn(const fs::path& folder)
 TEST(Files, ReadFileReturnsEveryByteOrAnErrorNamingTheFileAndTheReason)
 {
     test::TempDir dir;
-    const std::string content("a\r\nb\0c\xff", 7);
+    const std::string content("a\r\nb\tc\xff", 7);
     EXPECT_EQ(io::readFile(dir.write("bytes.bin", content)), content);
     EXPECT_EQ(io::readFile(dir.write("empty.txt", "")), "");
-    const std::string missing = (dir.path() / "missing.txt").string();
-    EXPECT_EQ(errorOf([&] { io::readFile(missing); }),
-              "Cannot open file \"" + missing + "\": No such file or directory");
-    // Only regular files are read: a named pipe would wait for a writer for ever.
-    const std::string pipe = (dir.path() / "pipe.txt").string();
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    for (const std::string& path : {dir.path().string(), pipe, std::string("/dev/zero")})
-        EXPECT_EQ(errorOf([&] { io::readFile(path); }), "Cannot open file \"" + path + "\": it is not a regular file");
+    // A NUL byte past the first 4 KiB is no reason to refuse: only the start is looked at.
+    const std::string lateNul = std::string(5000, 'x') + '\0';
+    EXPECT_EQ(io::readFile(dir.write("late_nul.txt", lateNul)), lateNul);
+}
+
+struct UnreadableCase {
+    const char* name;
+    std::function<std::string(test::TempDir&)> make;  // the path to read
+    std::string reason;                               // after "Cannot open/read file \"path\": "
+};
+
+class ReadFileRefuses : public ::testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(ReadFileRefuses, NamingTheFileAndTheReason)
+{
+    test::TempDir dir;
+    const std::string path = GetParam().make(dir);
+    const std::string message = errorOf([&] { io::readFile(path); });
+    EXPECT_TRUE(message == "Cannot open file \"" + path + "\": " + GetParam().reason ||
+                message == "Cannot read file \"" + path + "\": " + GetParam().reason)
+        << message;
+}
+
+std::string sparseFile(test::TempDir& dir, const char* name, off_t size)
+{
+    const std::string path = dir.write(name, "");
+    fs::resize_file(path, static_cast<std::uintmax_t>(size));
+    return path;
+}
+
+const UnreadableCase kUnreadable[] = {
+    {"Missing", [](test::TempDir& d) { return (d.path() / "missing.txt").string(); }, "it does not exist"},
+    {"Folder", [](test::TempDir& d) { return d.path().string(); }, "it is a folder"},
+    {"NamedPipe",
+     [](test::TempDir& d) {
+         const std::string pipe = (d.path() / "pipe.txt").string();
+         EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+         return pipe;
+     },
+     "it is a named pipe"},
+    {"Device", [](test::TempDir&) { return std::string("/dev/zero"); }, "it is a device"},
+    {"NulBytes", [](test::TempDir& d) { return sparseFile(d, "zeros.txt", 1 << 20); },
+     "it is not a text file (byte 1 is a NUL byte)"},
+    {"NulInAShortFile", [](test::TempDir& d) { return d.write("short.txt", std::string("LM=1\n1 2\0 3\n", 13)); },
+     "it is not a text file (byte 9 is a NUL byte)"},
+    {"PastTheSizeLimit",
+     [](test::TempDir& d) { return sparseFile(d, "huge.tps", static_cast<off_t>(io::kMaxLandmarkFileBytes) + 1); },
+     "it holds 2147483649 bytes, more than the 2 GiB a file read here may have"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Files, ReadFileRefuses, ::testing::ValuesIn(kUnreadable),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST(Files, ReadFileRefusesAFileLargerThanTheGivenLimit)
+{
+    test::TempDir dir;
+    const std::string path = dir.write("protocol.txt", std::string(300, '1'));
+    EXPECT_EQ(io::readFile(path, 300), std::string(300, '1'));
+    EXPECT_EQ(errorOf([&] { io::readFile(path, 299); }),
+              "Cannot read file \"" + path +
+                  "\": it holds 300 bytes, more than the 299 bytes a file read here may have");
+}
+
+TEST(Files, ReadFileSaysWhenPermissionIsDenied)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads any file";
+    test::TempDir dir;
+    const std::string path = dir.write("locked.tps", "LM=1\n1 2 3\n");
+    fs::permissions(path, fs::perms::none);
+    EXPECT_EQ(errorOf([&] { io::readFile(path); }), "Cannot open file \"" + path + "\": permission denied");
 }
 
 TEST(Files, WriteFileAtomicallyReplacesTheTargetOrLeavesEverythingAsItWas)
@@ -100,6 +167,59 @@ TEST(Files, WritesKeepWhatIsOnDisk)
     EXPECT_EQ(entriesIn(dir.path()), 6u);  // no temporary file left behind
 }
 
+// A save never puts a plain file in place of a named pipe, a socket or a device, also not
+// through a link to one.
+struct SpecialTargetCase {
+    const char* name;
+    std::function<std::string(test::TempDir&)> make;  // the path to save to
+    std::string kind;
+    fs::file_type type;  // what must still be at the target afterwards
+};
+
+class WriteFileRefuses : public ::testing::TestWithParam<SpecialTargetCase> {};
+
+TEST_P(WriteFileRefuses, ATargetThatIsNoRegularFile)
+{
+    test::TempDir dir;
+    const std::string path = GetParam().make(dir);
+    EXPECT_EQ(errorOf([&] { io::writeFileAtomically(path, "1 1 2 \n"); }),
+              "Cannot write file \"" + path + "\": it is " + GetParam().kind + ", not a regular file");
+    EXPECT_EQ(fs::status(path).type(), GetParam().type);
+}
+
+const SpecialTargetCase kSpecialTargets[] = {
+    {"NamedPipe",
+     [](test::TempDir& d) {
+         const std::string pipe = (d.path() / "out.txt").string();
+         EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+         return pipe;
+     },
+     "a named pipe", fs::file_type::fifo},
+    {"Socket",
+     [](test::TempDir& d) {
+         const std::string path = (d.path() / "out.sock").string();
+         sockaddr_un address{};
+         address.sun_family = AF_UNIX;
+         EXPECT_LT(path.size(), sizeof address.sun_path);
+         path.copy(address.sun_path, sizeof address.sun_path - 1);
+         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+         EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+         ::close(fd);  // the socket file stays
+         return path;
+     },
+     "a socket", fs::file_type::socket},
+    {"LinkToADevice",
+     [](test::TempDir& d) {
+         const fs::path link = d.path() / "null.txt";
+         fs::create_symlink("/dev/null", link);
+         return link.string();
+     },
+     "a device", fs::file_type::character},
+};
+
+INSTANTIATE_TEST_SUITE_P(Files, WriteFileRefuses, ::testing::ValuesIn(kSpecialTargets),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
 TEST(Files, JoinPathAndChangeDirectory)
 {
     EXPECT_EQ(io::joinPath("/data/mice", "a.tps"), "/data/mice/a.tps");
@@ -160,6 +280,24 @@ TEST(Csv, ParsesWhatTheWriterWritesAndRfcQuoting)
               "File f.csv, line 2: a quoted field is never closed");
     EXPECT_EQ(errorOf([] { io::parseCsv("\"a\"b,1\n", "f.csv"); }),
               "File f.csv, line 1: a closing quote must end its field; found \"b\" after it");
+}
+
+TEST(Csv, ALoneCrEndsALineAsInTheOtherReaders)
+{
+    using Rows = std::vector<std::vector<std::string>>;
+    EXPECT_EQ(io::parseCsv("name,from,to\ra,1,2\r\"b\",3,4\r", "f.csv"),
+              (Rows{{"name", "from", "to"}, {"a", "1", "2"}, {"b", "3", "4"}}));
+    // A CR after a closing quote ends the row; it never becomes part of the name.
+    EXPECT_EQ(io::parseCsv("\"a\"\r,1,2\n", "f.csv"), (Rows{{"a"}, {"", "1", "2"}}));
+}
+
+TEST(Csv, RowsKnowTheFileLineTheyStartOn)
+{
+    const std::vector<io::CsvRow> rows = io::parseCsvRows("name,from,to\r\n\"two\nlines\",1,2\r\rc,3,4\n", "f.csv");
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[1].line, 2);
+    EXPECT_EQ(rows[2].line, 4);  // a blank line, after the line break inside the quoted name
+    EXPECT_EQ(rows[3].line, 5);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "harness.h"
 #include "io/numeric.h"
+#include "io/sizetable.h"
 #include "platform/error.h"
 
 using namespace vezedo;
@@ -66,6 +67,39 @@ TEST(NumericTable, RefusesARaggedOrTextLineNamingFileAndLine)
 
 // Every plain decimal must read to the same double as the standard's correctly rounded
 // conversion, including near the 2^53 and 10^22 limits of the quick path.
+struct PartlyCodedRow {
+    const char* name;
+    std::string text;
+    std::string message;
+};
+
+class SpecimenTableRefuses : public ::testing::TestWithParam<PartlyCodedRow> {};
+
+TEST_P(SpecimenTableRefuses, APartlyCodedLandmarkNamingLineAndSpecimen)
+{
+    EXPECT_EQ(test::errorOf([&] { io::parseSpecimenTable(GetParam().text, "t.txt"); }), GetParam().message);
+}
+
+const std::string kSomeOnly = " is missing in some coordinates only; a missing landmark has NA, NaN, -999 or -9999 "
+                              "as all three of x, y and z";
+
+// A landmark is missing only when all three of its numbers carry the same code.
+const PartlyCodedRow kPartlyCoded[] = {
+    {"TwoOfMinus999", "1 2 3 4 5 6 10\n-999 -999 5 4 5 6 10\n",
+     "File t.txt, line 2: specimen 2, landmark 1" + kSomeOnly},
+    {"OneOfMinus9999", "1 2 3 4 -9999 6 10\n", "File t.txt, line 1: specimen 1, landmark 2" + kSomeOnly},
+    {"NaAndMinus999", "a 1 2 3 NA -999 -999 10\n", "File t.txt, line 1: specimen 1, landmark 2" + kSomeOnly},
+};
+
+INSTANTIATE_TEST_SUITE_P(PartlyCoded, SpecimenTableRefuses, ::testing::ValuesIn(kPartlyCoded),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
+TEST(NumericTable, ShowsANulByteInARefusedEntry)
+{
+    EXPECT_EQ(test::errorOf([] { io::parseNumericTable(std::string("1 2\0x 3\n", 9), "t.txt"); }),
+              "File t.txt, line 1: \"2\\0x\" is not a number; expected numbers separated by blanks, tabs or commas");
+}
+
 TEST(NumericTable, NumbersAreCorrectlyRounded)
 {
     std::mt19937_64 random(7);

@@ -15,6 +15,7 @@ using platform::Matrix;
 using platform::Value;
 namespace fs = std::filesystem;
 
+using vezedo::test::errorOf;
 using vezedo::test::RestoreCurrentFolder;
 
 namespace {
@@ -57,12 +58,9 @@ TEST(TpsReader, HeadersAreFoundByTheCharacterRules)
     const std::pair<std::string, Matrix> cases[] = {
         {"lm=1\n1 2 3\nLm=1\n4 5 6\nlM=1\n7 8 9\n", Matrix::fromRows({{1, 2, 3}, {4, 5, 6}, {7, 8, 9}})},
         {"LM3=1\n1 2 3\nlm3=1\n4 5 6\n", two},
-        {"model=1\n1 2 3\n", one},                           // "l=" ending a word, before the first specimen
-        {"LM=1\n1 2 3\nl=1\n4 5 6\n", one},                  // "l=" after the first specimen is passed over
-        {"LM=1\n1 2 3\nLLM=1\nLML=1\nlmm=1\n4 5 6\n", one},  // the scan resumes past the letters it looked at
-        {"LM=1\n1 2 3\nLM = 1\n4 5 6\n", one},               // spaced: no header
-        {"LM=\n1\n1 2 3\n", one},                            // the count on the next line
-        {"LM=1\n1 2 3 99 98\n97\nLM=1\n4 5 6 7\n", two},     // surplus numbers are passed over
+        {"LM=1\n1 2 3\n\nCURVES=1\n  POINTS=2\n1 2\n\n3 4 5\nID=a\nLM=1\n4 5 6\n", two},  // blank lines, curve points
+        {"model=1\n1 2 3\n", one},  // "l=" ending a word, before the first specimen
+        {"LM=\n1\n1 2 3\n", one},   // the count on the next line
         {"LM=1\n0.1 2.2250738585072011e-308 1e-400\n", Matrix::rowVector({0.1, 2.2250738585072011e-308, 0.0})}};
     for (const auto& [text, table] : cases)
         EXPECT_EQ(io::parseTps(text, "t.tps").table, table) << text;
@@ -109,6 +107,64 @@ TEST(TpsReader, RefusesNamingFileLineSpecimenAndWhatWasExpected)
         }
     }
 }
+
+struct TpsRefusal {
+    const char* name;
+    std::string text;
+    std::string message;
+};
+
+class TpsReaderRefuses : public ::testing::TestWithParam<TpsRefusal> {};
+
+TEST_P(TpsReaderRefuses, NamingFileLineAndSpecimen)
+{
+    EXPECT_EQ(errorOf([&] { io::parseTps(GetParam().text, "mice.tps"); }), GetParam().message);
+}
+
+const std::string kOnly = "only ID=, IMAGE=, SCALE=, COMMENT=, CURVES= and POINTS= lines (with their points) may "
+                          "stand between a specimen's coordinates and the next \"LM=\" header";
+const std::string kSomeOnly = " is missing in some coordinates only; a missing landmark has NA, NaN, -999 or -9999 "
+                              "as all three of x, y and z";
+
+// Whatever is neither a specimen's own line nor a header after its coordinates is refused: a
+// lost header would otherwise shift coordinates onto the next specimen's ID.
+const TpsRefusal kStrayLines[] = {
+    {"LostIdAndHeaderLines", "LM=1\n1 2 3\n4 5 6\nID=b\n",
+     "File mice.tps, line 3: specimen 1 (ID=b): found \"4 5 6\"; " + kOnly},
+    {"HeaderTypo", "LM=1\n1 2 3\nID=a\nLMe=1\n4 5 6\nID=b\n",
+     "File mice.tps, line 4: specimen 1 (ID=a): found \"LMe=1\"; " + kOnly},
+    {"SpacedHeader", "LM=1\n1 2 3\nLM = 1\n4 5 6\n", "File mice.tps, line 3: specimen 1: found \"LM = 1\"; " + kOnly},
+    {"DoubledLetterHeader", "LM=1\n1 2 3\nLLM=1\n4 5 6\n",
+     "File mice.tps, line 3: specimen 1: found \"LLM=1\"; " + kOnly},
+    {"LooseLHeader", "LM=1\n1 2 3\nl=1\n4 5 6\n", "File mice.tps, line 3: specimen 1: found \"l=1\"; " + kOnly},
+    {"SurplusCoordinateLine", "LM=2\n1 2 3\n4 5 6\n7 8 9\nID=a\nLM=2\n1 2 3\n4 5 6\n",
+     "File mice.tps, line 4: specimen 1 (ID=a): found \"7 8 9\"; " + kOnly},
+    {"SurplusNumberOnTheLastLine", "LM=1\n1 2 3 4\nID=a\n",
+     "File mice.tps, line 2: specimen 1 (ID=a): found \"4\" after the 3 numbers of the specimen's landmarks; " + kOnly},
+    {"HashComment", "LM=1\n1 2 3\n# note\nLM=1\n4 5 6\n",
+     "File mice.tps, line 3: specimen 1: found \"# note\"; " + kOnly},
+    {"NumberAfterTheCurvePoints", "LM=1\n1 2 3\nPOINTS=1\n1 2\n3 4\n",
+     "File mice.tps, line 5: specimen 1: found \"3 4\"; " + kOnly},
+    {"FewerCurvePointsThanAnnounced", "LM=1\n1 2 3\nCURVES=1\nPOINTS=2\n1 2\nID=a\n",
+     "File mice.tps, line 6: specimen 1 (ID=a): the POINTS= line 4 announces points still due, found \"ID=a\"; each "
+     "point is a line of its 2 or 3 coordinates"},
+    {"NulInAStrayToken", std::string("LM=1\n1 2 3 4\0x\n", 15),
+     "File mice.tps, line 2: specimen 1: found \"4\\0x\" after the 3 numbers of the specimen's landmarks; " + kOnly},
+};
+
+INSTANTIATE_TEST_SUITE_P(StrayLines, TpsReaderRefuses, ::testing::ValuesIn(kStrayLines),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
+// A landmark is missing only when all three of its numbers carry the same code.
+const TpsRefusal kPartlyCoded[] = {
+    {"TwoOfMinus999", "LM=1\n-999 -999 5\nID=a\n", "File mice.tps, line 2: specimen 1 (ID=a): landmark 1" + kSomeOnly},
+    {"OneOfMinus9999", "LM=2\n1 2 3\n4 -9999 6\n", "File mice.tps, line 3: specimen 1: landmark 2" + kSomeOnly},
+    {"NaAndMinus999", "LM=1\nNA -999 -999\n", "File mice.tps, line 2: specimen 1: landmark 1" + kSomeOnly},
+    {"Minus999AndMinus9999", "LM=1\n-999 -9999 -999\n", "File mice.tps, line 2: specimen 1: landmark 1" + kSomeOnly},
+};
+
+INSTANTIATE_TEST_SUITE_P(PartlyCoded, TpsReaderRefuses, ::testing::ValuesIn(kPartlyCoded),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
 
 TEST(IoRows, Gettpsfile3DReadsTheChosenFileAndMakesItsFolderCurrent)
 {

@@ -61,10 +61,20 @@ std::vector<std::string> importReport(const ImportFacts& f)
             text += " ...";
         lines.push_back(text);
     }
-    if (f.scaled > 0)
-        lines.push_back("SCALE: given for " + plural(f.scaled, "specimen", "specimens") + " (" + number(f.scaleMin) +
-                        (f.scaleMax != f.scaleMin ? " to " + number(f.scaleMax) : "") + "), " +
+    if (f.scaled > 0) {
+        // The range of the usable values; a value that is no number is quoted as written.
+        std::string given;
+        if (f.badScales.size() < f.scaled)
+            given = number(f.scaleMin) + (f.scaleMax != f.scaleMin ? " to " + number(f.scaleMax) : "");
+        for (std::size_t i = 0; i < f.badScales.size() && i < kNamed; ++i)
+            given += (given.empty() ? "" : ", ") + ("\"" + f.badScales[i] + "\"");
+        if (f.badScales.size() > kNamed)
+            given += " ...";
+        if (!f.badScales.empty())
+            given += f.badScales.size() == 1 ? " is no positive number" : " are no positive numbers";
+        lines.push_back("SCALE: given for " + plural(f.scaled, "specimen", "specimens") + " (" + given + "), " +
                         (f.scaleApplied ? "applied" : "not applied (Apply SCALE is off)"));
+    }
     if (f.curves > 0 || f.curvePoints > 0)
         lines.push_back("Curves: " + plural(f.curves, "curve", "curves") + " of " +
                         plural(f.curvePoints, "point", "points") + " skipped");

@@ -20,6 +20,7 @@ struct ImportFacts {
     std::size_t curves = 0, curvePoints = 0;          // skipped
     std::size_t comments = 0;                         // COMMENT= lines
     std::vector<std::vector<std::size_t>> estimated;  // per specimen, the missing landmarks
+    std::vector<std::string> badScales;               // SCALE= texts that are no positive number, as written
 };
 
 // The report: its first line sums the data set up (the "Data set" text shows it); the

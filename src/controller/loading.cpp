@@ -33,9 +33,10 @@ std::string loadProblem(const std::string& file, const std::exception& e)
     return "Could not load the specimens from " + file + ".\n" + what;
 }
 
-std::string unreadable(const std::string& file)
+// The reader's message names the path and the reason (a folder, a device, missing, ...).
+std::string unreadable(const std::string& file, const io::UnreadableFile& e)
 {
-    return "Could not load the specimens: the file " + file + " could not be opened.";
+    return "Could not load the specimens: the file " + file + " could not be opened.\n" + e.what();
 }
 
 // The data set replaces the old one wholly, the main window describes it and a new plot
@@ -102,6 +103,33 @@ std::vector<session::SpecimenFlags> flagsOf(const shape::Completed& completed)
     return flags;
 }
 
+constexpr double kSmallestScaledSize = 1e-150;
+constexpr double kLargestScaledSize = 1e150;
+
+// The centroid size of a row of x, y, z triples, over its landmarks that are not missing.
+double centroidSizeOfRow(const Matrix& table, std::size_t row)
+{
+    double mean[3] = {0, 0, 0};
+    std::size_t present = 0;
+    for (std::size_t col = 0; col + 2 < table.cols(); col += 3) {
+        if (std::isnan(table(row, col)))
+            continue;
+        for (std::size_t d = 0; d < 3; ++d)
+            mean[d] += table(row, col + d);
+        ++present;
+    }
+    if (present == 0)
+        return 0;
+    for (double& m : mean)
+        m /= static_cast<double>(present);
+    double sum = 0;
+    for (std::size_t col = 0; col + 2 < table.cols(); col += 3)
+        if (!std::isnan(table(row, col)))
+            for (std::size_t d = 0; d < 3; ++d)
+                sum += (table(row, col + d) - mean[d]) * (table(row, col + d) - mean[d]);
+    return std::sqrt(sum);
+}
+
 // With "Apply SCALE" on, every specimen's coordinates are multiplied by its SCALE= before
 // anything else; then every specimen needs one, a positive number. Notes the SCALE values
 // for the report either way.
@@ -124,6 +152,8 @@ void applyScale(Matrix& table, const io::TpsData& read, const std::string& file,
         if (apply && !valid)
             throw FileFormatError(file, info.scaleLine,
                                   who(j) + ": SCALE=" + text + " is not a positive number, so it cannot be applied");
+        if (!valid)
+            facts.badScales.push_back(text);
         if (valid) {
             facts.scaleMin = facts.scaled == 0 ? scale : std::min(facts.scaleMin, scale);
             facts.scaleMax = facts.scaled == 0 ? scale : std::max(facts.scaleMax, scale);
@@ -138,9 +168,20 @@ void applyScale(Matrix& table, const io::TpsData& read, const std::string& file,
     facts.scaleApplied = apply && facts.scaled > 0;
     if (!facts.scaleApplied)
         return;
-    for (std::size_t j = 0; j < table.rows(); ++j)
+    for (std::size_t j = 0; j < table.rows(); ++j) {
+        const double before = centroidSizeOfRow(table, j);
         for (std::size_t col = 0; col < table.cols(); ++col)
             table(j, col) *= scales[j];
+        // A SCALE that takes the specimen's size out of what doubles hold leaves nothing to
+        // superimpose: its landmarks would coincide or be infinite.
+        const double after = centroidSizeOfRow(table, j);
+        if (before > 0 && !(after >= kSmallestScaledSize && after <= kLargestScaledSize))
+            throw FileFormatError(file, read.info[j].scaleLine,
+                                  who(j) + ": SCALE=" + *read.info[j].scale + " is too " +
+                                      (after < kSmallestScaledSize ? "small" : "large") +
+                                      ": the specimen's centroid size would be " +
+                                      platform::formatText("%g", {Value(after)}) + ", outside 1e-150 to 1e150");
+    }
 }
 
 // A data set read and fitted, ready to replace the loaded one.
@@ -156,14 +197,14 @@ std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& c
     const std::string& fname = choice.name;
     const bool applyScaleOn = c.controls.applyScale().value() != 0;
     io::TpsData read;
-    Loaded out{{}, ImportFacts{fname, 0, {}, 0, false, 0, 0, 0, false, 0, 0, 0, {}}, {}};
+    Loaded out{{}, ImportFacts{fname, 0, {}, 0, false, 0, 0, 0, false, 0, 0, 0, {}, {}}, {}};
     ImportFacts& facts = out.facts;
     try {
         read = io::readChosenTps(choice);
         applyScale(read.table, read, fname, applyScaleOn, facts);
-    } catch (const io::UnreadableFile&) {
+    } catch (const io::UnreadableFile& e) {
         c.rt.console.write("Error on file open");
-        c.message(unreadable(fname));
+        c.message(unreadable(fname, e));
         return std::nullopt;
     } catch (const std::exception& e) {
         c.message(loadProblem("the chosen file", e));
@@ -227,8 +268,8 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
         }
         read = io::parseSpecimenTable(bytes, path);
         io::changeDirectory(choice.folder);
-    } catch (const io::UnreadableFile&) {
-        c.message(unreadable(fname));
+    } catch (const io::UnreadableFile& e) {
+        c.message(unreadable(fname, e));
         return std::nullopt;
     } catch (const std::exception& e) {
         c.message(loadProblem("the chosen file", e));
@@ -253,7 +294,7 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
             return std::nullopt;
         }
     }
-    Loaded out{{}, ImportFacts{fname, (n - 1) / 3, {}, read.ids.size(), true, 0, 0, 0, false, 0, 0, 0, {}}, {}};
+    Loaded out{{}, ImportFacts{fname, (n - 1) / 3, {}, read.ids.size(), true, 0, 0, 0, false, 0, 0, 0, {}, {}}, {}};
     session::Specimens& specimens = out.specimens;
     specimens.source = session::Specimens::Source::Table;
     specimens.ids = read.ids;

@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "io/lines.h"
 #include "platform/error.h"
 
 namespace vezedo::io {
@@ -26,18 +27,27 @@ std::string shortestNumber(double value)
     return std::string(buffer, result.ptr);
 }
 
-std::vector<std::vector<std::string>> parseCsv(std::string_view text, std::string_view fileName)
+std::vector<CsvRow> parseCsvRows(std::string_view text, std::string_view fileName)
 {
-    std::vector<std::vector<std::string>> rows;
-    std::vector<std::string> row;
+    std::vector<CsvRow> rows;
+    CsvRow row;
     std::string field;
     int line = 1;
+    row.line = line;
     std::size_t i = 0;
+    // The length of the line end at i (LF, CRLF or a lone CR), 0 when there is none.
+    const auto lineEndAt = [&text](std::size_t at) -> std::size_t {
+        if (text[at] == '\n')
+            return 1;
+        if (text[at] == '\r')
+            return at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
+        return 0;
+    };
     const auto endRow = [&] {
-        row.push_back(std::move(field));
+        row.fields.push_back(std::move(field));
         field.clear();
         rows.push_back(std::move(row));
-        row.clear();
+        row = CsvRow{};
     };
     while (i < text.size()) {
         const char ch = text[i];
@@ -56,32 +66,41 @@ std::vector<std::vector<std::string>> parseCsv(std::string_view text, std::strin
                     ++i;
                     break;
                 }
-                if (text[i] == '\n')
+                if (text[i] == '\n' || (text[i] == '\r' && lineEndAt(i) == 1))
                     ++line;
                 field += text[i++];
             }
-            if (i < text.size() && text[i] != ',' && text[i] != '\n' && text[i] != '\r')
+            if (i < text.size() && text[i] != ',' && lineEndAt(i) == 0)
                 throw FileFormatError(std::string(fileName), line,
-                                      "a closing quote must end its field; found \"" + std::string(1, text[i]) +
-                                          "\" after it");
+                                      "a closing quote must end its field; found \"" +
+                                          shownText(std::string_view(&text[i], 1)) + "\" after it");
             continue;
         }
         if (ch == ',') {
-            row.push_back(std::move(field));
+            row.fields.push_back(std::move(field));
             field.clear();
             ++i;
-        } else if (ch == '\n' || (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) {
+        } else if (const std::size_t n = lineEndAt(i); n > 0) {
             endRow();
             ++line;
-            i += ch == '\r' ? 2 : 1;
+            row.line = line;
+            i += n;
         } else {
             field += ch;
             ++i;
         }
     }
-    if (!field.empty() || !row.empty())
+    if (!field.empty() || !row.fields.empty())
         endRow();
     return rows;
+}
+
+std::vector<std::vector<std::string>> parseCsv(std::string_view text, std::string_view fileName)
+{
+    std::vector<std::vector<std::string>> out;
+    for (CsvRow& row : parseCsvRows(text, fileName))
+        out.push_back(std::move(row.fields));
+    return out;
 }
 
 }  // namespace vezedo::io

@@ -14,9 +14,19 @@ std::string csvField(std::string_view text);
 // The shortest text that reads back to the same double ("0.1", "12", "1e-300").
 std::string shortestNumber(double value);
 
-// The rows of a CSV text, each a list of fields; the line end after the last row starts no
-// further row. Lines end in LF or CRLF. Throws a FileFormatError naming the file and line
-// for a quote that is never closed or a character after a closing quote.
+// One row of a CSV text and the file line it starts on.
+struct CsvRow {
+    std::vector<std::string> fields;
+    int line = 0;
+    bool operator==(const CsvRow&) const = default;
+};
+
+// The rows of a CSV text; the line end after the last row starts no further row. Lines end
+// in LF, CRLF or a lone CR. Throws a FileFormatError naming the file and line for a quote
+// that is never closed or a character after a closing quote.
+std::vector<CsvRow> parseCsvRows(std::string_view text, std::string_view fileName);
+
+// The same rows without their lines.
 std::vector<std::vector<std::string>> parseCsv(std::string_view text, std::string_view fileName);
 
 }  // namespace vezedo::io

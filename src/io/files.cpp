@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,27 +72,79 @@ std::filesystem::path writeTarget(const std::string& path)
 
 }  // namespace
 
-std::string readFile(const std::string& path)
+std::string kindOfFile(unsigned mode)
+{
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISFIFO(mode))
+        return "a named pipe";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "an unknown kind of file";
+}
+
+namespace {
+
+[[noreturn]] void failOpening(const std::string& path, int error)
+{
+    if (error == ENOENT || error == ENOTDIR)
+        throw UnreadableFile("Cannot open file \"" + path + "\": it does not exist");
+    if (error == EACCES || error == EPERM)
+        throw UnreadableFile("Cannot open file \"" + path + "\": permission denied");
+    failReading("open", path, error);
+}
+
+[[noreturn]] void refuseKind(const std::string& path, unsigned mode)
+{
+    throw UnreadableFile("Cannot open file \"" + path + "\": it is " + kindOfFile(mode));
+}
+
+std::string sizeText(std::uint64_t bytes)
+{
+    if (bytes >= (std::uint64_t{1} << 30) && bytes % (std::uint64_t{1} << 30) == 0)
+        return std::to_string(bytes >> 30) + " GiB";
+    if (bytes >= (std::uint64_t{1} << 20) && bytes % (std::uint64_t{1} << 20) == 0)
+        return std::to_string(bytes >> 20) + " MiB";
+    return std::to_string(bytes) + " bytes";
+}
+
+}  // namespace
+
+std::string readFile(const std::string& path, std::uint64_t maxBytes)
 {
     // Only regular files: a named pipe would wait for a writer for ever and a device may
     // never end. The file is read by its size.
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
-        failReading("open", path, errno);
+        failOpening(path, errno);
     if (!S_ISREG(info.st_mode))
-        throw UnreadableFile("Cannot open file \"" + path + "\": it is not a regular file");
+        refuseKind(path, info.st_mode);
     errno = 0;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        failReading("open", path, errno);
+        failOpening(path, errno);
     const FdCloser closer{fd};
     if (::fstat(fd, &info) != 0)
         failReading("read", path, errno);
     if (!S_ISREG(info.st_mode))
-        throw UnreadableFile("Cannot open file \"" + path + "\": it is not a regular file");
+        refuseKind(path, info.st_mode);
+    const auto fileSize = static_cast<std::uint64_t>(info.st_size);
+    if (fileSize > maxBytes)
+        throw UnreadableFile("Cannot read file \"" + path + "\": it holds " + std::to_string(fileSize) +
+                             " bytes, more than the " + sizeText(maxBytes) + " a file read here may have");
 
-    std::string content(static_cast<std::size_t>(info.st_size), '\0');
+    // A text file holds no NUL byte; looking at its start spares reading a large binary file.
+    constexpr std::size_t kProbe = 4096;
+    std::string content;
+    try {
+        content.assign(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kProbe)), '\0');
+    } catch (const std::bad_alloc&) {
+        throw UnreadableFile("Cannot read file \"" + path + "\": there is not enough memory to hold it");
+    }
     std::size_t size = 0;
+    bool probed = false;
     while (size < content.size()) {
         const ssize_t got = ::read(fd, content.data() + size, content.size() - size);
         if (got < 0) {
@@ -102,8 +155,23 @@ std::string readFile(const std::string& path)
         if (got == 0)
             break;  // the file shrank while it was read
         size += static_cast<std::size_t>(got);
+        if (!probed && size == content.size()) {
+            probed = true;
+            if (const void* nul = std::memchr(content.data(), '\0', size))
+                throw UnreadableFile("Cannot read file \"" + path + "\": it is not a text file (byte " +
+                                     std::to_string(static_cast<const char*>(nul) - content.data() + 1) +
+                                     " is a NUL byte)");
+            try {
+                content.resize(static_cast<std::size_t>(fileSize));
+            } catch (const std::bad_alloc&) {
+                throw UnreadableFile("Cannot read file \"" + path + "\": there is not enough memory to hold it (" +
+                                     std::to_string(fileSize) + " bytes)");
+            }
+        }
     }
     content.resize(size);
+    if (!probed && std::memchr(content.data(), '\0', size) != nullptr)
+        throw UnreadableFile("Cannot read file \"" + path + "\": it is not a text file (it holds a NUL byte)");
     return content;
 }
 
@@ -115,6 +183,9 @@ void writeFileAtomically(const std::string& path, std::string_view content)
     // would not stop: the rename below would replace it regardless.
     struct stat info {};
     const bool exists = ::stat(target.c_str(), &info) == 0;
+    // A rename over a named pipe, a socket or a device would put a plain file in its place.
+    if (exists && !S_ISREG(info.st_mode))
+        throw Error("Cannot write file \"" + path + "\": it is " + kindOfFile(info.st_mode) + ", not a regular file");
     if (exists && S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0)
         fail("write", path, EACCES);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,11 +16,22 @@ public:
     using Error::Error;
 };
 
-// The whole content of a file. Throws UnreadableFile when it cannot be opened or read.
-std::string readFile(const std::string& path);
+// The largest landmark file (TPS file, specimen table) and the largest protocol or block
+// file that are read; past them a file is refused before any of it is read.
+inline constexpr std::uint64_t kMaxLandmarkFileBytes = std::uint64_t{2} << 30;  // 2 GiB
+inline constexpr std::uint64_t kMaxSmallFileBytes = std::uint64_t{256} << 20;   // 256 MiB
+
+// The whole content of a text file. Throws UnreadableFile when it cannot be opened or read,
+// when it is larger than `maxBytes`, when its first 4 KiB hold a NUL byte (no text file) or
+// when it does not fit in memory; the message names the file and the reason.
+std::string readFile(const std::string& path, std::uint64_t maxBytes = kMaxLandmarkFileBytes);
+
+// What the thing at `mode` is when it is no regular file: "a folder", "a named pipe", ...
+std::string kindOfFile(unsigned mode);
 
 // Writes `content` to a temporary file in the target's folder and renames it over the
 // target. On failure the target is left as it was and an Error names the file and reason.
+// A target (or a link's target) that exists and is no regular file is refused.
 void writeFileAtomically(const std::string& path, std::string_view content);
 
 // Makes `folder` the process's current directory; it stays so. Throws an Error naming the

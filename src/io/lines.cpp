@@ -56,4 +56,17 @@ std::vector<std::string_view> splitLines(std::string_view text)
     return lines;
 }
 
+std::string shownText(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char ch : text) {
+        if (ch == '\0')
+            out += "\\0";
+        else
+            out += ch;
+    }
+    return out;
+}
+
 }  // namespace vezedo::io

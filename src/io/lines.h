@@ -22,4 +22,8 @@ LineSpan lineAt(const char* p, const char* end);
 // the text can be read as it is, a CR before a LF being a blank).
 std::optional<std::string> withLineFeeds(std::string_view text);
 
+// The text as a message quotes it: a NUL byte, which would end the message where it is
+// shown, becomes the two characters \0.
+std::string shownText(std::string_view text);
+
 }  // namespace vezedo::io

@@ -41,7 +41,7 @@ bool overflows(const char* first, const char* last)
 std::string entryAt(const char* p, const char* end)
 {
     const char* stop = std::find_if(p, end, [](char ch) { return isBlank(ch) || ch == ','; });
-    std::string text(p, std::min(stop, p + 40));
+    const std::string text = shownText(std::string_view(p, static_cast<std::size_t>(std::min(stop, p + 40) - p)));
     return stop - p > 40 ? text + "..." : text;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 
 #include "io/lines.h"
 #include "io/numeric.h"
@@ -37,13 +38,15 @@ void markMissingLandmarks(platform::Matrix& table, std::size_t landmarks, std::s
         for (std::size_t i = 0; i < landmarks; ++i) {
             double* xyz[3] = {&table(r, 3 * i), &table(r, 3 * i + 1), &table(r, 3 * i + 2)};
             const int nans = std::isnan(*xyz[0]) + std::isnan(*xyz[1]) + std::isnan(*xyz[2]);
+            const auto isCode = [](double v) { return std::isnan(v) || v == -999 || v == -9999; };
+            const int codes = isCode(*xyz[0]) + isCode(*xyz[1]) + isCode(*xyz[2]);
             const double first = *xyz[0];
             const bool coded = (first == -999 || first == -9999) && *xyz[1] == first && *xyz[2] == first;
             if (nans == 3 || coded) {
                 *xyz[0] = *xyz[1] = *xyz[2] = kNaN;
                 continue;
             }
-            if (nans != 0)
+            if (codes != 0)
                 throw FileFormatError(std::string(fileName), line,
                                       "specimen " + std::to_string(r + 1) + ", landmark " + std::to_string(i + 1) +
                                           " is missing in some coordinates only; a missing landmark has NA, NaN, "
@@ -56,7 +59,9 @@ void markMissingLandmarks(platform::Matrix& table, std::size_t landmarks, std::s
     }
 }
 
-SpecimenTable parseSpecimenTable(std::string_view bytes, std::string_view fileName)
+namespace {
+
+SpecimenTable readSpecimenTable(std::string_view bytes, std::string_view fileName)
 {
     SpecimenTable out;
     const std::optional<std::string> lineFeeds = withLineFeeds(bytes);
@@ -101,6 +106,17 @@ SpecimenTable parseSpecimenTable(std::string_view bytes, std::string_view fileNa
     if (out.table.cols() >= 4 && (out.table.cols() - 1) % 3 == 0)
         markMissingLandmarks(out.table, (out.table.cols() - 1) / 3, fileName, lineOf);
     return out;
+}
+
+}  // namespace
+
+SpecimenTable parseSpecimenTable(std::string_view bytes, std::string_view fileName)
+{
+    try {
+        return readSpecimenTable(bytes, fileName);
+    } catch (const std::bad_alloc&) {
+        throw FileFormatError(std::string(fileName), 0, "there is not enough memory to read it");
+    }
 }
 
 }  // namespace vezedo::io

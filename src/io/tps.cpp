@@ -7,6 +7,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <new>
 
 #include "io/files.h"
 #include "io/lines.h"
@@ -186,6 +187,7 @@ private:
     std::string foundAt(const char* p) const;
     std::string tokenAt(const char* p) const;  // the blank-separated item at p, quoted
     void checkMissingCode(const char* at, std::size_t specimen, std::size_t landmark);
+    void checkTrailer(const char* p, const char* end, std::size_t specimen);
     // The line of `p`, counted on from the last position asked for (asked in file order).
     int lineAt(const char* p);
 
@@ -225,12 +227,13 @@ TpsData TpsParser::run()
         data.namelist.emplace_back(restOfLine());
         readCoordinates(header, specimen);
 
-        // What stands between these coordinates and the next header is passed over: surplus
-        // numbers, ID=, IMAGE=, SCALE=, comments, curve points.
+        // Between these coordinates and the next header stand only the specimen's ID=,
+        // IMAGE=, SCALE=, COMMENT=, CURVES= and POINTS= lines with their points.
         const char* blockEnd = m_pos;
         const char* headerStart = header.start;
         header = findHeader(m_pos, m_end, false);
         const char* regionEnd = header.start ? header.start : m_end;
+        checkTrailer(blockEnd, regionEnd, specimen);
         Trailer trailer = trailerIn(blockEnd, regionEnd);
         trailer.info.named = !trailer.id.text.empty();
         trailer.info.id = trailer.info.named ? trailer.id.text : "specimen" + std::to_string(specimen);
@@ -324,18 +327,93 @@ void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
     }
 }
 
+bool isBlankLine(const char* p, const char* end)
+{
+    return std::all_of(p, end, isSpace);
+}
+
+// Whether the line holds two or three numbers (or missing codes) and nothing else: a curve point.
+bool isPointLine(const char* p, const char* end)
+{
+    int numbers = 0;
+    for (;;) {
+        while (p != end && isSpace(*p))
+            ++p;
+        if (p == end)
+            return numbers == 2 || numbers == 3;
+        double value = 0.0;
+        const char* wordEnd = std::find_if(p, end, isSpace);
+        if (scanNumber(p, wordEnd, value) != wordEnd && !isMissingWord(p, wordEnd))
+            return false;
+        ++numbers;
+        p = wordEnd;
+    }
+}
+
+// A line after the coordinates that is none of the specimen's lines is refused: a stray
+// number there means a header or an ID line went missing or a count is wrong, and reading
+// on would give coordinates to the wrong specimen or drop a specimen.
+void TpsParser::checkTrailer(const char* p, const char* end, std::size_t specimen)
+{
+    static constexpr std::string_view kKeys[] = {"ID=", "IMAGE=", "SCALE=", "COMMENT=", "CURVES="};
+    const std::string allowed = "only ID=, IMAGE=, SCALE=, COMMENT=, CURVES= and POINTS= lines (with their points) "
+                                "may stand between a specimen's coordinates and the next \"LM=\" header";
+    const char* labelFrom = p;
+    const char* lineEnd = std::find(p, end, '\n');
+    if (!isBlankLine(p, lineEnd)) {
+        while (isSpace(*p))
+            ++p;
+        fail(p, labelFrom, specimen,
+             "found " + tokenAt(p) + " after the " + std::to_string(3 * m_landmarks) +
+                 " numbers of the specimen's landmarks; " + allowed);
+    }
+    std::size_t pointsDue = 0;
+    const char* pointsAt = nullptr;
+    while (lineEnd != end) {
+        p = lineEnd + 1;
+        lineEnd = std::find(p, end, '\n');
+        while (p != lineEnd && isSpace(*p))
+            ++p;
+        if (p == lineEnd)
+            continue;
+        if (pointsDue > 0) {
+            if (!isPointLine(p, lineEnd))
+                fail(p, labelFrom, specimen,
+                     "the POINTS= line " + std::to_string(lineAt(pointsAt)) + " announces points still due, found " +
+                         foundAt(p) + "; each point is a line of its 2 or 3 coordinates");
+            --pointsDue;
+            continue;
+        }
+        if (auto points = valueOf(p, lineEnd, "POINTS=")) {
+            pointsDue = countIn(*points);
+            pointsAt = p;
+            continue;
+        }
+        const bool known = std::any_of(std::begin(kKeys), std::end(kKeys),
+                                       [&](std::string_view key) { return startsWithNoCase(p, lineEnd, key); });
+        if (!known)
+            fail(p, labelFrom, specimen, "found " + foundAt(p) + "; " + allowed);
+    }
+    if (pointsDue > 0)
+        fail(end, labelFrom, specimen,
+             "the POINTS= line " + std::to_string(lineAt(pointsAt)) + " announces " + std::to_string(pointsDue) +
+                 " more points than follow it");
+}
+
 // The landmark just read is missing when its three numbers are NA or NaN, or all -999, or
 // all -9999; then it is stored as NaN three times. A code in one or two of them is refused.
 void TpsParser::checkMissingCode(const char* at, std::size_t specimen, std::size_t landmark)
 {
     double* xyz = m_values.data() + m_values.size() - 3;
+    const auto isCode = [](double v) { return std::isnan(v) || v == -999 || v == -9999; };
+    const int codes = isCode(xyz[0]) + isCode(xyz[1]) + isCode(xyz[2]);
     const int nans = std::isnan(xyz[0]) + std::isnan(xyz[1]) + std::isnan(xyz[2]);
     const bool coded = (xyz[0] == -999 || xyz[0] == -9999) && xyz[1] == xyz[0] && xyz[2] == xyz[0];
     if (nans == 3 || coded) {
         std::fill(xyz, xyz + 3, std::numeric_limits<double>::quiet_NaN());
         return;
     }
-    if (nans != 0)
+    if (codes != 0)
         fail(at, at, specimen,
              "landmark " + std::to_string(landmark) +
                  " is missing in some coordinates only; a missing landmark has NA, NaN, -999 or -9999 as all "
@@ -355,7 +433,7 @@ std::string TpsParser::restOfLine()
 std::string TpsParser::tokenAt(const char* p) const
 {
     const char* stop = std::find_if(p, m_end, isSpace);
-    std::string text(p, std::min(stop, p + 40));
+    const std::string text = shownText(std::string_view(p, static_cast<std::size_t>(std::min(stop, p + 40) - p)));
     return "\"" + text + (stop - p > 40 ? "...\"" : "\"");
 }
 
@@ -364,7 +442,7 @@ std::string TpsParser::foundAt(const char* p) const
     if (p == m_end)
         return "the end of the file";
     const char* stop = std::find_if(p, m_end, [](char ch) { return ch == '\n' || ch == '\r'; });
-    std::string text(p, std::min(stop, p + 40));
+    const std::string text = shownText(std::string_view(p, static_cast<std::size_t>(std::min(stop, p + 40) - p)));
     return "\"" + text + (stop - p > 40 ? "...\"" : "\"");
 }
 
@@ -386,8 +464,12 @@ void TpsParser::fail(const char* at, const char* labelFrom, std::size_t specimen
 TpsData parseTps(std::string_view bytes, std::string_view fileName)
 {
     // Lines may end in LF, CRLF or a lone CR; the parser counts LFs.
-    const std::optional<std::string> lineFeeds = withLineFeeds(bytes);
-    return TpsParser(lineFeeds ? std::string_view(*lineFeeds) : bytes, fileName).run();
+    try {
+        const std::optional<std::string> lineFeeds = withLineFeeds(bytes);
+        return TpsParser(lineFeeds ? std::string_view(*lineFeeds) : bytes, fileName).run();
+    } catch (const std::bad_alloc&) {
+        throw FileFormatError(std::string(fileName), 0, "there is not enough memory to read it");
+    }
 }
 
 TpsData readChosenTps(const platform::FileChoice& choice)

@@ -1,5 +1,6 @@
 #include "session/protocolfile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -105,55 +106,79 @@ std::string protocolCsvText(const Protocol& protocol)
     return text;
 }
 
+namespace {
+
+// The fields of the first line with anything on it, unquoted, trimmed and in lower case;
+// empty when that line is no CSV row.
+std::vector<std::string> headerFields(std::string_view text)
+{
+    std::vector<std::string> names;
+    try {
+        const std::vector<io::CsvRow> rows = io::parseCsvRows(firstLine(text), "");
+        if (!rows.empty())
+            for (const std::string& field : rows.front().fields)
+                names.push_back(trimmedLower(field));
+    } catch (const Error&) {
+    }
+    return names;
+}
+
+bool isColumnName(const std::string& field)
+{
+    return field == "name" || field == "from" || field == "to";
+}
+
+}  // namespace
+
 bool isProtocolCsv(std::string_view text)
 {
-    std::string_view line = firstLine(text);
-    if (line.ends_with('\r'))
-        line.remove_suffix(1);
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t comma = line.find(',', start);
-        names.push_back(trimmedLower(line.substr(start, comma - start)));
-        if (comma == std::string_view::npos)
-            break;
-        start = comma + 1;
-    }
-    return names == std::vector<std::string>{"name", "from", "to"};
+    // Any column name makes a CSV protocol, so that a header in another order or with a
+    // repeated column is told so rather than read as numbers.
+    const std::vector<std::string> names = headerFields(text);
+    return std::any_of(names.begin(), names.end(), isColumnName);
 }
 
 Protocol protocolFromCsv(std::string_view text, std::size_t landmarks, std::string_view fileName)
 {
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
-    const std::vector<std::vector<std::string>> rows = io::parseCsv(text, fileName);
+    const std::vector<io::CsvRow> rows = io::parseCsvRows(text, fileName);
     std::vector<ProtocolLine> lines;
     bool header = true;
-    int lineNumber = 0;
-    for (const std::vector<std::string>& row : rows) {
-        ++lineNumber;
-        if (row.size() == 1 && trimmedLower(row[0]).empty())
+    for (const io::CsvRow& row : rows) {
+        const std::string where = "Line " + std::to_string(row.line);
+        if (row.fields.size() == 1 && trimmedLower(row.fields[0]).empty())
             continue;  // a blank line
         if (header) {
             header = false;
+            std::vector<std::string> names;
+            for (const std::string& field : row.fields)
+                names.push_back(trimmedLower(field));
+            if (names != std::vector<std::string>{"name", "from", "to"}) {
+                std::string found;
+                for (const std::string& field : row.fields)
+                    found += (found.empty() ? "" : ",") + io::csvField(field);
+                throw Error(where + " is the header \"" + found +
+                            "\"; the header of a CSV protocol must be name,from,to, these three columns in this "
+                            "order.");
+            }
             continue;
         }
-        const std::string where = "Line " + std::to_string(lineNumber);
-        if (row.size() != 3)
-            throw Error(where + " has " + std::to_string(row.size()) +
+        if (row.fields.size() != 3)
+            throw Error(where + " has " + std::to_string(row.fields.size()) +
                         " fields; each row of a CSV protocol holds a name, the first and the second landmark.");
         if (landmarks == 0)
             throw Error("No specimens are loaded yet: load specimens before a protocol.");
         ProtocolLine line;
         line.stored = static_cast<double>(lines.size() + 1);
-        line.name = row[0];
+        line.name = row.fields[0];
         for (std::size_t c = 1; c <= 2; ++c) {
-            const std::string field = trimmedLower(row[c]);
+            const std::string field = trimmedLower(row.fields[c]);
             std::size_t value = 0;
             const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
             if (ec != std::errc() || ptr != field.data() + field.size() || field.empty() || value < 1 ||
                 value > landmarks)
-                throw Error(where + " names landmark \"" + row[c] + "\", but the shape has landmarks 1 to " +
+                throw Error(where + " names landmark \"" + row.fields[c] + "\", but the shape has landmarks 1 to " +
                             std::to_string(landmarks) + ".");
             (c == 1 ? line.from : line.to) = value;
         }
