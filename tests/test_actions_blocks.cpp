@@ -225,7 +225,8 @@ TEST(BlockEnter, StoresTheListWithoutZerosInTextOrderIntoTheCurrentBlock)
     EXPECT_TRUE(s.box("CurrentBlockBox") == "2" && s.box("MaxBlockBox") == "3");
     EXPECT_EQ(drawing(s), shown);
     const std::vector<std::pair<std::string, session::BlockStructure::Lines>> cases{
-        {"1,2, 3,0", {1, 2, 3}}, {"2 2 1", {2, 2, 1}}, {"1 2 3\n4 5", {1, 2, 3, 4, 5}}, {"0 0", {}}, {"6,\r\n", {6}}};
+        {"1,2, 3,0", {1, 2, 3}},     {"2 2 1", {2, 2, 1}},         {"1 2 3\n4 5", {1, 2, 3, 4, 5}}, {"0 0", {}},
+        {"2 0 6; 0 5 0", {2, 6, 5}}, {"[1 2; 3 4]", {1, 2, 3, 4}}, {"[5,6;\n2]", {5, 6, 2}},        {"6,\r\n", {6}}};
     for (const auto& [text, list] : cases) {
         enterBlock(s, "1", text);
         EXPECT_EQ(s.state().blocks.blocks()[0], list) << "box \"" << text << "\"";
@@ -236,7 +237,7 @@ TEST(BlockEnter, StoresTheListWithoutZerosInTextOrderIntoTheCurrentBlock)
     EXPECT_EQ(s.state().blocks.count(), 3u);
     // A list holding anything but protocol line numbers is refused in a message box naming
     // the item; the stored block stays.
-    const std::pair<std::string, std::string> refused[] = {{"1 x 3", "\"x\""},  {"5 6; 7", "\"6;\""},
+    const std::pair<std::string, std::string> refused[] = {{"1 x 3", "\"x\""},  {"5 6: 7", "\"6:\""},
                                                            {"-4 2", "\"-4\""},  {"1.5", "\"1.5\""},
                                                            {"2 99", "line 99"}, {"1 2 7", "line 7"}};
     for (const auto& [text, item] : refused) {

@@ -154,9 +154,12 @@ TEST(AddLine, TheFirstLineOfANewOrEmptiedProtocolIsLineOne)
                               marks(10) + labelled("r", kThree) + Strings{"1 r 3-7"});
     EXPECT_TRUE(s.g().isValid(highlight) && !s.g().object(highlight).visible);
     EXPECT_EQ(s.state().lineh, std::nullopt);
-    typeEnds(s, "4", "4");  // a line from a landmark to itself is a line too
+    typeEnds(s, "4", "4");  // a line from a landmark to itself is refused
     s.press("AddLine");
-    expectProtocol(s, Matrix::fromRows({{1, 3, 7}, {2, 4, 4}}));
+    expectProtocol(s, Matrix::fromRows({{1, 3, 7}}));
+    EXPECT_EQ(s.h.messages.texts(),
+              Strings{"Line Not added: it would join landmark 4 to itself, and a line needs two different landmarks"});
+    s.h.messages.clear();
 
     // A new protocol has no line 1 to delete; its first line is line 1.
     s.press("NewProto");

@@ -193,3 +193,38 @@ TEST(NewProto, StartsAProtocolWithoutLinesAndLeavesThePlotAlone)
         EXPECT_EQ(drawing(s), Strings{"b*"} + styled("k 0.5", kThree) + marks(10));
     }
 }
+
+// A line from a landmark to itself is refused in either form of protocol file, naming the
+// line; a line given twice (either way round) loads as written and the console names it.
+TEST(LoadProto, RefusesALineToItselfAndNamesRepeatedLines)
+{
+    const struct {
+        const char* name;
+        const char* file;
+        const char* content;
+        const char* problem;  // empty: loads
+    } cases[] = {
+        {"plain", "self.txt", "1 2 5\n2 3 3\n", "Line 2 joins landmark 3 to itself"},
+        {"csv", "self.csv", "name,from,to\nnasal,4,4\n", "joins landmark 4 to itself"},
+        {"repeated", "twice.txt", "1 2 5\n2 3 7\n3 5 2\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario s;
+        s.loadTps("mice.txt", makeTps(3, 10));
+        s.h.console.take();
+        s.load("LoadProto", c.file, c.content);
+        if (*c.problem) {
+            ASSERT_EQ(s.h.messages.texts().size(), 1u);
+            EXPECT_NE(s.h.messages.texts()[0].find(c.problem), std::string::npos) << s.h.messages.texts()[0];
+            EXPECT_TRUE(s.state().protocol.empty());
+        } else {
+            EXPECT_TRUE(s.h.messages.texts().empty());
+            EXPECT_EQ(s.state().protocol.size(), 3u);
+            EXPECT_NE(
+                s.h.console.text().find("twice.txt: lines 1 and 3 all join landmarks 2 and 5 (loaded as written)"),
+                std::string::npos)
+                << s.h.console.text();
+        }
+    }
+}

@@ -8,9 +8,11 @@ namespace vezedo::controller {
 
 namespace {
 
+// As a matrix of whole numbers is typed: blanks and commas within a row, semicolons and line
+// breaks between rows, brackets around it all.
 bool isSeparator(char ch)
 {
-    return ch == ' ' || ch == '\t' || ch == ',' || ch == '\n' || ch == '\r';
+    return ch == ' ' || ch == '\t' || ch == ',' || ch == ';' || ch == '\n' || ch == '\r' || ch == '[' || ch == ']';
 }
 
 std::string shown(std::string_view item)
@@ -40,8 +42,8 @@ session::BlockStructure::Lines parseBlockList(std::string_view text, std::size_t
         const auto [ptr, ec] = std::from_chars(first, item.data() + item.size(), line);
         if (ec != std::errc() || ptr != item.data() + item.size() || first == item.data() + item.size())
             throw Error("\"" + shown(item) +
-                        "\" is not a protocol line number: list whole numbers separated by blanks, commas or line "
-                        "breaks");
+                        "\" is not a protocol line number: list whole numbers separated by blanks, commas, "
+                        "semicolons or line breaks");
         if (line > protocolLines)
             throw Error("the protocol has no line " + shown(item) + " (it has " +
                         (protocolLines == 0 ? std::string("no lines") : "lines 1 to " + std::to_string(protocolLines)) +

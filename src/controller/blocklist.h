@@ -7,8 +7,9 @@
 
 namespace vezedo::controller {
 
-// The protocol lines of a typed block list: whole numbers separated by blanks, commas or
-// line breaks, each a line of a protocol of `protocolLines` lines. A 0 is passed over when
+// The protocol lines of a typed block list: whole numbers separated by blanks, commas,
+// semicolons or line breaks (brackets allowed), taken row by row, left to right, each a line of
+// a protocol of `protocolLines` lines. A 0 is passed over when
 // `zeros` says so and kept otherwise (a block file keeps what it holds). Throws an Error
 // naming the first item that is neither.
 enum class Zeros { Skip, Keep };

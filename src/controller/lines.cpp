@@ -69,6 +69,11 @@ void addLine(Context& c)
     const double b2 = c.controls.secondLandmark().wholeNumber("a landmark number");
     // Check the ends before the protocol changes, so a bad number leaves it as it was.
     const std::size_t a = c.s.specimens.landmarkRow(b1) + 1, b = c.s.specimens.landmarkRow(b2) + 1;
+    if (a == b) {
+        c.message("Line Not added: it would join landmark " + std::to_string(a) +
+                  " to itself, and a line needs two different landmarks");
+        return;
+    }
     const std::vector<std::size_t> matches = c.s.protocol.linesJoining(a, b);
     for (std::size_t i : matches) {
         const session::ProtocolLine& line = c.s.protocol.lines()[i];

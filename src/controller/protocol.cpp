@@ -1,5 +1,8 @@
 // Protocols and wireframes as a whole: "LoadWire", "LoadProto", "SaveProtocol", "ShowProto",
 // "NewProto".
+#include <algorithm>
+#include <map>
+
 #include "controller/actions.h"
 #include "display/display.h"
 #include "io/files.h"
@@ -14,6 +17,26 @@ namespace vezedo::controller {
 using platform::Value;
 
 namespace {
+
+// A file that holds the same line twice (2-5 and 5-2 alike) is loaded as written; the console
+// names the repeats, since each is measured twice.
+void reportRepeatedLines(Context& c, const session::Protocol& protocol, const std::string& file)
+{
+    std::map<std::pair<std::size_t, std::size_t>, std::vector<std::size_t>> seen;
+    for (std::size_t i = 0; i < protocol.size(); ++i) {
+        const session::ProtocolLine& line = protocol.lines()[i];
+        seen[{std::min(line.from, line.to), std::max(line.from, line.to)}].push_back(i + 1);
+    }
+    for (const auto& [ends, numbers] : seen) {
+        if (numbers.size() < 2)
+            continue;
+        std::string list;
+        for (std::size_t k = 0; k < numbers.size(); ++k)
+            list += (k == 0 ? "" : k + 1 == numbers.size() ? " and " : ", ") + std::to_string(numbers[k]);
+        c.rt.console.write(file + ": lines " + list + " all join landmarks " + std::to_string(ends.first) + " and " +
+                           std::to_string(ends.second) + " (loaded as written)\n");
+    }
+}
 
 void showLineCount(Context& c)
 {
@@ -53,6 +76,7 @@ void loadProtocolFile(Context& c, std::string_view filter)
     } catch (const Error& e) {
         return refuse(e.what());
     }
+    reportRepeatedLines(c, loaded, choice->name);
     clearBlocksOfOldProtocol(c);
     c.s.protocol = std::move(loaded);
     c.s.wireframe = c.s.protocol;

@@ -60,6 +60,9 @@ Protocol protocolFromTable(const Matrix& table, std::size_t landmarks)
                             ", but the shape has landmarks 1 to " + std::to_string(landmarks) + ".");
             (c == 1 ? line.from : line.to) = static_cast<std::size_t>(v);
         }
+        if (line.from == line.to)
+            throw Error("Line " + std::to_string(i + 1) + " joins landmark " + std::to_string(line.from) +
+                        " to itself; a line needs two different landmarks.");
         for (std::size_t c = 3; c < table.cols(); ++c)
             line.extra.push_back(table(i, c));
     }
@@ -182,6 +185,9 @@ Protocol protocolFromCsv(std::string_view text, std::size_t landmarks, std::stri
                             std::to_string(landmarks) + ".");
             (c == 1 ? line.from : line.to) = value;
         }
+        if (line.from == line.to)
+            throw Error(where + " joins landmark " + std::to_string(line.from) +
+                        " to itself; a line needs two different landmarks.");
         lines.push_back(std::move(line));
     }
     return Protocol(std::move(lines));
