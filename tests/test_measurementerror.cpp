@@ -99,6 +99,28 @@ TEST(MeasurementError, RefusesInputItCannotAnalyse)
             << c.name;
 }
 
+// Figures over lengths that are mostly 0, or that barely vary, carry a note saying so.
+TEST(MeasurementError, NotesLengthsOfZeroAndNearlyConstantOnes)
+{
+    using V = std::vector<std::optional<double>>;
+    const struct {
+        const char* name;
+        V first, second;
+        const char* note;
+    } cases[] = {
+        {"mostly zero", {0.0, 0.0, 0.0, 0.2}, {0.0, 0.0, 0.1, 0.2}, "length 0 in 5 of 8 measures"},
+        {"nearly constant",
+         {10.0, 10.001, 10.0, 10.002},
+         {10.001, 10.0, 10.002, 10.0},
+         "nearly constant (CV below 0.1 %): the error figures say little"},
+        {"varied", {10.0, 12.0, 9.0, 11.0}, {10.1, 12.2, 8.9, 11.0}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(shape::measurementError(c.first, c.second).note, c.note);
+    }
+}
+
 TEST(MeasurementErrorMatching, PairsByIdWhenUniqueElseByOrder)
 {
     const struct {
@@ -111,8 +133,8 @@ TEST(MeasurementErrorMatching, PairsByIdWhenUniqueElseByOrder)
         {"same IDs", {"a", "b"}, {"a", "b"}, kById, {{0, 0}, {1, 1}}, {}, {}},
         {"unique IDs in another order", {"a", "b", "c"}, {"c", "a", "d"}, kById, {{0, 1}, {2, 0}}, {"b"}, {"d"}},
         {"unique IDs, none shared", {"a"}, {"b"}, kById, {}, {"a"}, {"b"}},
-        {"an ID repeated in the first", {"a", "a", "b"}, {"x", "y"}, kByOrder, {{0, 0}, {1, 1}}, {"b"}, {}},
-        {"an ID repeated in the second", {"a", "b"}, {"b", "c", "b", "d"}, kByOrder, {{0, 0}, {1, 1}}, {}, {"b", "d"}},
+        {"an ID repeated in the first", {"a", "a", "b"}, {"x", "y", "z"}, kByOrder, {{0, 0}, {1, 1}, {2, 2}}, {}, {}},
+        {"an ID repeated in the second", {"a", "b"}, {"b", "b"}, kByOrder, {{0, 0}, {1, 1}}, {}, {}},
     };
     for (const auto& c : cases) {
         const shape::SpecimenMatch m = shape::matchSpecimens(c.first, c.second);
@@ -120,6 +142,32 @@ TEST(MeasurementErrorMatching, PairsByIdWhenUniqueElseByOrder)
         EXPECT_EQ(m.pairs, c.pairs) << c.name;
         EXPECT_EQ(m.onlyInFirst, c.onlyInFirst) << c.name;
         EXPECT_EQ(m.onlyInSecond, c.onlyInSecond) << c.name;
+    }
+}
+
+// Paired by order, a specimen missing from one file would shift every pair after it: with
+// repeated IDs and different counts the pairing is refused, naming the repeats.
+TEST(MeasurementErrorMatching, RefusesToPairByOrderDataSetsOfDifferentSizes)
+{
+    const struct {
+        const char* name;
+        Ids first, second;
+        const char* named;
+    } cases[] = {
+        {"one missing, one ID mistyped into a repeat",
+         {"a", "b", "c", "d", "e"},
+         {"a", "b", "b", "e"},
+         "in the first data set: none; in the second: b"},
+        {"repeats in both", {"a", "a", "c"}, {"c", "c"}, "in the first data set: a; in the second: c"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            shape::matchSpecimens(c.first, c.second);
+            ADD_FAILURE() << "paired";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << e.what();
+        }
     }
 }
 

@@ -165,7 +165,13 @@ void loadReplicate(Context& c)
         first.push_back(c.s.specimens.id(j));
     for (std::size_t j = 0; j < replicate->count(); ++j)
         second.push_back(replicate->id(j));
-    const shape::SpecimenMatch match = shape::matchSpecimens(first, second);
+    shape::SpecimenMatch match;
+    try {
+        match = shape::matchSpecimens(first, second);
+    } catch (const Error& e) {
+        c.message("Could not use " + replicate->file + " as a replicate: " + e.what() + ".");
+        return;
+    }
     std::string report = "Replicate " + replicate->file + ": " + std::to_string(match.pairs.size()) +
                          " specimens matched " +
                          (match.by == shape::Matching::ById ? "by ID" : "by order (some IDs repeat)") + "\n";
@@ -208,7 +214,7 @@ void saveMeasurementError(Context& c)
         c.message("Cannot work out the measurement error: " + std::string(e.what()));
         return;
     }
-    std::string text = "line,name,from,to,n,tem,rtem,pct_me,icc\n";
+    std::string text = "line,name,from,to,n,tem,rtem,pct_me,icc,note\n";
     for (std::size_t i = 0; i < comparison.variables.size(); ++i) {
         const shape::MeasurementError& me = comparison.variables[i];
         const bool size = i == c.s.protocol.size();
@@ -216,7 +222,7 @@ void saveMeasurementError(Context& c)
         text +=
             csvRow({size ? "cs" : std::to_string(i + 1), size ? "centroid_size" : line->name,
                     size ? "" : std::to_string(line->from), size ? "" : std::to_string(line->to), std::to_string(me.n),
-                    number(me.tem), number(me.relativeTem), number(me.percentMe), number(me.icc)});
+                    number(me.tem), number(me.relativeTem), number(me.percentMe), number(me.icc), me.note});
     }
     save(c, "Save measurement error", text, "_measurement_error.csv",
          "the measurement error of " + std::to_string(c.s.protocol.size()) + " lines");

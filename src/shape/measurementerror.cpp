@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -14,6 +15,7 @@ namespace vezedo::shape {
 namespace {
 
 constexpr double kReplicates = 2.0;
+constexpr double kNearlyConstant = 1e-3;  // SD of all values over their mean
 
 // Each ID's position, or nothing when some ID repeats.
 std::optional<std::unordered_map<std::string_view, std::size_t>> uniquePositions(std::span<const std::string> ids)
@@ -48,6 +50,17 @@ MeasurementError analyse(const std::vector<std::pair<double, double>>& values)
     r.s2Among = (r.msAmong - r.msWithin) / kReplicates;
     r.tem = std::sqrt(r.msWithin);
     r.relativeTem = r.grandMean != 0.0 ? 100.0 * r.tem / r.grandMean : std::numeric_limits<double>::quiet_NaN();
+    // Figures over values that are 0, or barely vary, look sound but say little.
+    double squares = 0.0;
+    for (const auto& [a, b] : values) {
+        r.zeros += (a == 0.0 ? 1u : 0u) + (b == 0.0 ? 1u : 0u);
+        squares += (a - r.grandMean) * (a - r.grandMean) + (b - r.grandMean) * (b - r.grandMean);
+    }
+    const double sd = std::sqrt(squares / (n * kReplicates - 1.0));
+    if (r.zeros > 0)
+        r.note = "length 0 in " + std::to_string(r.zeros) + " of " + std::to_string(2 * r.n) + " measures";
+    else if (!(sd > kNearlyConstant * std::abs(r.grandMean)))
+        r.note = "nearly constant (CV below 0.1 %): the error figures say little";
     if (r.s2Among <= 0.0) {
         r.percentMe = 100.0;
         r.icc = 0.0;
@@ -106,12 +119,27 @@ SpecimenMatch matchSpecimens(std::span<const std::string> first, std::span<const
                 m.onlyInSecond.push_back(id);
         return m;
     }
+    // By order only when every specimen has its counterpart: with one missing, every pair
+    // after it would join two different specimens.
+    if (first.size() != second.size()) {
+        const auto repeats = [](std::span<const std::string> ids) {
+            std::map<std::string, std::size_t> count;
+            for (const std::string& id : ids)
+                ++count[id];
+            std::string out;
+            for (const auto& [id, n] : count)
+                if (n > 1)
+                    out += (out.empty() ? "" : ", ") + id;
+            return out.empty() ? std::string("none") : out;
+        };
+        throw Error("the specimens cannot be paired: IDs repeat (in the first data set: " + repeats(first) +
+                    "; in the second: " + repeats(second) +
+                    "), so they cannot be paired by ID, and the data sets hold " + std::to_string(first.size()) +
+                    " and " + std::to_string(second.size()) + " specimens, so they cannot be paired by order");
+    }
     m.by = Matching::ByOrder;
-    const std::size_t common = std::min(first.size(), second.size());
-    for (std::size_t i = 0; i < common; ++i)
+    for (std::size_t i = 0; i < first.size(); ++i)
         m.pairs.emplace_back(i, i);
-    m.onlyInFirst.assign(first.begin() + static_cast<std::ptrdiff_t>(common), first.end());
-    m.onlyInSecond.assign(second.begin() + static_cast<std::ptrdiff_t>(common), second.end());
     return m;
 }
 

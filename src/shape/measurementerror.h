@@ -26,6 +26,10 @@ struct MeasurementError {
     double relativeTem = 0.0;  // 100 tem / grand mean; NaN when the grand mean is 0
     double percentMe = 0.0;    // 100 msWithin / (msWithin + s2Among); 100 when s2Among <= 0
     double icc = 0.0;          // s2Among / (s2Among + msWithin); 0 when s2Among <= 0
+    std::size_t zeros = 0;     // values that are exactly 0
+    // Empty, or why the figures above mislead: some values are 0, or all of them lie within
+    // 0.1 % (SD over mean) of each other.
+    std::string note;
 };
 
 // `first[k]` and `second[k]` are the two measures of specimen k. A specimen missing a value
@@ -44,11 +48,12 @@ struct SpecimenMatch {
     Matching by = Matching::ById;
     // (position in first, position in second), in the order of the first data set.
     std::vector<std::pair<std::size_t, std::size_t>> pairs;
-    // IDs left out: by ID those found in one data set only; by order those past the end of
-    // the shorter data set. Each in its data set's order.
+    // IDs left out, found in one data set only, each in its data set's order (by order none:
+    // data sets of different sizes are refused).
     std::vector<std::string> onlyInFirst;
     std::vector<std::string> onlyInSecond;
 };
+// Throws an Error naming the repeated IDs when some ID repeats and the counts differ.
 SpecimenMatch matchSpecimens(std::span<const std::string> first, std::span<const std::string> second);
 
 // ---- Whole data sets ----------------------------------------------------------------------
