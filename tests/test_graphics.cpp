@@ -132,6 +132,28 @@ TEST_F(GraphicsModelTest, HandlesAreNeverWholeNeverReusedAndRetireWithTheirFigur
     }
 }
 
+// A deleted object's room is used again under a new handle: the store grows with the objects
+// alive at once, and the old handle names nothing.
+TEST_F(GraphicsModelTest, DeletedObjectsRoomIsUsedAgainUnderNewHandles)
+{
+    const Handle fig = model.createFigure();
+    const Handle axes = model.currentAxes(fig);
+    model.setHold(axes, true);
+    const std::size_t before = model.capacity();
+    std::set<Handle> seen;
+    Handle last = drawLine(model, axes);
+    for (int i = 0; i < 20000; ++i) {
+        const Handle next = drawLine(model, axes);
+        model.deleteObject(last);
+        EXPECT_FALSE(model.isValid(last));
+        ASSERT_TRUE(seen.insert(last).second) << "handle given twice: " << last;
+        last = next;
+    }
+    EXPECT_LE(model.capacity(), before + 2);
+    EXPECT_TRUE(model.isValid(last));
+    EXPECT_NE(std::floor(last), last);
+}
+
 TEST_F(GraphicsModelTest, ValuesNextToIssuedHandlesNameNothing)
 {
     const Handle fig = model.createFigure();

@@ -53,6 +53,7 @@ GraphicsModel::GraphicsModel()
     root->type = ObjectType::Root;
     root->data = RootData{};
     m_slots.push_back(std::move(root));
+    m_generations.push_back(0);
 }
 
 GraphicsModel::~GraphicsModel() = default;
@@ -75,10 +76,14 @@ const GraphicsObject* GraphicsModel::lookup(Handle h) const
         auto it = m_figureSlots.find(static_cast<int>(h));
         return it == m_figureSlots.end() ? nullptr : m_slots[it->second].get();
     }
-    if (h - whole != 0.5 || whole >= static_cast<double>(m_slots.size()))
+    if (h - whole != 0.5 || whole >= 0x1p52)
         return nullptr;
-    // Slots of windows and of the root are reached by their own handles only.
-    const GraphicsObject* obj = m_slots[static_cast<std::size_t>(whole)].get();
+    const std::size_t slot = static_cast<std::size_t>(whole) & ((std::size_t{1} << kSlotBits) - 1);
+    if (slot >= m_slots.size())
+        return nullptr;
+    // Slots of windows and of the root are reached by their own handles only; a slot used
+    // again answers only to its new handle.
+    const GraphicsObject* obj = m_slots[slot].get();
     return obj && obj->handle == h ? obj : nullptr;
 }
 
@@ -117,20 +122,39 @@ std::optional<Handle> GraphicsModel::figureOf(Handle h) const
     return obj->handle;
 }
 
+std::size_t GraphicsModel::takeSlot()
+{
+    // A slot whose generations ran out is not used again (after 2^26 objects in it).
+    while (!m_freeSlots.empty()) {
+        const std::size_t slot = m_freeSlots.back();
+        m_freeSlots.pop_back();
+        if (m_generations[slot] + 1 < (1u << kSlotBits)) {
+            ++m_generations[slot];
+            return slot;
+        }
+    }
+    if (m_slots.size() >= (std::size_t{1} << kSlotBits))
+        throw Error("Too many graphics objects: close plot windows or redraw to free some");
+    m_slots.emplace_back();
+    m_generations.push_back(0);
+    return m_slots.size() - 1;
+}
+
 Handle GraphicsModel::insert(std::unique_ptr<GraphicsObject> obj, Handle parent)
 {
     GraphicsObject& owner = mutableObject(parent);
     obj->parent = parent;
-    const std::size_t slot = m_slots.size();
+    const std::size_t slot = takeSlot();
     if (obj->type == ObjectType::Figure) {
         m_figureSlots[static_cast<int>(obj->handle)] = slot;
     } else {
-        obj->handle = static_cast<double>(slot) + 0.5;
+        const auto serial = (static_cast<std::uint64_t>(m_generations[slot]) << kSlotBits) | slot;
+        obj->handle = static_cast<double>(serial) + 0.5;
     }
     const Handle h = obj->handle;
     owner.children.push_back(h);
-    m_slots.push_back(std::move(obj));
-    notify(ModelEventKind::Created, *m_slots.back());
+    m_slots[slot] = std::move(obj);
+    notify(ModelEventKind::Created, *m_slots[slot]);
     return h;
 }
 
@@ -500,6 +524,7 @@ void GraphicsModel::destroyTree(Handle h, bool detachFromParent)
     if (type == ObjectType::Figure) {
         auto it = m_figureSlots.find(static_cast<int>(h));
         m_slots[it->second].reset();
+        m_freeSlots.push_back(it->second);
         m_figureSlots.erase(it);
         m_figureOrder.erase(std::remove(m_figureOrder.begin(), m_figureOrder.end(), h), m_figureOrder.end());
         RootData& root = m_slots[0]->as<RootData>();
@@ -509,7 +534,9 @@ void GraphicsModel::destroyTree(Handle h, bool detachFromParent)
         }
         return;
     }
-    m_slots[static_cast<std::size_t>(h)].reset();
+    const std::size_t slot = static_cast<std::size_t>(h) & ((std::size_t{1} << kSlotBits) - 1);
+    m_slots[slot].reset();
+    m_freeSlots.push_back(slot);
     if (type == ObjectType::Axes) {
         if (GraphicsObject* fig = lookup(parentHandle)) {
             FigureData& fd = fig->as<FigureData>();

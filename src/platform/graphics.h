@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -317,6 +318,10 @@ public:
     void setScreenSize(double width, double height);
     const RootData& root() const;
 
+    // How many objects the store has room for: the most that were alive at once, not the
+    // number ever made.
+    std::size_t capacity() const { return m_slots.size(); }
+
     // --- observers ---
     Subscription subscribe(Observer observer) { return m_observers.subscribe(std::move(observer)); }
 
@@ -332,9 +337,15 @@ private:
     GraphicsObject* lookup(Handle h);
     const GraphicsObject* lookup(Handle h) const;
 
-    // Slot i holds the object whose non-window handle is i + 0.5; windows and the root
-    // sit in slots too, reached through m_figureSlots.
+    // Slot i holds the object whose non-window handle is (g 2^kSlotBits + i) + 0.5, g the
+    // slot's generation: a deleted object's slot is used again by a later one under a new
+    // handle, so memory follows the live objects while a stale handle still names nothing.
+    // Windows and the root sit in slots too, reached through m_figureSlots.
+    static constexpr int kSlotBits = 26;
+    std::size_t takeSlot();
     std::vector<std::unique_ptr<GraphicsObject>> m_slots;
+    std::vector<std::uint32_t> m_generations;  // per slot: how often it was used before
+    std::vector<std::size_t> m_freeSlots;
     std::map<int, std::size_t> m_figureSlots;  // window number -> slot
     std::vector<Handle> m_figureOrder;         // open windows, most recently current last
     ObserverList<ModelEvent> m_observers;

@@ -280,7 +280,7 @@ TEST(ErrorSummaryWindow, RowsNameTheLinesThenTheCentroidSize)
     protocol.rename(2, "nasal");
     shape::ReplicateComparison comparison;
     for (double me : {1.0, 2.0, 3.0})
-        comparison.variables.push_back({.percentMe = me});
+        comparison.variables.push_back({.percentMe = me, .note = {}});
     const auto rows = controller::measurementErrorRows(comparison, protocol);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ((std::vector<std::string>{rows[0].line, rows[1].line, rows[2].line}),
