@@ -120,3 +120,41 @@ TEST(Dispatch, LoadBlockStoresNothingWhenItCannotShowTheBlocks)
                   "specimens first."});
     EXPECT_EQ(s.state().blocks.count(), std::nullopt);
 }
+
+// Loading a folder names why it cannot be read, in the box of every loader.
+TEST(Dispatch, LoadingAFolderSaysItIsAFolder)
+{
+    for (const char* action : {"LoadFile1", "LoadFileIMP", "LoadProto", "LoadWire", "LoadBlock"}) {
+        SCOPED_TRACE(action);
+        Scenario s;
+        s.loadTps("mice.txt", makeTps(3, 10));
+        s.type("MaxBlockBox", "1");
+        s.press("SetBlocks");
+        s.h.messages.clear();
+        std::filesystem::create_directory(s.dir.path() / "d1");
+        s.press(action, "d1");
+        ASSERT_EQ(s.h.messages.texts().size(), 1u);
+        EXPECT_NE(s.h.messages.texts()[0].find("folder"), std::string::npos) << s.h.messages.texts()[0];
+    }
+}
+
+// IDs and line names a spreadsheet would run as formulas are kept as written, and the loads
+// that bring them in name them.
+TEST(Dispatch, LoadsNameTextThatASpreadsheetWouldTakeForAFormula)
+{
+    Scenario s;
+    s.loadTps("f.tps", "LM=3\n0 0 0\n1 0 0\n0 1 0\nID==1+1\nLM=3\n0 0 0\n2 0 0\n0 2 1\nID=ok\n"
+                       "LM=3\n0 0 0\n1 1 0\n0 1 2\nID=@sum\nLM=3\n0 0 0\n3 0 0\n0 1 1\nID=-2\n");
+    EXPECT_NE(
+        s.h.console.text().find(
+            "IDs a spreadsheet would take for formulas (kept as written in the CSV files): \"=1+1\", \"@sum\", \"-2\""),
+        std::string::npos)
+        << s.h.console.text();
+    s.load("LoadProto", "p.csv", "name,from,to\n=HYPERLINK(1),1,2\nplain,2,3\n");
+    EXPECT_NE(s.h.console.text().find("p.csv: line names a spreadsheet would take for formulas (kept as written): "
+                                      "\"=HYPERLINK(1)\""),
+              std::string::npos)
+        << s.h.console.text();
+    EXPECT_EQ(s.state().protocol.line(1).name, "=HYPERLINK(1)");
+    EXPECT_EQ(s.state().specimens.id(0), "=1+1");
+}

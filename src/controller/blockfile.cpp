@@ -64,7 +64,8 @@ void loadBlock(Context& c)
         return;
     std::vector<session::BlockStructure::Lines> blocks;
     try {
-        blocks = parseBlockStructure(io::readFile(io::joinPath(chosen->folder, chosen->name)), c.s.protocol.size());
+        blocks = parseBlockStructure(io::readFile(io::joinPath(chosen->folder, chosen->name), io::kMaxSmallFileBytes),
+                                     c.s.protocol.size());
     } catch (const io::UnreadableFile& e) {
         c.message("Could not load the block structure.\n" + std::string(e.what()));
         return;

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "io/csv.h"
 #include "platform/textformat.h"
 
 namespace vezedo::controller {
@@ -91,6 +92,8 @@ std::vector<std::string> importReport(const ImportFacts& f)
             text += " ...";
         lines.push_back(text);
     }
+    if (const std::string formulas = io::formulaLike(f.ids); !formulas.empty())
+        lines.push_back("IDs a spreadsheet would take for formulas (kept as written in the CSV files): " + formulas);
     return lines;
 }
 

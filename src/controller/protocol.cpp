@@ -5,6 +5,7 @@
 
 #include "controller/actions.h"
 #include "display/display.h"
+#include "io/csv.h"
 #include "io/files.h"
 #include "io/numeric.h"
 #include "platform/error.h"
@@ -59,7 +60,7 @@ void loadProtocolFile(Context& c, std::string_view filter)
         const std::string path = io::joinPath(choice->folder, choice->name);
         std::string bytes;
         try {
-            bytes = io::readFile(path);
+            bytes = io::readFile(path, io::kMaxSmallFileBytes);
         } catch (const io::UnreadableFile&) {
             io::changeDirectory(choice->folder);
             throw;
@@ -68,8 +69,8 @@ void loadProtocolFile(Context& c, std::string_view filter)
                      ? session::protocolFromCsv(bytes, c.s.specimens.landmarks(), path)
                      : session::protocolFromTable(io::parseNumericTable(bytes, path), c.s.specimens.landmarks());
         io::changeDirectory(choice->folder);
-    } catch (const io::UnreadableFile&) {
-        return refuse("The file could not be opened.");
+    } catch (const io::UnreadableFile& e) {
+        return refuse("The file could not be opened: " + std::string(e.what()));
     } catch (const FileFormatError& e) {
         c.message("Could not load the protocol.\n" + std::string(e.what()));
         return;
@@ -77,6 +78,12 @@ void loadProtocolFile(Context& c, std::string_view filter)
         return refuse(e.what());
     }
     reportRepeatedLines(c, loaded, choice->name);
+    std::vector<std::string> names;
+    for (const session::ProtocolLine& line : loaded.lines())
+        names.push_back(line.name);
+    if (const std::string formulas = io::formulaLike(names); !formulas.empty())
+        c.rt.console.write(choice->name +
+                           ": line names a spreadsheet would take for formulas (kept as written): " + formulas + "\n");
     clearBlocksOfOldProtocol(c);
     c.s.protocol = std::move(loaded);
     c.s.wireframe = c.s.protocol;

@@ -103,4 +103,25 @@ std::vector<std::vector<std::string>> parseCsv(std::string_view text, std::strin
     return out;
 }
 
+bool looksLikeFormula(std::string_view text)
+{
+    return !text.empty() && (text.front() == '=' || text.front() == '+' || text.front() == '-' || text.front() == '@');
+}
+
+std::string formulaLike(const std::vector<std::string>& texts, std::size_t most)
+{
+    std::string out;
+    std::size_t found = 0;
+    for (const std::string& text : texts) {
+        if (!looksLikeFormula(text))
+            continue;
+        if (++found > most) {
+            out += ", ...";
+            break;
+        }
+        out += (out.empty() ? "\"" : ", \"") + text + "\"";
+    }
+    return out;
+}
+
 }  // namespace vezedo::io

@@ -10,6 +10,13 @@ namespace vezedo::io {
 
 // The field as written: quoted only when it must be.
 std::string csvField(std::string_view text);
+// Whether a spreadsheet opening a CSV file would take this text for a formula: it begins with
+// "=", "+", "-" or "@". The files keep such text as it is (R reads them, and IDs must come back
+// unchanged); the loads that bring such text in say so.
+bool looksLikeFormula(std::string_view text);
+// The first texts among `texts` that look like formulas, quoted and joined: "\"=A1\", \"+3\"",
+// with "..." past `most`; empty when none does.
+std::string formulaLike(const std::vector<std::string>& texts, std::size_t most = 5);
 
 // The shortest text that reads back to the same double ("0.1", "12", "1e-300").
 std::string shortestNumber(double value);

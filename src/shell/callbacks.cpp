@@ -1,3 +1,5 @@
+#include <new>
+
 #include "gui/gui.h"
 #include "platform/error.h"
 #include "shell/program.h"
@@ -58,12 +60,21 @@ private:
     std::optional<Handle> m_saved;
 };
 
+// One readable box for memory that ran out, whatever step it ran out in.
+std::string outOfMemory(const std::string& what)
+{
+    return "Out of memory" + (what.empty() ? std::string() : " in " + what) +
+           ": the data is too large for this machine's memory. What was done before stays as it was.";
+}
+
 }  // namespace
 
 void Program::runAction(const std::string& action)
 {
     try {
         m_registry.call("vezedosw", {Value(action)}, 0);
+    } catch (const std::bad_alloc&) {
+        m_rt.messages.showMessage(outOfMemory(action));
     } catch (const std::exception& e) {
         m_rt.console.write(std::string(e.what()) + "\n");
     }
@@ -96,6 +107,8 @@ void Program::runCallback(Handle control)
         }
         CallbackScope scope(m_rt, control);
         m_registry.call(callback.function, inputs, 0);
+    } catch (const std::bad_alloc&) {
+        m_rt.messages.showMessage(outOfMemory(m_rt.graphics.isValid(control) ? m_rt.graphics.object(control).tag : ""));
     } catch (const std::exception& e) {
         m_rt.console.write(std::string(e.what()) + "\n");
     }
