@@ -1,6 +1,8 @@
 // Single lines: "ShowLine", "ShowLine2", "ShowMLine" (the highlight), "DeleteLine" and "AddLine".
 #include <array>
+#include <map>
 
+#include "platform/scene.h"
 #include "scenario_checks.h"
 
 using namespace vezedo;
@@ -209,4 +211,28 @@ TEST(AddLine, RefusesAPairAlreadyInTheProtocolElseAppendsIt)
     EXPECT_EQ(add("3", "7"), ans({3, 3, 7, 7}) + ans({3, 7, 7, 3}));
     EXPECT_EQ(s.h.messages.texts(), Strings{kDuplicate});
     EXPECT_EQ(s.proto().rows(), 2u);
+}
+
+// A click finds a line's number through the link from its drawn number, not by matching
+// middles: two lines that cross at their middles keep their own numbers.
+TEST(Picking, LinesThatShareAMiddleKeepTheirOwnNumbers)
+{
+    Scenario s;
+    s.loadTps("square.tps", "LM=5\n0 0 0\n2 0 0\n2 2 0\n0 2 0\n1 1 3\nID=a\n"
+                            "LM=5\n0 0 0\n2 0 0\n2 2 0\n0 2 0\n1 1 2\nID=b\n");
+    s.load("LoadProto", "x.txt", "1 1 3\n2 2 4\n");
+    typeEnds(s, "1", "2");
+    s.press("AddLine");
+    const platform::PickTargets targets = platform::pickTargets(s.g(), s.plotAxes());
+    std::map<std::size_t, std::pair<platform::Point3, platform::Point3>> ends;
+    for (const auto& line : targets.lines)
+        ends[line.number] = {line.from, line.to};
+    ASSERT_EQ(ends.size(), 3u);
+    const platform::Matrix& r = s.state().specimens.reference;
+    const auto at = [&](std::size_t landmark) {
+        return platform::Point3{r(landmark - 1, 0), r(landmark - 1, 1), r(landmark - 1, 2)};
+    };
+    EXPECT_EQ(ends[1], std::make_pair(at(1), at(3)));
+    EXPECT_EQ(ends[2], std::make_pair(at(2), at(4)));
+    EXPECT_EQ(ends[3], std::make_pair(at(1), at(2)));
 }

@@ -137,7 +137,7 @@ Handle drawLineBetween(Context& c, double a, double b, std::string_view style)
                                platform::parseLineSpec(style));
 }
 
-void drawLineNumber(Context& c, std::size_t number, std::string_view color)
+void drawLineNumber(Context& c, std::size_t number, std::string_view color, std::optional<Handle> drawn)
 {
     const session::ProtocolLine& line = c.s.protocol.line(static_cast<double>(number));
     const Matrix& r = c.s.specimens.reference;
@@ -145,7 +145,7 @@ void drawLineNumber(Context& c, std::size_t number, std::string_view color)
                                        c.s.specimens.landmarkRow(static_cast<double>(line.to)));
     const Handle label = c.rt.graphics.text3(currentAxes(c), at, platform::integerText(static_cast<double>(number)));
     c.rt.graphics.set(label, "Color", Value(std::string(color)));
-    c.rt.graphics.setLabel(label, platform::LabelKind::Line, at);
+    c.rt.graphics.setLabel(label, platform::LabelKind::Line, at, drawn);
 }
 
 namespace {
@@ -157,7 +157,7 @@ void drawNumberedLine(Context& c, std::size_t number, std::string_view style, st
     const Handle h = drawLineBetween(c, static_cast<double>(line.from), static_cast<double>(line.to), style);
     if (width > 0)
         c.rt.graphics.set(h, "LineWidth", Value(width));
-    drawLineNumber(c, number, labelColor);
+    drawLineNumber(c, number, labelColor, h);
 }
 
 }  // namespace

@@ -64,8 +64,10 @@ platform::LandmarkSet referenceSet(const Context& c);
 // Numbers 1 to `count` beside the landmarks of `shape`.
 void drawLandmarkLabels(Context& c, const platform::Matrix& shape, std::size_t count);
 platform::Handle drawLineBetween(Context& c, double a, double b, std::string_view style);
-// The number of protocol line `number` (from 1) at its middle, red unless told otherwise.
-void drawLineNumber(Context& c, std::size_t number, std::string_view color = "r");
+// The number of protocol line `number` (from 1) at its middle, red unless told otherwise,
+// linked to the drawn `line` it numbers when there is one.
+void drawLineNumber(Context& c, std::size_t number, std::string_view color = "r",
+                    std::optional<platform::Handle> line = std::nullopt);
 // Every protocol line in black with its number in red at its middle.
 void drawProtocolOverlay(Context& c);
 // Protocol line `line` in a block's style with its number beside it; `owner` names who asked

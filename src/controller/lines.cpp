@@ -95,8 +95,8 @@ void addLine(Context& c)
     {
         // The new line is drawn as the overlay draws every line: with its number.
         PlotWindowScope plot(c);
-        drawLineBetween(c, b1, b2, "k");
-        drawLineNumber(c, c.s.protocol.size());
+        const platform::Handle drawn = drawLineBetween(c, b1, b2, "k");
+        drawLineNumber(c, c.s.protocol.size(), "r", drawn);
     }
     if (c.s.lineh) {
         hideHighlight(c);

@@ -463,17 +463,18 @@ Handle GraphicsModel::text3(Handle axes, const Point3& at, std::string string)
     return insert(std::move(text), axes);
 }
 
-void GraphicsModel::setLabel(Handle text, LabelKind kind, const Point3& anchor)
+void GraphicsModel::setLabel(Handle text, LabelKind kind, const Point3& anchor, std::optional<Handle> labelled)
 {
     GraphicsObject& obj = mutableObject(text);
     if (obj.type != ObjectType::Text)
         throw Error("Only a text can be a label; object " + handleText(text) + " is a " +
                     std::string(typeName(obj.type)));
     TextData& td = obj.as<TextData>();
-    if (td.kind == kind && td.anchor == anchor)
+    if (td.kind == kind && td.anchor == anchor && td.labelled == labelled)
         return;
     td.kind = kind;
     td.anchor = anchor;
+    td.labelled = labelled;
     notifyChanged(obj, Property::Label);
 }
 

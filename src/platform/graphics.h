@@ -124,7 +124,8 @@ struct TextData {
     Rgb color{0, 0, 0};
     FontSpec font;
     LabelKind kind = LabelKind::Plain;
-    Point3 anchor{0, 0, 0};  // what a landmark or line label names; unused for plain texts
+    Point3 anchor{0, 0, 0};          // what a landmark or line label names; unused for plain texts
+    std::optional<Handle> labelled;  // the drawn line a line label names, when known
 };
 
 struct UiControlData {
@@ -293,7 +294,9 @@ public:
     Handle text3(Handle axes, const Point3& at, std::string string);
     // Makes a text the label of a landmark or of a line's middle (or plain again); an Error
     // unless h is a text.
-    void setLabel(Handle text, LabelKind kind, const Point3& anchor);
+    // `labelled` links a line label to the line it numbers, so a click on that line finds
+    // its number through the link.
+    void setLabel(Handle text, LabelKind kind, const Point3& anchor, std::optional<Handle> labelled = std::nullopt);
 
     // --- controls ---
     Handle createUiControl(Handle figure, UiControlData data, std::string tag = {});

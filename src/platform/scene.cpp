@@ -622,7 +622,10 @@ PickTargets pickTargets(const GraphicsModel& model, Handle axes)
 {
     PickTargets targets;
     const GraphicsObject& ax = model.object(axes);
-    std::map<Point3, std::size_t, PointLess> numberAt;  // line labels by the point they name
+    // A line label names its line through a link; a plain text of a whole number at a line's
+    // middle numbers that line.
+    std::map<Handle, std::size_t> numberOf;
+    std::map<Point3, std::size_t, PointLess> numberAt;
     for (Handle h : ax.children) {
         const GraphicsObject& o = model.object(h);
         if (!o.visible || o.type != ObjectType::Text)
@@ -630,7 +633,12 @@ PickTargets pickTargets(const GraphicsModel& model, Handle axes)
         const TextData& t = o.as<TextData>();
         if (t.kind == LabelKind::Landmark)
             continue;
-        if (const auto n = wholeNumber(t.string))
+        const auto n = wholeNumber(t.string);
+        if (!n)
+            continue;
+        if (t.labelled)
+            numberOf.emplace(*t.labelled, *n);
+        else
             numberAt.emplace(t.kind == LabelKind::Line ? t.anchor : t.position, *n);
     }
     for (Handle h : ax.children) {
@@ -644,6 +652,10 @@ PickTargets pickTargets(const GraphicsModel& model, Handle axes)
             continue;
         const Point3& a = line.points[0];
         const Point3& b = line.points[1];
+        if (const auto linked = numberOf.find(h); linked != numberOf.end()) {
+            targets.lines.push_back({linked->second, a, b});
+            continue;
+        }
         const auto it = numberAt.find({(a[0] + b[0]) / 2, (a[1] + b[1]) / 2, (a[2] + b[2]) / 2});
         if (it != numberAt.end())
             targets.lines.push_back({it->second, a, b});
