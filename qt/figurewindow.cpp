@@ -8,12 +8,12 @@
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -28,6 +28,7 @@
 #include "qt/plotcanvas.h"
 #include "qt/plotpicking.h"
 #include "qt/protocolpanel.h"
+#include "qt/qtservices.h"
 
 namespace vezedo::qt {
 
@@ -480,9 +481,13 @@ void FigureWindow::saveFigureInteractively()
     if (!m_plot)
         return;
     QString selected;
-    const QString path =
-        QFileDialog::getSaveFileName(this, "Save figure", QDir::currentPath() + "/figure.png",
-                                     "PNG image (*.png);;SVG image (*.svg);;PDF document (*.pdf)", &selected);
+    const std::string& dataFile = m_frontEnd.program().controller().session().specimens.file;
+    const QString stem =
+        dataFile.empty() ? QString("figure") : QFileInfo(QString::fromStdString(dataFile)).completeBaseName();
+    const QString path = withExtension(
+        QFileDialog::getSaveFileName(this, "Save figure", QDir::current().filePath(stem + "_plot.png"),
+                                     "PNG image (*.png);;SVG image (*.svg);;PDF document (*.pdf)", &selected),
+        selected);
     if (path.isEmpty())
         return;
     QSize pixels;
@@ -494,11 +499,20 @@ void FigureWindow::saveFigureInteractively()
         pixels = size->first;
         dpi = size->second;
     }
+    saveFigureTo(path, pixels, dpi);
+}
+
+bool FigureWindow::saveFigureTo(const QString& path, QSize pixels, int dpi)
+{
+    platform::Runtime& rt = m_frontEnd.program().runtime();
     try {
         m_plot->saveFigure(path, pixels, dpi);
     } catch (const Error& e) {
-        QMessageBox::warning(this, "Save figure", "Could not save " + path + ":\n" + QString::fromStdString(e.what()));
+        rt.messages.showMessage("Could not save the figure to " + path.toStdString() + ":\n" + e.what());
+        return false;
     }
+    rt.console.status("Saved the figure to " + QFileInfo(path).fileName().toStdString());
+    return true;
 }
 
 }  // namespace vezedo::qt

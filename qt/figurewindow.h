@@ -57,6 +57,9 @@ public:
     // The model was told the window is gone: close without deleting the figure again.
     void closeFromModel();
     void saveFigureInteractively();
+    // Writes the plot to `path` (PNG at `pixels` or `dpi`, SVG or PDF by its extension); a
+    // failure goes to the message boxes, a success to the status bar. True when written.
+    bool saveFigureTo(const QString& path, QSize pixels, int dpi);
     void setViewInteractively();
 
 protected:

@@ -168,3 +168,18 @@ TEST(Dialogs, OfferTheActionsFilterFirstAndAddTheChosenExtension)
         EXPECT_EQ(qt::withExtension(c.typed, c.filter).toStdString(), c.saved);
     }
 }
+
+// "Save figure..." reports a failed write through the message boxes, so scripts and tests see
+// it, and a written one in the status bar.
+TEST(OneApplication, AFigureThatCannotBeSavedSaysSoInAMessageBox)
+{
+    Gui g;
+    g.run(controller::action::loadSpecimens, "shape.tps");
+    qt::FigureWindow* plot = g.plotWindow();
+    ASSERT_NE(plot, nullptr);
+    EXPECT_FALSE(plot->saveFigureTo(QString::fromStdString((g.dir.path() / "no" / "such.png").string()), {}, 96));
+    ASSERT_EQ(g.boxes.texts().size(), 1u);
+    EXPECT_NE(g.boxes.texts()[0].find("Could not save the figure to"), std::string::npos) << g.boxes.texts()[0];
+    EXPECT_TRUE(plot->saveFigureTo(QString::fromStdString((g.dir.path() / "ok.svg").string()), {}, 96));
+    EXPECT_EQ(g.console.statuses().back(), "Saved the figure to ok.svg");
+}
