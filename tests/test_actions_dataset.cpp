@@ -325,3 +325,35 @@ TEST(LengthsCsv, ColumnNamesStayUniqueAndFieldsAreQuotedOnlyWhenTheyMust)
 }
 
 }  // namespace
+
+// A SCALE the data set cannot use says what is wrong with it, quoting it as written and naming
+// the specimen and line; with Apply SCALE off a bad SCALE is only reported, quoted.
+TEST(ApplyScale, ABadOrExtremeScaleIsNamedAsWritten)
+{
+    const std::string shape = "LM=3\n0 0 0\n1 0 0\n0 1 0\n";
+    const struct {
+        const char* name;
+        bool apply;
+        std::string tps;
+        const char* shown;  // in the message box when applied, else in the console's report
+    } cases[] = {
+        {"too small", true, shape + "SCALE=1e-300\nID=a\n" + shape + "SCALE=1\nID=b\n",
+         "specimen 1 (a): SCALE=1e-300 is too small"},
+        {"too large", true, shape + "SCALE=1\nID=a\n" + shape + "SCALE=1e300\nID=b\n",
+         "specimen 2 (b): SCALE=1e300 is too large"},
+        {"not a number, applied", true, shape + "SCALE=abc\nID=a\n" + shape + "SCALE=1\nID=b\n",
+         "SCALE=abc is not a positive number"},
+        {"not a number, not applied", false, shape + "SCALE=abc\nID=a\n" + shape + "SCALE=1\nID=b\n",
+         "\"abc\" is no positive number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario s;
+        tick(s, "ApplyScaleBox", c.apply);
+        s.loadTps("scaled.tps", c.tps);
+        const std::string said = c.apply ? (s.h.messages.texts().empty() ? "" : s.h.messages.texts()[0])
+                                         : s.h.console.text();
+        EXPECT_NE(said.find(c.shown), std::string::npos) << said;
+        EXPECT_EQ(s.state().specimens.empty(), c.apply);
+    }
+}
