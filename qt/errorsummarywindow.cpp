@@ -10,7 +10,7 @@ namespace vezedo::qt {
 
 namespace {
 
-enum Column { Line, Name, From, To, N, Tem, RelativeTem, PercentMe, Icc, ColumnCount };
+enum Column { Line, Name, From, To, N, Tem, RelativeTem, PercentMe, Icc, Note, ColumnCount };
 
 QString number(double v, int decimals)
 {
@@ -30,8 +30,8 @@ ErrorSummaryWindow::ErrorSummaryWindow(QWidget* parent)
     setWindowTitle(tr("Measurement error"));
     m_caption->setWordWrap(true);
     m_caption->setTextFormat(Qt::RichText);
-    m_table->setHorizontalHeaderLabels(
-        {tr("Line"), tr("Name"), tr("From"), tr("To"), tr("n"), tr("TEM"), tr("rTEM (%)"), tr("%ME"), tr("ICC")});
+    m_table->setHorizontalHeaderLabels({tr("Line"), tr("Name"), tr("From"), tr("To"), tr("n"), tr("TEM"),
+                                        tr("rTEM (%)"), tr("%ME"), tr("ICC"), tr("Note")});
     m_table->horizontalHeaderItem(Tem)->setToolTip(tr("Technical error of measurement, in the data's units"));
     m_table->horizontalHeaderItem(RelativeTem)->setToolTip(tr("TEM as a percentage of the mean"));
     m_table->horizontalHeaderItem(PercentMe)->setToolTip(tr("Share of the variance due to measurement error"));
@@ -67,13 +67,15 @@ void ErrorSummaryWindow::setRows(std::vector<MeasurementErrorRow> rows, const QS
                                             QString::number(row.tem, 'g', 4),
                                             number(row.relativeTem, 2),
                                             number(row.percentMe, 2),
-                                            number(row.icc, 3)};
+                                            number(row.icc, 3),
+                                            QString::fromStdString(row.note)};
         // NaN compares false: a %ME that could not be worked out is not flagged.
         const bool high = row.percentMe > kHighlightAbove;
         highlighted += high ? 1 : 0;
         for (int c = 0; c < ColumnCount; ++c) {
             auto* item = new QTableWidgetItem(texts[c]);
-            item->setTextAlignment(c == Name ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+            item->setTextAlignment(c == Name || c == Note ? Qt::AlignLeft | Qt::AlignVCenter
+                                                          : Qt::AlignRight | Qt::AlignVCenter);
             if (high) {
                 item->setBackground(highlightColor());
                 QFont bold = item->font();

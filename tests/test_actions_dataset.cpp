@@ -351,8 +351,8 @@ TEST(ApplyScale, ABadOrExtremeScaleIsNamedAsWritten)
         Scenario s;
         tick(s, "ApplyScaleBox", c.apply);
         s.loadTps("scaled.tps", c.tps);
-        const std::string said = c.apply ? (s.h.messages.texts().empty() ? "" : s.h.messages.texts()[0])
-                                         : s.h.console.text();
+        const std::string said =
+            c.apply ? (s.h.messages.texts().empty() ? "" : s.h.messages.texts()[0]) : s.h.console.text();
         EXPECT_NE(said.find(c.shown), std::string::npos) << said;
         EXPECT_EQ(s.state().specimens.empty(), c.apply);
     }

@@ -41,6 +41,7 @@ std::vector<MeasurementErrorRow> measurementErrorRows(const shape::ReplicateComp
         row.relativeTem = me.relativeTem;
         row.percentMe = me.percentMe;
         row.icc = me.icc;
+        row.note = me.note;
         if (i < protocol.size()) {
             const session::ProtocolLine& line = protocol.lines()[i];
             row.line = std::to_string(i + 1);

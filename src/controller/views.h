@@ -37,6 +37,7 @@ struct MeasurementErrorRow {
     double relativeTem = 0;  // percent of the grand mean
     double percentMe = 0;
     double icc = 0;
+    std::string note;  // why the figures mislead, if they do (values of 0, nearly constant)
 };
 
 // The rows of a comparison whose variables are the protocol's lines in order, then the

@@ -258,7 +258,8 @@ TEST(ErrorSummaryWindow, HighlightsTheRowsAbove5PercentMe)
                         .name = cases[i].name,
                         .from = {},
                         .to = {},
-                        .percentMe = cases[i].percentMe});
+                        .percentMe = cases[i].percentMe,
+                        .note = {}});
     qt::ErrorSummaryWindow window;
     window.setRows(rows);
     ASSERT_EQ(window.table()->rowCount(), static_cast<int>(std::size(cases)));
