@@ -53,10 +53,17 @@ void loadProtocolFile(Context& c, std::string_view filter)
     } catch (const Error& e) {
         return refuse(e.what());
     }
+    adoptProtocol(c, std::move(loaded), choice->name);
+}
+
+}  // namespace
+
+void adoptProtocol(Context& c, session::Protocol loaded, const std::string& name)
+{
     clearBlocksOfOldProtocol(c);
     c.s.protocol = std::move(loaded);
     c.s.wireframe = c.s.protocol;
-    c.s.protoname = choice->name;
+    c.s.protoname = name;
     if (!c.s.protocol.empty()) {
         PlotWindowScope plot(c);
         display::wire3d(c.rt.graphics, c.s.specimens.reference, c.s.wireframe.rows(), "k-");
@@ -67,8 +74,6 @@ void loadProtocolFile(Context& c, std::string_view filter)
     if (!c.s.protocol.empty() && c.controls.showProtocolLines().value() != 0)
         drawProtocolOverlay(c);
 }
-
-}  // namespace
 
 void loadWire(Context& c)
 {
