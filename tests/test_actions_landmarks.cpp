@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "controller/views.h"
 #include "io/csv.h"
 #include "scenario_checks.h"
 
@@ -199,6 +200,30 @@ TEST(LoadLandmarks, MissingLandmarksAreEstimatedAndReported)
     EXPECT_EQ(s.state().specimens.flags[3].estimated, (std::vector<std::size_t>{3}));
     EXPECT_TRUE(containsEach(s.h.console.text(), "Format: Slicer markups JSON, Slicer markups FCSV, 4 files|"
                                                  "missing_position_status:3"));
+}
+
+TEST(LoadLandmarks, TheProtocolTableNamesTheLinesEnds)
+{
+    Scenario s;
+    const fs::path data(VEZEDO_TEST_DATA_DIR);
+    s.h.dialogs.queuePath((data / "pts/named_rows.pts").string());
+    s.h.dialogs.queuePath((data / "pp/named_points.pp").string());
+    s.press("LoadLandmarks");
+    ASSERT_TRUE(s.h.messages.shown().empty()) << s.h.messages.texts()[0];
+    s.load("LoadProto", "proto.txt", protocolText({{1, 3}, {5, 2}}));
+    const auto rows = controller::protocolTableRows(s.state());
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].fromLabel, "1 Nasion");
+    EXPECT_EQ(rows[0].toLabel, "3 Lambda");
+    EXPECT_EQ(rows[1].fromLabel, "5 Basion");
+    EXPECT_EQ(controller::landmarkLabel(s.state().specimens, 4), "4 Opisthion");
+}
+
+TEST(LoadLandmarks, LandmarksOfUnnamedFilesAreTheirNumbers)
+{
+    Scenario s;
+    s.loadTps("base.tps", makeTps(5, 5));
+    EXPECT_EQ(controller::landmarkLabel(s.state().specimens, 4), "4");
 }
 
 TEST(LoadLandmarks, ACancelledDialogChangesNothing)
