@@ -219,6 +219,33 @@ TEST(LoadLandmarks, TheProtocolTableNamesTheLinesEnds)
     EXPECT_EQ(controller::landmarkLabel(s.state().specimens, 4), "4 Opisthion");
 }
 
+TEST(LoadLandmarks, ACsvProtocolMayGiveLandmarksByName)
+{
+    Scenario s;
+    const fs::path data(VEZEDO_TEST_DATA_DIR);
+    s.h.dialogs.queuePath((data / "pts/named_rows.pts").string());
+    s.h.dialogs.queuePath((data / "pp/named_points.pp").string());
+    s.press("LoadLandmarks");
+    s.load("LoadProto", "proto.csv", "name,from,to\nheight,Nasion,Basion\nmixed,2, Lambda \n");
+    ASSERT_TRUE(s.h.messages.shown().empty()) << s.h.messages.texts()[0];
+    EXPECT_EQ(s.proto(), platform::Matrix::fromRows({{1, 1, 5}, {2, 2, 3}}));
+    EXPECT_EQ(s.state().protocol.lines()[0].name, "height");
+}
+
+TEST(LoadLandmarks, ACsvProtocolNamingNoLandmarkIsRefused)
+{
+    Scenario s;
+    const fs::path data(VEZEDO_TEST_DATA_DIR);
+    s.h.dialogs.queuePath((data / "pts/named_rows.pts").string());
+    s.h.dialogs.queuePath((data / "pp/named_points.pp").string());
+    s.press("LoadLandmarks");
+    s.load("LoadProto", "proto.csv", "name,from,to\nheight,Nasion,Inion\n");
+    ASSERT_EQ(s.h.messages.texts().size(), 1u);
+    EXPECT_TRUE(containsEach(s.h.messages.texts()[0], "\"Inion\"|landmarks 1 to 5, or one of their names"))
+        << s.h.messages.texts()[0];
+    EXPECT_TRUE(s.state().protocol.empty());
+}
+
 TEST(LoadLandmarks, LandmarksOfUnnamedFilesAreTheirNumbers)
 {
     Scenario s;

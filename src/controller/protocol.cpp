@@ -42,7 +42,7 @@ void loadProtocolFile(Context& c, std::string_view filter)
             throw;
         }
         loaded = session::isProtocolCsv(bytes)
-                     ? session::protocolFromCsv(bytes, c.s.specimens.landmarks(), path)
+                     ? session::protocolFromCsv(bytes, c.s.specimens.landmarks(), path, c.s.specimens.landmarkNames)
                      : session::protocolFromTable(io::parseNumericTable(bytes, path), c.s.specimens.landmarks());
         io::changeDirectory(choice->folder);
     } catch (const io::UnreadableFile&) {
