@@ -27,7 +27,7 @@ double coordinate(std::size_t specimen, std::size_t landmark, std::size_t axis)
 
 std::string specimenId(std::size_t j)
 {
-    return "spec" + std::string(j < 9 ? "0" : "") + std::to_string(j + 1);
+    return "skull" + std::string(j < 9 ? "0" : "") + std::to_string(j + 1);
 }
 
 // A markups file of specimen j, its points written in `order`.
@@ -83,7 +83,7 @@ TEST(LoadLandmarks, ThirtyMarkupsFilesInTwoOrdersGiveTheLengthsOfOneTpsFile)
     EXPECT_EQ(s.state().specimens.count(), 30u);
     EXPECT_EQ(s.state().specimens.landmarkNames, (Strings{"LM1", "LM2", "LM3", "LM4", "LM5", "LM6"}));
     EXPECT_TRUE(containsEach(s.h.console.text(), "Format: Slicer markups JSON, 30 files|Matched by name: 10 files "
-                                                 "reordered to the first file's landmark order: spec02.mrk.json"))
+                                                 "reordered to the first file's landmark order: skull02.mrk.json"))
         << s.h.console.text();
     EXPECT_EQ(lengthsAfterProtocol(s), expected);
 }
