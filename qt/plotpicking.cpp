@@ -59,12 +59,15 @@ void PlotPicking::enter()
 QString describePick(const session::Session& session, const platform::Pick& pick)
 {
     if (pick.kind == platform::PickKind::Landmark)
-        return QString("Landmark %1").arg(pick.number);
+        return "Landmark " + QString::fromStdString(controller::landmarkLabel(session.specimens, pick.number));
     const session::Protocol& protocol = session.protocol;
     if (pick.number < 1 || pick.number > protocol.size())
         return QString("Line %1").arg(pick.number);
     const session::ProtocolLine& line = protocol.line(static_cast<double>(pick.number));
-    QString text = QString("Line %1: %2-%3").arg(pick.number).arg(line.from).arg(line.to);
+    QString text = QString("Line %1: %2-%3")
+                       .arg(pick.number)
+                       .arg(QString::fromStdString(controller::landmarkLabel(session.specimens, line.from)),
+                            QString::fromStdString(controller::landmarkLabel(session.specimens, line.to)));
     if (!line.name.empty())
         text += " (" + QString::fromStdString(line.name) + ")";
     if (const auto mean = controller::meanLineLength(session.specimens, line))

@@ -74,8 +74,8 @@ void ProtocolPanel::refresh(const session::Session& session)
     const std::vector<controller::ProtocolTableRow> rows = controller::protocolTableRows(session);
     m_table->setRowCount(static_cast<int>(rows.size()));
     for (const controller::ProtocolTableRow& line : rows) {
-        const QString cells[5] = {QString::number(line.number), QString::number(line.from), QString::number(line.to),
-                                  QString::fromStdString(line.name),
+        const QString cells[5] = {QString::number(line.number), QString::fromStdString(line.fromLabel),
+                                  QString::fromStdString(line.toLabel), QString::fromStdString(line.name),
                                   line.meanLength ? QString::number(*line.meanLength, 'f', 2) : QString("-")};
         const int row = static_cast<int>(line.number - 1);
         for (int col = 0; col < 5; ++col) {

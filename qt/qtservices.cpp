@@ -83,6 +83,20 @@ std::optional<platform::FileChoice> QtDialogs::choose(const platform::FileReques
     return choice(path);
 }
 
+std::vector<platform::FileChoice> QtDialogs::chooseMany(const platform::FileRequest& request)
+{
+    QString selected = dialogFilter(request).section(";;", 0, 0);
+    const QStringList paths =
+        QFileDialog::getOpenFileNames(nullptr, qstr(request.title), startFolder(), dialogFilter(request), &selected);
+    std::vector<platform::FileChoice> out;
+    for (const QString& path : paths)
+        if (auto one = choice(path))
+            out.push_back(std::move(*one));
+    if (!paths.isEmpty())
+        QSettings().setValue(kLastFolderKey, QFileInfo(paths.front()).absolutePath());
+    return out;
+}
+
 void QtMessages::showMessage(std::string_view text, std::string_view title)
 {
     auto* box = new QMessageBox(QMessageBox::NoIcon, title.empty() ? QString("Vezedo6") : qstr(title), qstr(text),

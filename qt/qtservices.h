@@ -17,6 +17,7 @@ namespace vezedo::qt {
 class QtDialogs : public platform::DialogService {
 public:
     std::optional<platform::FileChoice> choose(const platform::FileRequest& request) override;
+    std::vector<platform::FileChoice> chooseMany(const platform::FileRequest& request) override;
 };
 
 // Non-modal message boxes: shown, and the program goes on at once.

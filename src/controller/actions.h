@@ -13,9 +13,13 @@ namespace vezedo::controller {
 // Specimens
 void loadFile1(Context& c);
 void loadFileImp(Context& c);
+// One landmark file or several of any format the readers know, one specimen per file.
+void loadLandmarks(Context& c);
 // Protocols and wireframes
 void loadWire(Context& c);
 void loadProto(Context& c);
+// Makes `loaded` the protocol and the wireframe, named `name`, and draws it.
+void adoptProtocol(Context& c, session::Protocol loaded, const std::string& name);
 void saveProtocol(Context& c);
 void showProto(Context& c);
 void newProto(Context& c);

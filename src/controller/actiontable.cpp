@@ -28,7 +28,7 @@ constexpr Edits kAll = Edits::Protocol | Edits::Names | Edits::Blocks;
 using enum Step;
 using enum Opens;
 
-constexpr std::array<ActionRow, 37> kActions{{
+constexpr std::array<ActionRow, 38> kActions{{
     {"LoadFile1", loadFile1, Edits::Specimens, None, Plot},
     {"LoadFileIMP", loadFileImp, Edits::Specimens, None, Plot},
     {"LoadWire", loadWire, kLines, Recorded, Nothing, Edits::Protocol},
@@ -66,6 +66,7 @@ constexpr std::array<ActionRow, 37> kActions{{
     {"LoadReplicate", loadReplicate, Edits::None, None, MeasurementError},
     {"SaveMeasurementError", saveMeasurementError, Edits::None, None, MeasurementError},
     {"RenameLine", renameLine, Edits::Names, Recorded, Nothing},
+    {"LoadLandmarks", loadLandmarks, Edits::Specimens | kLines, Recorded, Plot, Edits::Protocol},
 }};
 
 }  // namespace

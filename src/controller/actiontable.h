@@ -70,6 +70,7 @@ inline constexpr std::string_view redo = "Redo";
 inline constexpr std::string_view loadSpecimens = "LoadFile1";
 inline constexpr std::string_view loadProtocol = "LoadProto";
 inline constexpr std::string_view saveLengthsCsv = "SaveLengthsCSV";
+inline constexpr std::string_view loadLandmarks = "LoadLandmarks";
 }  // namespace action
 
 }  // namespace vezedo::controller

@@ -49,6 +49,23 @@ std::vector<std::string> importReport(const ImportFacts& f)
         summary += ", " + plural(missing, "missing landmark", "missing landmarks") + " estimated";
     lines.push_back(summary);
 
+    if (!f.format.empty())
+        lines.push_back("Format: " + f.format + (f.files > 1 ? ", " + plural(f.files, "file", "files") : ""));
+    if (!f.landmarkNames.empty()) {
+        std::string text = "Landmark names: ";
+        for (std::size_t i = 0; i < f.landmarkNames.size(); ++i)
+            text += (i ? ", " : "") + std::to_string(i + 1) + " " + f.landmarkNames[i];
+        lines.push_back(text);
+    }
+    if (!f.reordered.empty()) {
+        std::string text = "Matched by name: " + plural(f.reordered.size(), "file", "files") +
+                           " reordered to the first file's landmark order:";
+        for (std::size_t i = 0; i < f.reordered.size() && i < kNamed; ++i)
+            text += " " + f.reordered[i];
+        if (f.reordered.size() > kNamed)
+            text += " ...";
+        lines.push_back(text);
+    }
     if (f.table && f.namedInFile > 0)
         lines.push_back("IDs: the first field of every line");
     if (f.namedInFile > 0 && f.namedInFile < f.ids.size())

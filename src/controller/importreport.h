@@ -21,6 +21,10 @@ struct ImportFacts {
     std::size_t comments = 0;                         // COMMENT= lines
     std::vector<std::vector<std::size_t>> estimated;  // per specimen, the missing landmarks
     std::vector<std::string> badScales;               // SCALE= texts that are no positive number, as written
+    std::string format{};                             // the formats read, when the load could read several
+    std::size_t files = 1;                            // files read into the data set
+    std::vector<std::string> landmarkNames{};         // when every file named its landmarks
+    std::vector<std::string> reordered{};             // files whose landmarks came in another order
 };
 
 // The report: its first line sums the data set up (the "Data set" text shows it); the

@@ -7,6 +7,7 @@
 
 #include "controller/actions.h"
 #include "controller/importreport.h"
+#include "controller/loadsteps.h"
 #include "display/display.h"
 #include "io/files.h"
 #include "io/numeric.h"
@@ -21,8 +22,6 @@ namespace vezedo::controller {
 
 using platform::Matrix;
 using platform::Value;
-
-namespace {
 
 std::string loadProblem(const std::string& file, const std::exception& e)
 {
@@ -39,6 +38,8 @@ std::string unreadable(const std::string& file, const io::UnreadableFile& e)
     return "Could not load the specimens: the file " + file + " could not be opened.\n" + e.what();
 }
 
+namespace {
+
 // The data set replaces the old one wholly, the main window describes it and a new plot
 // window shows the mean shape with its landmark numbers; that window is `mf` too, and its
 // axes keep what is drawn next.
@@ -54,6 +55,8 @@ void closeOldPlots(Context& c)
             c.rt.graphics.deleteObject(*plot);
     c.s.lineh.reset();
 }
+
+}  // namespace
 
 void commitSpecimens(Context& c, const std::string& description, session::Specimens specimens)
 {
@@ -85,6 +88,8 @@ void report(Context& c, const ImportFacts& facts)
         c.rt.console.write(line + "\n");
     c.controls.dataSet().setText(lines.front());
 }
+
+namespace {
 
 std::vector<std::string> specimenNames(const std::vector<std::string>& ids, const std::vector<int>& lines)
 {
@@ -184,28 +189,15 @@ void applyScale(Matrix& table, const io::TpsData& read, const std::string& file,
     }
 }
 
-// A data set read and fitted, ready to replace the loaded one.
-struct Loaded {
-    session::Specimens specimens;
-    ImportFacts facts;
-    std::string description;  // for the main window's text
-};
+}  // namespace
 
-// Reads, completes and fits a TPS file; nullopt, after a message box, when it cannot be used.
-std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& choice)
+std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string& fname)
 {
-    const std::string& fname = choice.name;
     const bool applyScaleOn = c.controls.applyScale().value() != 0;
-    io::TpsData read;
     Loaded out{{}, ImportFacts{fname, 0, {}, 0, false, 0, 0, 0, false, 0, 0, 0, {}, {}}, {}};
     ImportFacts& facts = out.facts;
     try {
-        read = io::readChosenTps(choice);
         applyScale(read.table, read, fname, applyScaleOn, facts);
-    } catch (const io::UnreadableFile& e) {
-        c.rt.console.write("Error on file open");
-        c.message(unreadable(fname, e));
-        return std::nullopt;
     } catch (const std::exception& e) {
         c.message(loadProblem("the chosen file", e));
         return std::nullopt;
@@ -249,6 +241,25 @@ std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& c
         platform::formatText("%s \\nhas %i specimens \\nwith %i landmarks",
                              {Value(fname), Value(static_cast<double>(nd)), Value(static_cast<double>(p))});
     return out;
+}
+
+namespace {
+
+// Reads, completes and fits a TPS file; nullopt, after a message box, when it cannot be used.
+std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& choice)
+{
+    io::TpsData read;
+    try {
+        read = io::readChosenTps(choice);
+    } catch (const io::UnreadableFile& e) {
+        c.rt.console.write("Error on file open");
+        c.message(unreadable(choice.name, e));
+        return std::nullopt;
+    } catch (const std::exception& e) {
+        c.message(loadProblem("the chosen file", e));
+        return std::nullopt;
+    }
+    return fitTpsData(c, std::move(read), choice.name);
 }
 
 // Reads, completes and fits a specimen table; nullopt, after a message box, when it cannot

@@ -66,7 +66,7 @@ void loadProtocolFile(Context& c, std::string_view filter)
             throw;
         }
         loaded = session::isProtocolCsv(bytes)
-                     ? session::protocolFromCsv(bytes, c.s.specimens.landmarks(), path)
+                     ? session::protocolFromCsv(bytes, c.s.specimens.landmarks(), path, c.s.specimens.landmarkNames)
                      : session::protocolFromTable(io::parseNumericTable(bytes, path), c.s.specimens.landmarks());
         io::changeDirectory(choice->folder);
     } catch (const io::UnreadableFile& e) {
@@ -84,10 +84,17 @@ void loadProtocolFile(Context& c, std::string_view filter)
     if (const std::string formulas = io::formulaLike(names); !formulas.empty())
         c.rt.console.write(choice->name +
                            ": line names a spreadsheet would take for formulas (kept as written): " + formulas + "\n");
+    adoptProtocol(c, std::move(loaded), choice->name);
+}
+
+}  // namespace
+
+void adoptProtocol(Context& c, session::Protocol loaded, const std::string& name)
+{
     clearBlocksOfOldProtocol(c);
     c.s.protocol = std::move(loaded);
     c.s.wireframe = c.s.protocol;
-    c.s.protoname = choice->name;
+    c.s.protoname = name;
     if (!c.s.protocol.empty()) {
         PlotWindowScope plot(c);
         display::wire3d(c.rt.graphics, c.s.specimens.reference, c.s.wireframe.rows(), "k-");
@@ -98,8 +105,6 @@ void loadProtocolFile(Context& c, std::string_view filter)
     if (!c.s.protocol.empty() && c.controls.showProtocolLines().value() != 0)
         drawProtocolOverlay(c);
 }
-
-}  // namespace
 
 void loadWire(Context& c)
 {

@@ -17,6 +17,14 @@ std::optional<double> meanLineLength(const session::Specimens& specimens, const 
     return summary.mean;
 }
 
+std::string landmarkLabel(const session::Specimens& specimens, std::size_t landmark)
+{
+    std::string label = std::to_string(landmark);
+    if (landmark >= 1 && landmark <= specimens.landmarkNames.size() && !specimens.landmarkNames[landmark - 1].empty())
+        label += " " + specimens.landmarkNames[landmark - 1];
+    return label;
+}
+
 std::vector<ProtocolTableRow> protocolTableRows(const session::Session& s)
 {
     const session::Protocol& protocol = s.protocol;
@@ -24,7 +32,8 @@ std::vector<ProtocolTableRow> protocolTableRows(const session::Session& s)
     rows.reserve(protocol.size());
     for (std::size_t i = 0; i < protocol.size(); ++i) {
         const session::ProtocolLine& line = protocol.lines()[i];
-        rows.push_back({i + 1, line.from, line.to, line.name, meanLineLength(s.specimens, line)});
+        rows.push_back({i + 1, line.from, line.to, line.name, meanLineLength(s.specimens, line),
+                        landmarkLabel(s.specimens, line.from), landmarkLabel(s.specimens, line.to)});
     }
     return rows;
 }

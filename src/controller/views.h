@@ -23,8 +23,12 @@ struct ProtocolTableRow {
     std::size_t from = 0, to = 0;
     std::string name;
     std::optional<double> meanLength;
+    std::string fromLabel{}, toLabel{};  // the ends as landmarkLabel gives them
     bool operator==(const ProtocolTableRow&) const = default;
 };
+// A landmark as tables and hover texts show it: its number, then its name when the loaded
+// files named the landmarks ("3 Nasion").
+std::string landmarkLabel(const session::Specimens& specimens, std::size_t landmark);
 std::vector<ProtocolTableRow> protocolTableRows(const session::Session& s);
 
 // The measurement error of one variable: a protocol line, or the centroid size.

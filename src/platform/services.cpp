@@ -38,6 +38,20 @@ std::optional<FileChoice> ScriptedDialogs::choose(const FileRequest& request)
     return next;
 }
 
+std::vector<FileChoice> ScriptedDialogs::chooseMany(const FileRequest& request)
+{
+    std::vector<FileChoice> out;
+    auto first = choose(request);
+    if (!first)
+        return out;
+    out.push_back(std::move(*first));
+    while (!m_answers.empty() && m_answers.front()) {
+        out.push_back(std::move(*m_answers.front()));
+        m_answers.pop_front();
+    }
+    return out;
+}
+
 void RecordingMessages::showMessage(std::string_view text, std::string_view title)
 {
     m_shown.push_back({std::string(text), std::string(title)});

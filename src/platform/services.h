@@ -27,6 +27,7 @@ struct FileRequest {
     std::string title;
     std::vector<std::string> moreFilters;  // "TPS files (*.tps *.TPS)"
     std::string suggestedName;             // "skulls_lengths.csv"
+    bool multiple = false;                 // several files may be picked at once (chooseMany)
 };
 
 // File-open and file-save dialogs. nullopt means the user cancelled.
@@ -34,6 +35,13 @@ class DialogService {
 public:
     virtual ~DialogService() = default;
     virtual std::optional<FileChoice> choose(const FileRequest& request) = 0;
+    // An open dialog that takes one file or several: the files in the order the dialog gives
+    // them, none when the user cancelled. A dialog that knows only one file at a time gives one.
+    virtual std::vector<FileChoice> chooseMany(const FileRequest& request)
+    {
+        auto one = choose(request);
+        return one ? std::vector<FileChoice>{std::move(*one)} : std::vector<FileChoice>{};
+    }
 
     std::optional<FileChoice> openFile(std::string_view filter, std::string_view title)
     {
@@ -84,6 +92,8 @@ public:
     const std::vector<Request>& requests() const { return m_requests; }
 
     std::optional<FileChoice> choose(const FileRequest& request) override;
+    // Takes every answer queued up to the first cancel (a cancel first means no file).
+    std::vector<FileChoice> chooseMany(const FileRequest& request) override;
 
 private:
     std::deque<std::optional<FileChoice>> m_answers;

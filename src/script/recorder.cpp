@@ -87,6 +87,17 @@ std::optional<platform::FileChoice> RecordingDialogs::choose(const platform::Fil
     return choice;
 }
 
+std::vector<platform::FileChoice> RecordingDialogs::chooseMany(const platform::FileRequest& request)
+{
+    auto choices = m_inner.chooseMany(request);
+    if (m_recorder && choices.empty())
+        m_recorder->answer(request.kind, std::nullopt);
+    if (m_recorder)
+        for (const platform::FileChoice& choice : choices)
+            m_recorder->answer(request.kind, choice);
+    return choices;
+}
+
 void RecordingMessages::showMessage(std::string_view text, std::string_view title)
 {
     m_inner.showMessage(text, title);

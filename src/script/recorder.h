@@ -48,6 +48,7 @@ public:
     void setRecorder(SessionRecorder* recorder) { m_recorder = recorder; }
 
     std::optional<platform::FileChoice> choose(const platform::FileRequest& request) override;
+    std::vector<platform::FileChoice> chooseMany(const platform::FileRequest& request) override;
 
 private:
     platform::DialogService& m_inner;

@@ -47,6 +47,22 @@ std::optional<platform::FileChoice> ReplayDialogs::choose(const platform::FileRe
     return platform::FileChoice{a.path->filename().string(), a.path->parent_path().string()};
 }
 
+std::vector<platform::FileChoice> ReplayDialogs::chooseMany(const platform::FileRequest& request)
+{
+    std::vector<platform::FileChoice> out;
+    auto first = choose(request);
+    if (!first)
+        return out;
+    out.push_back(std::move(*first));
+    while (!m_answers.empty() && m_answers.front().path && m_answers.front().kind == platform::FileDialogKind::Open) {
+        const std::filesystem::path path = *m_answers.front().path;
+        m_answers.pop_front();
+        m_out << "  and " << path.string() << "\n";
+        out.push_back(platform::FileChoice{path.filename().string(), path.parent_path().string()});
+    }
+    return out;
+}
+
 void ReplayMessages::showMessage(std::string_view text, std::string_view)
 {
     m_out << "message: " << oneLine(text) << "\n";

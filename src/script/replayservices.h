@@ -34,6 +34,8 @@ public:
 
     // Scripts see the dialog as it has always been: its title and its first filter.
     std::optional<platform::FileChoice> choose(const platform::FileRequest& request) override;
+    // One `answer open` line per file, all queued before the press.
+    std::vector<platform::FileChoice> chooseMany(const platform::FileRequest& request) override;
 
 private:
     std::ostream& m_out;
@@ -75,6 +77,10 @@ public:
     std::optional<platform::FileChoice> choose(const platform::FileRequest& request) override
     {
         return (m_replay ? *m_replay : m_usual).choose(request);
+    }
+    std::vector<platform::FileChoice> chooseMany(const platform::FileRequest& request) override
+    {
+        return (m_replay ? *m_replay : m_usual).chooseMany(request);
     }
 
 private:

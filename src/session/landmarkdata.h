@@ -28,7 +28,8 @@ struct Specimens {
     std::vector<std::string> ids;      // per specimen, when known
     std::vector<SpecimenFlags> flags;  // per specimen, when known
     Source source = Source::Tps;
-    std::string file;  // the file's name, without folder
+    std::string file;                        // the file's name, without folder
+    std::vector<std::string> landmarkNames;  // one per landmark when the files named them, else empty
 
     // The ID of specimen j (from 0): its own, else "specimen<j + 1>".
     std::string id(std::size_t j) const { return j < ids.size() ? ids[j] : "specimen" + std::to_string(j + 1); }

@@ -71,6 +71,14 @@ Protocol protocolFromTable(const Matrix& table, std::size_t landmarks)
 
 namespace {
 
+std::string trimmed(std::string_view field)
+{
+    const std::size_t from = field.find_first_not_of(" \t");
+    if (from == std::string_view::npos)
+        return "";
+    return std::string(field.substr(from, field.find_last_not_of(" \t") - from + 1));
+}
+
 std::string trimmedLower(std::string_view field)
 {
     const std::size_t from = field.find_first_not_of(" \t");
@@ -141,7 +149,8 @@ bool isProtocolCsv(std::string_view text)
     return std::any_of(names.begin(), names.end(), isColumnName);
 }
 
-Protocol protocolFromCsv(std::string_view text, std::size_t landmarks, std::string_view fileName)
+Protocol protocolFromCsv(std::string_view text, std::size_t landmarks, std::string_view fileName,
+                         const std::vector<std::string>& landmarkNames)
 {
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
@@ -179,10 +188,13 @@ Protocol protocolFromCsv(std::string_view text, std::size_t landmarks, std::stri
             const std::string field = trimmedLower(row.fields[c]);
             std::size_t value = 0;
             const auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
-            if (ec != std::errc() || ptr != field.data() + field.size() || field.empty() || value < 1 ||
-                value > landmarks)
+            const auto named = std::find(landmarkNames.begin(), landmarkNames.end(), trimmed(row.fields[c]));
+            if (named != landmarkNames.end() && !named->empty())
+                value = static_cast<std::size_t>(named - landmarkNames.begin()) + 1;
+            else if (ec != std::errc() || ptr != field.data() + field.size() || field.empty() || value < 1 ||
+                     value > landmarks)
                 throw Error(where + " names landmark \"" + row.fields[c] + "\", but the shape has landmarks 1 to " +
-                            std::to_string(landmarks) + ".");
+                            std::to_string(landmarks) + (landmarkNames.empty() ? "" : ", or one of their names") + ".");
             (c == 1 ? line.from : line.to) = value;
         }
         if (line.from == line.to)

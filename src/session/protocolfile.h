@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/matrix.h"
 #include "session/protocol.h"
@@ -29,7 +30,9 @@ std::string protocolCsvText(const Protocol& protocol);
 // and with optional blanks around the names.
 bool isProtocolCsv(std::string_view text);
 // Throws an Error whose text is the reason, naming the line, when the text is no CSV
-// protocol of a shape of `landmarks` landmarks.
-Protocol protocolFromCsv(std::string_view text, std::size_t landmarks, std::string_view fileName);
+// protocol of a shape of `landmarks` landmarks. With the landmarks' names, `from` and `to` may
+// give a landmark by its name (exactly as the files spell it) instead of its number.
+Protocol protocolFromCsv(std::string_view text, std::size_t landmarks, std::string_view fileName,
+                         const std::vector<std::string>& landmarkNames = {});
 
 }  // namespace vezedo::session
