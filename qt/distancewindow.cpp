@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QTableView>
@@ -29,7 +30,14 @@ constexpr int kSortRole = Qt::UserRole;
 // A bar at least this wide is drawn on its own, with a gap; narrower ones merge.
 constexpr double kWidestMergedBar = 3;
 
-enum Column { Rank, Id, Distance, Outlier, Swap, ColumnCount };
+// New columns go after the old ones, so that what a column number means stays.
+enum Column { Rank, Id, Distance, Outlier, Swap, Mirrored, Gain, Group, ColumnCount };
+
+// How serious a row's finding is: a mirror image, then a suggested exchange, then an outlier.
+int seriousness(bool mirrored, bool swap, bool outlier)
+{
+    return (mirrored ? 4 : 0) + (swap ? 2 : 0) + (outlier ? 1 : 0);
+}
 
 QString distanceText(double d, int decimals)
 {
@@ -67,6 +75,9 @@ public:
         double distance = 0;
         bool outlier = false;
         std::optional<session::SpecimenCheck::Swap> swap;
+        bool mirrored = false;
+        double gain = 0;
+        QString group;
     };
 
     using QAbstractTableModel::QAbstractTableModel;
@@ -90,7 +101,8 @@ public:
     {
         if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
             return {};
-        static const char* const names[] = {"Rank", "ID", "Procrustes distance", "Outlier", "Suggested swap"};
+        static const char* const names[] = {
+            "Rank", "ID", "Procrustes distance", "Outlier", "Suggested swap", "Mirrored", "Gain", "Group"};
         return QString::fromLatin1(names[section]);
     }
 
@@ -111,6 +123,12 @@ public:
                 return e.outlier ? QStringLiteral("yes") : QStringLiteral("no");
             case Swap:
                 return e.swap ? QStringLiteral("%1 and %2").arg(e.swap->first).arg(e.swap->second) : QString();
+            case Mirrored:
+                return e.mirrored ? QStringLiteral("yes") : QStringLiteral("no");
+            case Gain:
+                return e.swap ? QString::number(e.gain, 'g', 4) : QString();
+            case Group:
+                return e.group;
             }
             return {};
         case kSortRole:
@@ -125,6 +143,12 @@ public:
                 return e.outlier ? 1 : 0;
             case Swap:  // rows with a suggestion after those without, by their first landmark
                 return e.swap ? static_cast<qulonglong>(e.swap->first * 100000 + e.swap->second) : 0ULL;
+            case Mirrored:
+                return e.mirrored ? 1 : 0;
+            case Gain:
+                return e.swap ? e.gain : -1.0;
+            case Group:
+                return e.group;
             }
             return {};
         case Qt::ToolTipRole:  // the whole ID, as the column may show it shortened
@@ -133,7 +157,7 @@ public:
             return index.column() == Id || index.column() == Swap ? int(Qt::AlignLeft | Qt::AlignVCenter)
                                                                   : int(Qt::AlignRight | Qt::AlignVCenter);
         case Qt::BackgroundRole:
-            if (e.outlier) {
+            if (e.outlier || e.mirrored || e.swap) {
                 QColor tint = DistanceChart::outlierColor();
                 tint.setAlpha(40);
                 return tint;
@@ -163,7 +187,17 @@ public:
 protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override
     {
-        if (left.column() == Id)
+        if (left.column() == Rank) {  // the most serious finding first, then by distance
+            const auto& entries = static_cast<const SpecimenCheckModel*>(sourceModel())->entries();
+            const auto& a = entries[static_cast<std::size_t>(left.row())];
+            const auto& b = entries[static_cast<std::size_t>(right.row())];
+            const int sa = seriousness(a.mirrored, a.swap.has_value(), a.outlier);
+            const int sb = seriousness(b.mirrored, b.swap.has_value(), b.outlier);
+            if (sa != sb)
+                return sa > sb;
+            return left.row() < right.row();
+        }
+        if (left.column() == Id || left.column() == Group)
             return idLess(left.data(kSortRole).toString(), right.data(kSortRole).toString());
         return QSortFilterProxyModel::lessThan(left, right);
     }
@@ -411,7 +445,8 @@ SpecimensWindow::SpecimensWindow(shell::Program& program, QWidget* parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    // No stretched last column: it would keep a width from before the scroll bar came.
+    m_table->horizontalHeader()->setStretchLastSection(false);
     m_table->setAlternatingRowColors(false);
     // A long ID loses its middle, not its end (where the numbers that tell IDs apart often are).
     m_table->setTextElideMode(Qt::ElideMiddle);
@@ -428,6 +463,7 @@ SpecimensWindow::SpecimensWindow(shell::Program& program, QWidget* parent)
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &SpecimensWindow::onSelectionChanged);
     connect(m_chart, &DistanceChart::rankClicked, this, &SpecimensWindow::selectRank);
+    m_table->viewport()->installEventFilter(this);
     resize(760, 720);
     m_shownCheck.threshold = -1;  // differs from every check, so the first refresh fills the window
     refresh();
@@ -446,12 +482,15 @@ void SpecimensWindow::refresh()
 
     std::vector<SpecimenCheckModel::Entry> entries;
     // A check of other specimens than the loaded ones is not shown.
-    const bool usable = !check.empty() && check.distance.size() == s.specimens.count() &&
-                        check.outlier.size() == check.distance.size() && check.swap.size() == check.distance.size();
+    const std::size_t k = check.distance.size();
+    const bool usable = !check.empty() && k == s.specimens.count() && check.outlier.size() == k &&
+                        check.swap.size() == k && check.mirrored.size() == k && check.gain.size() == k;
     if (usable) {
-        for (std::size_t j = 0; j < check.distance.size(); ++j)
-            entries.push_back(
-                {j, QString::fromStdString(s.specimens.id(j)), check.distance[j], check.outlier[j], check.swap[j]});
+        const bool grouped = s.specimens.groups.size() == k;
+        for (std::size_t j = 0; j < k; ++j)
+            entries.push_back({j, QString::fromStdString(s.specimens.id(j)), check.distance[j], check.outlier[j],
+                               check.swap[j], check.mirrored[j], check.gain[j],
+                               grouped ? QString::fromStdString(s.specimens.groups[j]) : QString()});
         // Largest first; a missing distance last; equal ones in file order.
         std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
             const double da = std::isnan(a.distance) ? -1 : a.distance, db = std::isnan(b.distance) ? -1 : b.distance;
@@ -470,20 +509,45 @@ void SpecimensWindow::refresh()
     m_refreshing = false;
     m_chart->setBars(std::move(bars), usable ? check.threshold : std::nan(""));
     m_table->resizeColumnsToContents();
-    // However long the IDs, the columns after them stay in the window's width.
-    const int widestId = m_table->fontMetrics().horizontalAdvance(QLatin1Char('M')) * 20;
-    if (m_table->columnWidth(Id) > widestId)
-        m_table->setColumnWidth(Id, widestId);
+    m_idWidth = m_table->columnWidth(Id);
+    fitIdColumn();
 
     if (!usable)
         m_summary->setText(tr("No specimen check yet: press \"Check specimens\" in the main window."));
     else
-        m_summary->setText(tr("%1 specimens checked: %2 %3 (Procrustes distance to the mean above %4). "
+        m_summary->setText(tr("%1 specimens checked: %2 %3 (Procrustes distance to the mean above %4), %5 mirrored, "
+                              "%6 with a suggested exchange; the most serious first. "
                               "Select a specimen to show it over the mean in the plot window.")
                                .arg(check.distance.size())
                                .arg(outliers)
                                .arg(outliers == 1 ? tr("outlier") : tr("outliers"))
-                               .arg(distanceText(check.threshold, decimalsFor(check.threshold))));
+                               .arg(distanceText(check.threshold, decimalsFor(check.threshold)))
+                               .arg(std::count(check.mirrored.begin(), check.mirrored.end(), true))
+                               .arg(std::count_if(check.swap.begin(), check.swap.end(),
+                                                  [](const auto& swap) { return swap.has_value(); })));
+}
+
+// However long the IDs, the columns after them stay in the window's width: the ID column
+// takes what the others leave, between 6 and 20 letters wide (and no more than it needs).
+void SpecimensWindow::fitIdColumn()
+{
+    const int letter = m_table->fontMetrics().horizontalAdvance(QLatin1Char('M'));
+    int others = 0;
+    for (int column = 0; column < m_model->columnCount(); ++column)
+        if (column != Id)
+            others += m_table->horizontalHeader()->sectionSize(column);
+    // A vertical scroll bar that is still to come takes its width from the viewport.
+    const QScrollBar* bar = m_table->verticalScrollBar();
+    const int barWidth = bar->isVisible() ? 0 : bar->sizeHint().width();
+    const int room = m_table->viewport()->width() - barWidth - others - 4;  // a few pixels for rounding
+    m_table->setColumnWidth(Id, std::min(m_idWidth, std::clamp(room, 6 * letter, 20 * letter)));
+}
+
+bool SpecimensWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_table->viewport() && event->type() == QEvent::Resize)
+        fitIdColumn();
+    return QWidget::eventFilter(watched, event);
 }
 
 void SpecimensWindow::selectRank(std::size_t rank)

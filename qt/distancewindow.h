@@ -84,7 +84,11 @@ public:
     QTableView* table() const { return m_table; }
     DistanceChart* chart() const { return m_chart; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void fitIdColumn();
     void showSpecimen(std::size_t specimen);
     void selectRank(std::size_t rank);
     void onSelectionChanged();
@@ -99,6 +103,7 @@ private:
     session::SpecimenCheck m_shownCheck;
     std::vector<std::string> m_shownIds;
     bool m_refreshing = false;
+    int m_idWidth = 0;  // what the ID column needs
 };
 
 }  // namespace vezedo::qt

@@ -6,6 +6,7 @@
 
 #include "io/csv.h"
 #include "scenario_checks.h"
+#include "shape/specimencheck.h"
 
 using namespace vezedo;
 using namespace vezedo::test;
@@ -103,10 +104,15 @@ TEST(CheckSpecimens, FindsAPlantedSwapRanksItFirstAndSuggestsThePair)
 
     const Rows rows = saved(s, "SaveSpecimenCheck", "check.csv");
     ASSERT_EQ(rows.size(), 26u);
-    EXPECT_EQ(rows[0], (Strings{"id", "procrustes_distance", "outlier", "swap_i", "swap_j"}));
+    EXPECT_EQ(rows[0],
+              (Strings{"id", "group", "procrustes_distance", "outlier", "mirrored", "swap_i", "swap_j", "swap_gain"}));
     EXPECT_EQ(rows[7][0], "skull_07");
-    EXPECT_EQ(std::stod(rows[7][1]), check.distance[6]);  // the shortest text that reads back
-    EXPECT_EQ(Strings(rows[7].begin() + 2, rows[7].begin() + 5), (Strings{"1", "3", "8"}));
+    EXPECT_EQ(rows[7][1], "");
+    EXPECT_EQ(std::stod(rows[7][2]), check.distance[6]);  // the shortest text that reads back
+    EXPECT_EQ(Strings(rows[7].begin() + 3, rows[7].begin() + 7), (Strings{"1", "0", "3", "8"}));
+    EXPECT_EQ(std::stod(rows[7][7]), check.gain[6]);
+    EXPECT_GT(check.gain[6], 0.0);
+    EXPECT_EQ(rows[1][7], "");  // no suggestion, no gain
     EXPECT_EQ(s.h.dialogs.requests().back().filter, "*.csv");
 
     // Shown over the mean, the suspected pair is joined in magenta.
@@ -122,12 +128,47 @@ TEST(CheckSpecimens, FindsAPlantedSwapRanksItFirstAndSuggestsThePair)
     }
     EXPECT_EQ(pairs, 1);
 
+    // The CSV's distances are those of a fit to convergence with rotations only, worked out
+    // here directly: every specimen's distance to the converged mean.
+    const auto fit = shape::fitToConvergence(s.state().specimens.raw);
+    EXPECT_TRUE(fit.converged);
+    for (std::size_t j = 0; j < 25; ++j) {
+        double squared = 0;
+        for (std::size_t i = 0; i < 30; ++i) {
+            const double d = fit.fitted.slice(j)[i] - fit.mean.data()[i];
+            squared += d * d;
+        }
+        EXPECT_NEAR(std::stod(rows[j + 1][2]), std::sqrt(squared), 1e-9) << j;
+    }
+    EXPECT_TRUE(containsEach(s.h.console.text(), "Fitted to convergence in|passes")) << s.h.console.text();
+
     // With the swap undone the specimen is an ordinary one.
     Scenario clean;
     clean.loadTps("skulls.tps", kSkulls);
     clean.press("CheckSpecimens");
     EXPECT_FALSE(clean.state().check.outlier[6]);
     EXPECT_FALSE(clean.state().check.swap[6].has_value());
+}
+
+TEST(CheckSpecimens, FlagsAMirroredSpecimenAndSavesIt)
+{
+    std::vector<std::string> all = lines(kSkulls);
+    for (std::size_t l = 1; l <= 10; ++l) {  // skull_12 loaded the wrong way round: x -> -x
+        auto [x, y, z] = point(landmarkLine(all, 11, l));
+        landmarkLine(all, 11, l) = pointText({-x, y, z});
+    }
+    Scenario s;
+    s.loadTps("skulls.tps", joinLines(all));
+    s.press("CheckSpecimens");
+    const auto& check = s.state().check;
+    for (std::size_t j = 0; j < 25; ++j)
+        EXPECT_EQ(check.mirrored[j], j == 11) << j;
+    EXPECT_FALSE(check.swap[11].has_value());
+    EXPECT_TRUE(containsEach(s.h.console.text(), "1 mirrored|skull_12|mirrored")) << s.h.console.text();
+    const Rows rows = saved(s, "SaveSpecimenCheck", "check.csv");
+    EXPECT_EQ(rows[12][0], "skull_12");
+    EXPECT_EQ(rows[12][4], "1");
+    EXPECT_EQ(rows[1][4], "0");
 }
 
 // The summary of one line, worked out here from the raw coordinates of the file.

@@ -1,5 +1,6 @@
 // Checks before measuring: "CheckSpecimens" and its CSV, the per-line summary, and the
 // measurement error between the loaded specimens and a replicate digitised again.
+#include <algorithm>
 #include <cmath>
 
 #include "controller/actions.h"
@@ -8,6 +9,7 @@
 #include "platform/textformat.h"
 #include "shape/measurementerror.h"
 #include "shape/quality.h"
+#include "shape/specimencheck.h"
 
 namespace vezedo::controller {
 
@@ -41,20 +43,45 @@ bool ready(Context& c, bool needsProtocol)
     return true;
 }
 
+// The group number of every specimen, in order of first appearance; empty without groups.
+std::vector<std::size_t> groupNumbers(const session::Specimens& sp, std::vector<std::string>& names)
+{
+    std::vector<std::size_t> out;
+    if (sp.groups.size() != sp.count())
+        return out;
+    for (const std::string& g : sp.groups) {
+        const auto at = std::find(names.begin(), names.end(), g);
+        out.push_back(static_cast<std::size_t>(at - names.begin()));
+        if (at == names.end())
+            names.push_back(g);
+    }
+    return out;
+}
+
 session::SpecimenCheck runCheck(const session::Specimens& sp)
 {
-    const std::vector<shape::SpecimenQuality> quality = shape::checkQuality(sp.fitted, sp.mean);
+    std::vector<std::string> names;
+    const std::vector<std::size_t> groups = groupNumbers(sp, names);
+    const shape::CheckResult result = shape::checkSpecimens(sp.unfitted(), groups);
     session::SpecimenCheck check;
-    for (const shape::SpecimenQuality& q : quality) {
-        check.distance.push_back(q.distance);
-        check.outlier.push_back(q.outlier);
-        if (const auto pair = q.suggestedSwap())
-            check.swap.push_back(session::SpecimenCheck::Swap{pair->first, pair->second});
-        else
+    for (const shape::SpecimenFinding& f : result.specimens) {
+        check.distance.push_back(f.distance);
+        check.outlier.push_back(f.outlier);
+        check.mirrored.push_back(f.mirrored);
+        if (f.suggested) {
+            check.swap.push_back(session::SpecimenCheck::Swap{f.pair.first, f.pair.second});
+            check.gain.push_back(f.gain);
+        } else {
             check.swap.emplace_back();
+            check.gain.push_back(std::nan(""));
+        }
     }
     const shape::Quartiles quartiles = shape::quartiles(check.distance);
     check.threshold = quartiles.q3 + shape::kOutlierFactor * quartiles.iqr();
+    check.passes = result.fit.passes;
+    check.converged = result.fit.converged;
+    for (const std::size_t g : result.pooledGroups)
+        check.pooledGroups.push_back(names[g]);
     return check;
 }
 
@@ -87,35 +114,66 @@ void checkSpecimens(Context& c)
 {
     if (!ready(c, false))
         return;
-    c.s.check = runCheck(c.s.specimens);
+    try {
+        c.s.check = runCheck(c.s.specimens);
+    } catch (const Error& e) {
+        c.message("Cannot check the specimens: " + std::string(e.what()));
+        return;
+    }
     const session::SpecimenCheck& check = c.s.check;
-    std::size_t outliers = 0;
-    for (bool o : check.outlier)
-        outliers += o ? 1u : 0u;
-    c.rt.console.write("Checked " + std::to_string(check.distance.size()) + " specimens: " + std::to_string(outliers) +
-                       (outliers == 1 ? " outlier" : " outliers") + " (Procrustes distance to the mean above " +
-                       number(check.threshold) + ")\n");
+    std::size_t outliers = 0, mirrored = 0, swaps = 0;
     for (std::size_t j = 0; j < check.distance.size(); ++j) {
-        if (!check.outlier[j])
+        outliers += check.outlier[j] ? 1u : 0u;
+        mirrored += check.mirrored[j] ? 1u : 0u;
+        swaps += check.swap[j] ? 1u : 0u;
+    }
+    std::string text = "Fitted to convergence in " + std::to_string(check.passes) +
+                       (check.passes == 1 ? " pass" : " passes") +
+                       (check.converged ? ""
+                                        : " (stopped at " + std::to_string(shape::kMostPasses) +
+                                              " passes: the mean still moved by 1e-12 or more)") +
+                       "\n";
+    if (!check.pooledGroups.empty())
+        text += "Groups of fewer than 4 specimens, judged with the whole sample: " + joined(check.pooledGroups) + "\n";
+    text += "Checked " + std::to_string(check.distance.size()) + " specimens: " + std::to_string(outliers) +
+            (outliers == 1 ? " outlier" : " outliers") + " (Procrustes distance to the mean above " +
+            number(check.threshold) + "), " + std::to_string(mirrored) + " mirrored, " + std::to_string(swaps) +
+            (swaps == 1 ? " suggested exchange" : " suggested exchanges") + "\n";
+    for (std::size_t j = 0; j < check.distance.size(); ++j) {
+        if (!check.outlier[j] && !check.mirrored[j] && !check.swap[j])
             continue;
         std::string line = "  " + c.s.specimens.id(j) + ": " + number(check.distance[j]);
+        if (check.outlier[j])
+            line += ", outlier";
+        if (check.mirrored[j])
+            line += ", mirrored (fits clearly better as a mirror image)";
         if (const auto& swap = check.swap[j])
             line +=
                 ", landmarks " + std::to_string(swap->first) + " and " + std::to_string(swap->second) + " look swapped";
-        c.rt.console.write(line + "\n");
+        text += line + "\n";
     }
+    c.rt.console.write(text);
 }
 
 void saveSpecimenCheck(Context& c)
 {
     if (!ready(c, false))
         return;
-    c.s.check = runCheck(c.s.specimens);
-    std::string text = "id,procrustes_distance,outlier,swap_i,swap_j\n";
-    for (std::size_t j = 0; j < c.s.check.distance.size(); ++j) {
-        const auto& swap = c.s.check.swap[j];
-        text += csvRow({c.s.specimens.id(j), number(c.s.check.distance[j]), c.s.check.outlier[j] ? "1" : "0",
-                        swap ? std::to_string(swap->first) : "", swap ? std::to_string(swap->second) : ""});
+    try {
+        c.s.check = runCheck(c.s.specimens);
+    } catch (const Error& e) {
+        c.message("Cannot check the specimens: " + std::string(e.what()));
+        return;
+    }
+    const session::SpecimenCheck& check = c.s.check;
+    const bool grouped = c.s.specimens.groups.size() == c.s.specimens.count();
+    std::string text = "id,group,procrustes_distance,outlier,mirrored,swap_i,swap_j,swap_gain\n";
+    for (std::size_t j = 0; j < check.distance.size(); ++j) {
+        const auto& swap = check.swap[j];
+        text += csvRow({c.s.specimens.id(j), grouped ? c.s.specimens.groups[j] : "", number(check.distance[j]),
+                        check.outlier[j] ? "1" : "0", check.mirrored[j] ? "1" : "0",
+                        swap ? std::to_string(swap->first) : "", swap ? std::to_string(swap->second) : "",
+                        swap ? number(check.gain[j]) : ""});
     }
     save(c, "Save specimen check as CSV", text, "_check.csv",
          "the check of " + std::to_string(c.s.specimens.count()) + " specimens");

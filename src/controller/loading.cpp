@@ -225,6 +225,7 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
             specimens.sizes[i] = one.cs;
         }
         shape::Superimposition fit = shape::getpproc3(centred, c.rt.console);
+        specimens.raw = centred;
         specimens.fitted = std::move(fit.fitted);
         specimens.mean = std::move(fit.mean);
         specimens.flags = flagsOf(completed);
@@ -315,6 +316,7 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
         shape::Completed completed =
             shape::estimateMissingLandmarks(display::vertxy3D(data), specimenNames(specimens.ids, {}));
         shape::Superimposition fit = shape::getpproc3(completed.data, c.rt.console);
+        specimens.raw = completed.data;
         specimens.fitted = std::move(fit.fitted);
         specimens.mean = std::move(fit.mean);
         specimens.flags = flagsOf(completed);

@@ -21,15 +21,22 @@ struct SpecimenFlags {
 struct Specimens {
     enum class Source { Tps, Table };
 
-    platform::LandmarkSet fitted;      // p x 3 x k after the fit
+    platform::LandmarkSet fitted;  // p x 3 x k after the fit
+    // p x 3 x k as read (missing landmarks estimated), before any fit: the specimen check
+    // fits these itself, as the fit above may mirror a specimen. Empty when a reader keeps none.
+    platform::LandmarkSet raw;
     std::vector<double> sizes;         // centroid size of each specimen
     platform::Matrix mean;             // the mean shape of the fit
     platform::Matrix reference;        // the shape every later action draws and measures on
     std::vector<std::string> ids;      // per specimen, when known
     std::vector<SpecimenFlags> flags;  // per specimen, when known
+    std::vector<std::string> groups;   // per specimen, once a groups file is loaded
     Source source = Source::Tps;
     std::string file;                        // the file's name, without folder
     std::vector<std::string> landmarkNames;  // one per landmark when the files named them, else empty
+
+    // What the specimen check fits: the coordinates as read when kept, else the fitted ones.
+    const platform::LandmarkSet& unfitted() const { return raw.empty() ? fitted : raw; }
 
     // The ID of specimen j (from 0): its own, else "specimen<j + 1>".
     std::string id(std::size_t j) const { return j < ids.size() ? ids[j] : "specimen" + std::to_string(j + 1); }
@@ -47,7 +54,8 @@ struct Specimens {
 };
 
 // The last specimen check: per specimen in file order, its Procrustes distance to the mean,
-// whether it stands out, and the exchange of two landmarks (from 1) that would explain it.
+// whether it stands out, whether it fits clearly better mirrored, and the exchange of two
+// landmarks (from 1) that would explain it.
 struct SpecimenCheck {
     struct Swap {
         std::size_t first = 0, second = 0;
@@ -56,7 +64,12 @@ struct SpecimenCheck {
     std::vector<double> distance;
     std::vector<bool> outlier;
     std::vector<std::optional<Swap>> swap;
-    double threshold = 0;  // Q3 + 1.5 IQR of the distances
+    std::vector<bool> mirrored;
+    std::vector<double> gain;  // of the suggested exchange; NaN without one
+    double threshold = 0;      // Q3 + 1.5 IQR of the distances (of the whole sample)
+    int passes = 0;            // of the check's own fit
+    bool converged = false;
+    std::vector<std::string> pooledGroups;  // groups too small, judged with the whole sample
     bool empty() const { return distance.empty(); }
     bool operator==(const SpecimenCheck&) const = default;
 };
