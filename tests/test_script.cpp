@@ -185,7 +185,8 @@ const NamedCase kSessions[] = {
     {"SeveralFilesAnswerOneOpenDialog",
      "answer open shape.tps\nanswer open shape.tps\npress LoadLandmarks\n"
      "expect string FileBox1 \"shape.tps and 1 more files \\nhas 4 specimens \\nwith 3 landmarks\"\n",
-     "dialog: open \"Load landmarks: one file or several, one specimen per file\" (*.*) -> |  and |Format: TPS, 2 files"},
+     "dialog: open \"Load landmarks: one file or several, one specimen per file\" (*.*) -> |  and |Format: TPS, 2 "
+     "files"},
     {"DispatchRunsAnAction",
      "answer open shape.tps\ndispatch LoadFile1\n"
      "expect string FileBox1 \"shape.tps \\nhas 2 specimens \\nwith 3 landmarks\"\n",
