@@ -87,4 +87,44 @@ TEST(MissingLandmarks, AnExactCopyGetsItsLandmarkBack)
     EXPECT_NEAR(done.data(5, 1, 2), kept, 1e-9);
 }
 
+// Present landmarks nearly in one plane (in the specimen, or in the mean) would leave the
+// estimate off that plane to the noise: such a specimen is refused, named; a configuration of
+// real depth is estimated.
+TEST(MissingLandmarks, PresentLandmarksNearlyInOnePlaneAreRefused)
+{
+    const struct {
+        const char* name;
+        double noise;                      // of z on landmarks 1 to 4, which lie in the plane z = 0
+        std::vector<std::size_t> missing;  // in specimen 4, from 0
+        bool refused;
+    } cases[] = {{"exactly flat", 0.0, {4, 5}, true},
+                 {"flat with 0.3 of noise", 0.3, {4, 5}, true},
+                 {"one off the plane present", 0.0, {5}, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::mt19937 random(11);
+        std::normal_distribution<double> noise(0, 1);
+        // A square of side 10 and two landmarks far off it, above and below.
+        const std::vector<Point> base{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}, {5, 5, 8}, {5, 5, -6}};
+        platform::LandmarkSet set(6, 6);
+        for (std::size_t j = 0; j < 6; ++j)
+            for (std::size_t i = 0; i < 6; ++i)
+                for (std::size_t k = 0; k < 3; ++k)
+                    set(i, k, j) = base[i][k] + (k == 2 && i < 4 ? c.noise * noise(random) : 0.1 * noise(random));
+        for (std::size_t i : c.missing)
+            for (std::size_t k = 0; k < 3; ++k)
+                set(i, k, 3) = std::nan("");
+        const std::string error = errorOf([&] {
+            shape::estimateMissingLandmarks(set, {"s1", "s2", "s3", "s4", "s5", "s6"});
+        });
+        if (c.refused)
+            EXPECT_NE(error.find("cannot estimate the missing landmarks of s4: its present landmarks lie nearly in one "
+                                 "plane"),
+                      std::string::npos)
+                << error;
+        else
+            EXPECT_EQ(error, "no error");
+    }
+}
+
 }  // namespace

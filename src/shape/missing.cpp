@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+
+#include <Eigen/Dense>
 
 #include "platform/error.h"
 #include "platform/services.h"
@@ -17,6 +20,19 @@ namespace {
 bool isMissing(const LandmarkSet& set, std::size_t i, std::size_t j)
 {
     return std::isnan(set(i, 0, j)) || std::isnan(set(i, 1, j)) || std::isnan(set(i, 2, j));
+}
+
+// How flat a set of points is: the smallest spread of their centred coordinates over the
+// largest (singular values), 0 for points in one plane or on one line.
+double flatness(const std::vector<Point>& points)
+{
+    Eigen::MatrixX3d centred(static_cast<Eigen::Index>(points.size()), 3);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        for (int c = 0; c < 3; ++c)
+            centred(static_cast<Eigen::Index>(i), c) = points[i][static_cast<std::size_t>(c)];
+    centred.rowwise() -= centred.colwise().mean();
+    const Eigen::Vector3d spread = Eigen::JacobiSVD<Eigen::MatrixX3d>(centred).singularValues();
+    return spread(0) > 0 ? spread(2) / spread(0) : 0.0;
 }
 
 // Discards what the fit of the complete specimens reports: only the final fit speaks.
@@ -66,6 +82,19 @@ Completed estimateMissingLandmarks(const LandmarkSet& raw, const std::vector<std
                 continue;
             source.push_back({mean(i, 0), mean(i, 1), mean(i, 2)});
             target.push_back({raw(i, 0, j), raw(i, 1, j), raw(i, 2, j)});
+        }
+        // Present landmarks nearly in one plane, in the specimen or in the mean, leave the
+        // estimate off that plane to the noise: refused rather than guessed.
+        for (const auto& [points, where] : {std::pair{&target, "the specimen"}, std::pair{&source, "the mean shape"}}) {
+            const double f = flatness(*points);
+            if (f < kMinimumFlatness) {
+                char share[32];
+                std::snprintf(share, sizeof share, "%.1f", 100 * f);
+                throw Error("cannot estimate the missing landmarks of " + names[j] +
+                            ": its present landmarks lie nearly in one plane in " + where +
+                            " (their thinnest spread is " + share + " % of their widest; at least " +
+                            std::to_string(static_cast<int>(100 * kMinimumFlatness)) + " % is needed)");
+            }
         }
         try {
             const ThinPlateSpline spline(source, target);

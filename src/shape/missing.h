@@ -14,7 +14,11 @@ namespace vezedo::shape {
 // specimen, the landmarks (from 1) that were estimated. A set without missing landmarks
 // comes back as it was. Throws an Error naming the specimen by `names[j]` when no specimen
 // is complete, or a specimen has fewer than 4 present landmarks, or their counterparts in
-// the mean shape are coplanar or coincide.
+// the mean shape are coplanar or coincide, or its present landmarks lie nearly in one plane
+// (in the specimen or in the mean): their smallest spread (singular value of the centred
+// coordinates) below kMinimumFlatness of their largest, where the estimate off that plane
+// would follow the noise.
+inline constexpr double kMinimumFlatness = 0.03;
 struct Completed {
     platform::LandmarkSet data;
     std::vector<std::vector<std::size_t>> estimated;
