@@ -9,6 +9,7 @@
 #include "platform/graphics.h"
 #include "platform/scene.h"
 #include "qt/plotcanvas.h"
+#include "qt/plotpane.h"
 #include "qt/protocolpanel.h"
 
 class QToolBar;
@@ -19,7 +20,6 @@ namespace vezedo::qt {
 
 class ControlBinding;
 class FrontEnd;
-class PlotPicking;
 
 // The top-level window of one figure of the model: its controls at their layout positions
 // (scrolling when the window is smaller than the layout), its plot with a toolbar and the
@@ -35,10 +35,10 @@ public:
     ~FigureWindow() override;
 
     platform::Handle figure() const { return m_figure; }
-    PlotCanvas* plot() const { return m_plot; }
+    PlotCanvas* plot() const { return m_pane->plot(); }
     QWidget* canvas() const { return m_canvas; }
-    QToolBar* toolBar() const { return m_toolBar; }
-    ProtocolPanel* protocolPanel() const { return m_protocolPanel; }
+    QToolBar* toolBar() const { return m_pane->toolBar(); }
+    ProtocolPanel* protocolPanel() const { return m_pane->protocolPanel(); }
 
     void attachAxes(platform::Handle axes);
     void detachAxes(platform::Handle axes);
@@ -56,11 +56,11 @@ public:
     void applyModelGeometry();
     // The model was told the window is gone: close without deleting the figure again.
     void closeFromModel();
-    void saveFigureInteractively();
+    void saveFigureInteractively() { m_pane->saveFigureInteractively(); }
     // Writes the plot to `path` (PNG at `pixels` or `dpi`, SVG or PDF by its extension); a
     // failure goes to the message boxes, a success to the status bar. True when written.
-    bool saveFigureTo(const QString& path, QSize pixels, int dpi);
-    void setViewInteractively();
+    bool saveFigureTo(const QString& path, QSize pixels, int dpi) { return m_pane->saveFigureTo(path, pixels, dpi); }
+    void setViewInteractively() { m_pane->setViewInteractively(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -69,9 +69,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildToolBar();
-    void addViewMenu();
-    void addLabelMenu();
     void writeGeometryToModel();
     QWidget* host() const;  // the widget whose screen rectangle is the figure's Position
     void replaceHost(QWidget* newHost);
@@ -79,14 +76,9 @@ private:
     FrontEnd& m_frontEnd;
     platform::Handle m_figure;
     QWidget* m_canvas;
-    QToolBar* m_toolBar = nullptr;
+    std::unique_ptr<PlotPane> m_pane;
     QPointer<QMenuBar> m_menuBar;
     QPointer<QScrollArea> m_scroll;
-    QPointer<QSplitter> m_splitter;
-    QPointer<ProtocolPanel> m_protocolPanel;
-    QPointer<PlotCanvas> m_plot;
-    std::unique_ptr<PlotPicking> m_picking;
-    platform::SceneOptions m_labels;  // carried over when the plot is made anew
     QPointer<QWidget> m_console;
     std::map<platform::Handle, ControlBinding*> m_controls;
     bool m_closingFromModel = false;

@@ -12,9 +12,9 @@
 #include <optional>
 
 #include "controller/actiontable.h"
+#include "qt/checkwindows.h"
 #include "qt/controlbinding.h"
-#include "qt/distancewindow.h"
-#include "qt/errorsummarywindow.h"
+#include "qt/sessionrecording.h"
 #include "qt/unsavedchanges.h"
 #include "script/recorder.h"
 #include "shell/program.h"
@@ -70,37 +70,32 @@ public:
 
     // ControlListener: what the user does to the controls.
     void pressed(platform::Handle control) override { runCallback(control); }
-    void edited(platform::Handle control) override;
-    void committed(platform::Handle control) override;
-    void toggled(platform::Handle control) override;
+    void edited(platform::Handle control) override { m_recording.edited(control); }
+    void committed(platform::Handle control) override { m_recording.committed(control); }
+    void toggled(platform::Handle control) override { m_recording.toggled(control); }
 
     // Session recording: edits, toggles, presses and dialog answers go to a script.
-    void setRecordingDialogs(script::RecordingDialogs* dialogs) { m_recordingDialogs = dialogs; }
-    void setRecordingMessages(script::RecordingMessages* messages) { m_recordingMessages = messages; }
-    void startRecording(const std::string& path);  // throws an Error when the file cannot be written
-    void stopRecording();
-    bool isRecording() const { return m_recorder != nullptr; }
+    void setRecordingDialogs(script::RecordingDialogs* dialogs) { m_recording.setDialogs(dialogs); }
+    void setRecordingMessages(script::RecordingMessages* messages) { m_recording.setMessages(messages); }
+    // Throws an Error when the file cannot be written.
+    void startRecording(const std::string& path) { m_recording.start(path); }
+    void stopRecording() { m_recording.stop(); }
+    bool isRecording() const { return m_recording.active(); }
 
 private:
     void onEvent(const platform::ModelEvent& event);
     void onAction(const shell::ActionEvent& event);
-    void showCheckWindows(const controller::ActionRow& row);
     void onFigureEvent(const platform::ModelEvent& event);
     void onControlEvent(const platform::ModelEvent& event);
     void repaintAxes(platform::Handle axes);
     void showLater(platform::Handle figure);
-    void keepOnScreen(FigureWindow* window);
     int screenHeight() const;
-    void placeBesideMainWindow(FigureWindow* window);
     // A further window goes where it covers no other window of the program if there is such
     // room on the screen, else over the plot window, never over the main window.
     void placeBesideOthers(QWidget* window);
-    void fitOnScreen(FigureWindow* window);
-    void flushEdits();
     // File, Edit and Help menus of the main window (qt/mainmenus.cpp).
     void addMenus(FigureWindow* window);
     void saveProtocolAsLastWritten();
-    void updateSessionActions();
 
     shell::Program& m_program;
     platform::Subscription m_subscription;
@@ -109,21 +104,12 @@ private:
     std::unordered_map<platform::Handle, platform::Handle> m_axesFigure;  // axes -> figure
     QPointer<QWidget> m_consolePane;
     std::optional<platform::Handle> m_mainWindow;
-    std::unique_ptr<script::SessionRecorder> m_recorder;
-    script::RecordingDialogs* m_recordingDialogs = nullptr;
-    script::RecordingMessages* m_recordingMessages = nullptr;
-    std::vector<platform::Handle> m_dirtyEdits;  // typed into, not yet recorded
-    QPointer<QAction> m_recordAction;
-    QPointer<QAction> m_stopAction;
+    SessionRecording m_recording;
     UnsavedChanges m_unsaved;
     std::function<UnsavedAnswer()> m_askUnsaved;
     std::vector<QPointer<FigureWindow>> m_placed;  // windows placed once already
-    QPointer<SpecimensWindow> m_specimensWindow;
-    QPointer<ErrorSummaryWindow> m_errorWindow;
+    CheckWindows m_checkWindows;
     QPointer<QWidget> m_helpWindow;
-    // What the measurement error window shows was computed for these edit numbers.
-    std::optional<std::pair<std::uint64_t, std::uint64_t>> m_errorShownFor;
-    std::uint64_t m_checkWindowsData = 0;  // the specimen load the check windows show
 };
 
 }  // namespace vezedo::qt

@@ -52,10 +52,10 @@ void FrontEnd::addMenus(FigureWindow* window)
     connect(save, &QAction::triggered, this, [this] { saveProtocolAsLastWritten(); });
     addAction(file, "Save lengths as &CSV...", controller::action::saveLengthsCsv, {});
     file->addSeparator();
-    m_recordAction = file->addAction("&Record session...");
-    m_recordAction->setToolTip("Write what you do from now on to a script that vezedo6-run can replay");
-    m_stopAction = file->addAction("S&top recording");
-    connect(m_recordAction, &QAction::triggered, this, [this, window] {
+    QAction* recordItem = file->addAction("&Record session...");
+    recordItem->setToolTip("Write what you do from now on to a script that vezedo6-run can replay");
+    QAction* stopItem = file->addAction("S&top recording");
+    connect(recordItem, &QAction::triggered, this, [this, window] {
         const QString path =
             QFileDialog::getSaveFileName(window, "Record session", QDir::currentPath() + "/session.vzs",
                                          "Vezedo6 session scripts (*.vzs);;All files (*)");
@@ -67,7 +67,7 @@ void FrontEnd::addMenus(FigureWindow* window)
             m_program.runtime().messages.showMessage(e.what());
         }
     });
-    connect(m_stopAction, &QAction::triggered, this, [this] { stopRecording(); });
+    connect(stopItem, &QAction::triggered, this, [this] { stopRecording(); });
     file->addSeparator();
     QAction* quitItem = file->addAction("&Quit");
     quitItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -89,7 +89,7 @@ void FrontEnd::addMenus(FigureWindow* window)
     helpItem->setShortcutContext(Qt::ApplicationShortcut);
     connect(helpItem, &QAction::triggered, this, [this] { showHelp(); });
 
-    updateSessionActions();
+    m_recording.setActions(recordItem, stopItem);
     window->setMenuBar(bar);
 }
 
