@@ -2,6 +2,7 @@
 // and the measurement error match sums worked out here from the file's own coordinates.
 #include <cmath>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "io/csv.h"
@@ -196,9 +197,10 @@ TEST(LineSummary, MatchesSumsOfTheRawLengths)
 
     const Rows rows = saved(s, "SaveLineSummary", "summary.csv");
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[0],
-              (Strings{"line", "name", "from", "to", "n", "mean", "sd", "cv", "min", "max", "outliers", "suspect"}));
+    EXPECT_EQ(rows[0], (Strings{"line", "name", "from", "to", "n", "mean", "sd", "cv", "min", "max", "outliers",
+                                "suspect", "group"}));
     const Strings& r = rows[2];
+    EXPECT_EQ(r[12], "");  // no groups loaded
     EXPECT_EQ(Strings(r.begin(), r.begin() + 5), (Strings{"2", "", "7", "8", "25"}));
     EXPECT_NEAR(std::stod(r[5]) / mean, 1, 1e-9);
     EXPECT_NEAR(std::stod(r[6]) / sd, 1, 1e-9);
@@ -220,6 +222,177 @@ TEST(LineSummary, NamesTheSpecimensWhoseSwapTouchesTheLine)
     EXPECT_EQ(rows[1][11], "");
     EXPECT_EQ(rows[2][11], "skull_07");
     EXPECT_EQ(rows[3][11], "skull_07");
+}
+
+// ---- Groups ------------------------------------------------------------------------------------
+
+// A groups file for the example skulls: a header, then "skull_NN,GROUP" for every specimen
+// that `groupOf` gives a group (nullptr leaves the specimen out).
+std::string groupsCsv(const std::function<const char*(std::size_t)>& groupOf, const std::string& header = "id,group")
+{
+    std::string out = header + "\n";
+    for (std::size_t j = 0; j < 25; ++j) {
+        char id[16];
+        std::snprintf(id, sizeof id, "skull_%02zu", j + 1);
+        if (const char* g = groupOf(j))
+            out += std::string(id) + "," + g + "\n";
+    }
+    return out;
+}
+
+const char* oddOrEven(std::size_t j)
+{
+    return j % 2 == 0 ? "odd" : "even";
+}
+
+TEST(LoadGroups, RefusesNamingTheIdAndChangesNothing)
+{
+    struct Case {
+        const char* name;
+        bool specimens;
+        std::string csv;
+        const char* message;
+    };
+    const std::string all = groupsCsv(oddOrEven);
+    const Case cases[] = {
+        {"no specimens loaded", false, all, "No specimens are loaded"},
+        {"ID not in the data", true, all + "skull_99,odd\n", "groups.csv|line 27|\"skull_99\" is not among"},
+        {"specimen without a row", true, groupsCsv([](std::size_t j) { return j == 12 ? nullptr : oddOrEven(j); }),
+         "groups.csv|\"skull_13\"|no group"},
+        {"specimen with an empty group", true, groupsCsv([](std::size_t j) { return j == 4 ? "" : oddOrEven(j); }),
+         "groups.csv|line 6|\"skull_05\" has no group"},
+        {"ID given twice", true, all + "skull_02,odd\n", "groups.csv|line 27|\"skull_02\" is given twice|line 3"},
+        {"no header", true, groupsCsv(oddOrEven, "skull_00,odd"), "groups.csv|line 1|header id,group"},
+        {"three fields", true, all + "skull_02,odd,x\n", "groups.csv|line 27|two fields"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario s;
+        if (c.specimens)
+            s.loadTps("skulls.tps", kSkulls);
+        const Snapshot before = snapshot(s);
+        s.file("groups.csv", c.csv);
+        if (c.specimens)
+            s.press("LoadGroups", "groups.csv");
+        else
+            s.press("LoadGroups");
+        expectMessage(s, c.message);
+        EXPECT_TRUE(snapshot(s) == before);
+    }
+}
+
+// Coordinates of two structures: 20 specimens near one shape, 6 near a quite different one,
+// each with its own small deterministic scatter.
+std::string twoStructures()
+{
+    std::string out;
+    char buf[128];
+    for (std::size_t j = 0; j < 26; ++j) {
+        const bool second = j >= 20;
+        out += "LM=8\n";
+        for (std::size_t i = 0; i < 8; ++i) {
+            const auto di = static_cast<double>(i), dj = static_cast<double>(j);
+            double x = std::cos(di) * (3 + static_cast<double>(i % 3)), y = std::sin(di * 1.7) * 2,
+                   z = static_cast<double>(i % 4) - 1.5;
+            if (second) {
+                x *= i < 4 ? 1.6 : 0.8;
+                z += i < 4 ? 0.0 : 2.0;
+            }
+            x += 0.04 * std::sin(13.1 * dj + 7.3 * di);
+            y += 0.04 * std::sin(5.7 * dj + 3.1 * di + 1.0);
+            z += 0.04 * std::sin(9.3 * dj + 2.9 * di + 2.0);
+            std::snprintf(buf, sizeof buf, "%.6f %.6f %.6f\n", x, y, z);
+            out += buf;
+        }
+        out += "ID=" + std::string(second ? "mandible_" : "cranium_") + std::to_string(j + 1) + "\n";
+    }
+    return out;
+}
+
+// Judged with the whole sample, the six specimens of the smaller structure stand out; judged
+// within their own group, none does. The check CSV names each specimen's group.
+TEST(LoadGroups, GroupsDecideWhichSpecimensAreOutliers)
+{
+    Scenario s;
+    s.loadTps("bones.tps", twoStructures());
+    s.press("CheckSpecimens");
+    for (std::size_t j = 20; j < 26; ++j)
+        EXPECT_TRUE(s.state().check.outlier[j]) << j;
+
+    std::string csv = "ID,Group\r\n";  // any letter case, CRLF, quoted fields
+    for (std::size_t j = 0; j < 26; ++j)
+        csv += j >= 20 ? "\"mandible_" + std::to_string(j + 1) + "\",mandible\r\n"
+                       : "cranium_" + std::to_string(j + 1) + ",\"cranium\"\r\n";
+    s.load("LoadGroups", "groups.csv", csv);
+    EXPECT_TRUE(s.h.messages.texts().empty()) << testing::PrintToString(s.h.messages.texts());
+    EXPECT_EQ(s.h.dialogs.requests().back().filter, "*.csv");
+    EXPECT_EQ(s.h.dialogs.requests().back().title, "Load groups: a CSV of id,group");
+    EXPECT_TRUE(containsEach(s.h.console.text(), "Groups: 2 groups (cranium 20, mandible 6)")) << s.h.console.text();
+    // The check on view was run again within the groups.
+    for (std::size_t j = 20; j < 26; ++j)
+        EXPECT_FALSE(s.state().check.outlier[j]) << j;
+    s.press("CheckSpecimens");
+    for (std::size_t j = 20; j < 26; ++j)
+        EXPECT_FALSE(s.state().check.outlier[j]) << j;
+    const Rows rows = saved(s, "SaveSpecimenCheck", "check.csv");
+    ASSERT_EQ(rows.size(), 27u);
+    EXPECT_EQ(rows[1][0], "cranium_1");
+    EXPECT_EQ(rows[1][1], "cranium");
+    EXPECT_EQ(rows[26][0], "mandible_26");
+    EXPECT_EQ(rows[26][1], "mandible");
+    EXPECT_EQ(rows[26][3], "0");
+
+    // A new load forgets the groups.
+    s.loadTps("bones.tps", twoStructures());
+    EXPECT_TRUE(s.state().specimens.groups.empty());
+    EXPECT_EQ(saved(s, "SaveSpecimenCheck", "again.csv")[26][1], "");
+}
+
+TEST(LoadGroups, AGroupOfFewerThanFourIsJudgedWithTheWholeSample)
+{
+    Scenario s;
+    s.loadTps("skulls.tps", kSkulls);
+    s.load("LoadGroups", "groups.csv", groupsCsv([](std::size_t j) { return j < 22 ? "large" : "small"; }));
+    s.press("CheckSpecimens");
+    EXPECT_EQ(s.state().check.pooledGroups, (Strings{"small"}));
+    EXPECT_TRUE(containsEach(s.h.console.text(),
+                             "Groups: 2 groups (large 22, small 3)|fewer than 4 specimens|whole sample: small"))
+        << s.h.console.text();
+}
+
+// With groups, one row per line and group, each summing up only the lengths of its group.
+TEST(LineSummary, SumsUpEachGroupOnItsOwn)
+{
+    Scenario s;
+    s.loadTps("skulls.tps", kSkulls);
+    s.load("LoadProto", "p.txt", "1 2 5\n2 7 8\n");
+    s.load("LoadGroups", "groups.csv", groupsCsv(oddOrEven));
+    const std::vector<std::string> all = lines(kSkulls);
+    const Rows rows = saved(s, "SaveLineSummary", "summary.csv");
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[0].back(), "group");
+    const struct {
+        std::size_t row;
+        const char* line;
+        const char* group;
+        std::size_t first;  // of the group's specimens, every second one
+        std::size_t from, to;
+    } expected[] = {
+        {1, "1", "odd", 0, 2, 5}, {2, "1", "even", 1, 2, 5}, {3, "2", "odd", 0, 7, 8}, {4, "2", "even", 1, 7, 8}};
+    for (const auto& e : expected) {
+        SCOPED_TRACE(e.row);
+        std::vector<std::string> all2 = all;
+        double sum = 0;
+        std::size_t n = 0;
+        for (std::size_t j = e.first; j < 25; j += 2, ++n)
+            sum += distance(point(landmarkLine(all2, j, e.from)), point(landmarkLine(all2, j, e.to)));
+        const Strings& r = rows[e.row];
+        ASSERT_EQ(r.size(), 13u);
+        EXPECT_EQ(r[0], e.line);
+        EXPECT_EQ(r[12], e.group);
+        EXPECT_EQ(r[4], std::to_string(n));
+        EXPECT_NEAR(std::stod(r[5]) / (sum / static_cast<double>(n)), 1, 1e-9);
+    }
 }
 
 // A replicate in which only landmark 9 was placed again elsewhere: the lines through it have

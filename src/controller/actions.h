@@ -41,6 +41,8 @@ std::optional<session::Specimens> readReplicate(Context& c);
 void checkSpecimens(Context& c);
 void saveSpecimenCheck(Context& c);
 void saveLineSummary(Context& c);
+// A group for every loaded specimen from a CSV of id,group; the check judges each group on its own.
+void loadGroups(Context& c);
 void loadReplicate(Context& c);
 void saveMeasurementError(Context& c);
 // The measurement error of every protocol line, then of the centroid size, between the loaded

@@ -2,9 +2,11 @@
 // measurement error between the loaded specimens and a replicate digitised again.
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 #include "controller/actions.h"
 #include "io/csv.h"
+#include "io/files.h"
 #include "platform/error.h"
 #include "platform/textformat.h"
 #include "shape/measurementerror.h"
@@ -101,6 +103,66 @@ std::string joined(const std::vector<std::string>& items)
     return out;
 }
 
+// The group of every loaded specimen, read from the CSV text of a groups file: a header
+// `id,group` (any letter case), then one row per specimen. Throws a FileFormatError naming the
+// file, the line and the ID for a row that is not two fields, an ID the data do not have or
+// have twice, an ID given twice or without a group; an Error naming the specimens left out.
+std::vector<std::string> parseGroups(std::string_view text, const std::string& file, const session::Specimens& sp)
+{
+    std::map<std::string, std::size_t> index;  // ID -> specimen; count() when the data repeat it
+    for (std::size_t j = 0; j < sp.count(); ++j) {
+        const auto [at, fresh] = index.emplace(sp.id(j), j);
+        if (!fresh)
+            at->second = sp.count();
+    }
+    const std::vector<io::CsvRow> rows = io::parseCsvRows(text, file);
+    const auto header = [](const std::vector<std::string>& fields) {
+        return fields.size() == 2 && platform::toLower(fields[0]) == "id" && platform::toLower(fields[1]) == "group";
+    };
+    if (rows.empty() || !header(rows.front().fields))
+        throw FileFormatError(file, rows.empty() ? 1 : rows.front().line, "the first row must be the header id,group");
+    std::vector<std::string> groups(sp.count());
+    std::vector<int> givenOn(sp.count(), 0);
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const io::CsvRow& row = rows[r];
+        if (row.fields.size() == 1 && row.fields[0].empty())
+            continue;  // a blank line
+        if (row.fields.size() != 2)
+            throw FileFormatError(file, row.line,
+                                  "a row must hold two fields, id and group; this one has " +
+                                      std::to_string(row.fields.size()));
+        const std::string& id = row.fields[0];
+        const auto at = index.find(id);
+        if (at == index.end())
+            throw FileFormatError(file, row.line, "ID \"" + id + "\" is not among the loaded specimens");
+        if (at->second == sp.count())
+            throw FileFormatError(file, row.line, "ID \"" + id + "\" belongs to more than one loaded specimen");
+        if (givenOn[at->second] != 0)
+            throw FileFormatError(file, row.line,
+                                  "ID \"" + id + "\" is given twice (first on line " +
+                                      std::to_string(givenOn[at->second]) + ")");
+        if (row.fields[1].empty())
+            throw FileFormatError(file, row.line, "specimen \"" + id + "\" has no group");
+        givenOn[at->second] = row.line;
+        groups[at->second] = row.fields[1];
+    }
+    std::vector<std::string> missing;
+    for (std::size_t j = 0; j < sp.count(); ++j)
+        if (givenOn[j] == 0)
+            missing.push_back("\"" + sp.id(j) + "\"");
+    if (!missing.empty()) {
+        const std::size_t shown = std::min<std::size_t>(missing.size(), 5);
+        std::string names;
+        for (std::size_t i = 0; i < shown; ++i)
+            names += (i ? ", " : "") + missing[i];
+        if (shown < missing.size())
+            names += ", ... (" + std::to_string(missing.size()) + " in all)";
+        throw Error(std::string(missing.size() == 1 ? "a specimen has" : "specimens have") + " no group in " + file +
+                    ": " + names);
+    }
+    return groups;
+}
+
 void save(Context& c, const std::string& title, const std::string& text, std::string_view suffix,
           const std::string& what)
 {
@@ -179,27 +241,86 @@ void saveSpecimenCheck(Context& c)
          "the check of " + std::to_string(c.s.specimens.count()) + " specimens");
 }
 
+void loadGroups(Context& c)
+{
+    if (c.s.specimens.empty()) {
+        c.message("No specimens are loaded: load a TPS file or a specimen table before loading their groups.");
+        return;
+    }
+    const auto chosen = c.chooseFile(platform::FileDialogKind::Open, "Load groups: a CSV of id,group", "*.csv");
+    if (!chosen)
+        return;
+    std::vector<std::string> groups;
+    try {
+        groups = parseGroups(io::readFile(io::joinPath(chosen->folder, chosen->name), io::kMaxSmallFileBytes),
+                             chosen->name, c.s.specimens);
+    } catch (const io::UnreadableFile& e) {
+        c.message("Could not load the groups.\n" + std::string(e.what()));
+        return;
+    } catch (const Error& e) {
+        c.message("Could not load the groups from " + chosen->name + ".\n" + e.what());
+        return;
+    }
+    c.s.specimens.groups = std::move(groups);
+    std::vector<std::string> names;
+    const std::vector<std::size_t> numbers = groupNumbers(c.s.specimens, names);
+    std::vector<std::size_t> sizes(names.size(), 0);
+    for (const std::size_t g : numbers)
+        ++sizes[g];
+    std::string list;
+    for (std::size_t g = 0; g < names.size(); ++g)
+        list += (g ? ", " : "") + names[g] + " " + std::to_string(sizes[g]);
+    std::string text = "Groups: " + std::to_string(names.size()) + (names.size() == 1 ? " group (" : " groups (") +
+                       list + ") from " + chosen->name + "\n";
+    if (!c.s.check.empty()) {  // the check on view follows the groups
+        try {
+            c.s.check = runCheck(c.s.specimens);
+            text += "The specimens were checked again within their groups.\n";
+        } catch (const Error&) {
+            c.s.check = {};
+        }
+    }
+    c.rt.console.write(text);
+    c.status("Loaded " + std::to_string(names.size()) + (names.size() == 1 ? " group" : " groups") + " from " +
+             chosen->name);
+}
+
 void saveLineSummary(Context& c)
 {
     if (!ready(c, true))
         return;
     const auto lengths = lineLengths(c.s.specimens, c.s.protocol);
-    std::string text = "line,name,from,to,n,mean,sd,cv,min,max,outliers,suspect\n";
+    std::vector<std::string> names;
+    const std::vector<std::size_t> groups = groupNumbers(c.s.specimens, names);
+    // Without groups, one row per line over every specimen.
+    const std::size_t parts = groups.empty() ? 1 : names.size();
+    std::string text = "line,name,from,to,n,mean,sd,cv,min,max,outliers,suspect,group\n";
     for (std::size_t i = 0; i < lengths.size(); ++i) {
         const session::ProtocolLine& line = c.s.protocol.lines()[i];
-        const shape::LineSummary s = shape::summariseLine(lengths[i]);
-        std::vector<std::string> outliers, suspects;
-        for (std::size_t j : s.outliers)
-            outliers.push_back(c.s.specimens.id(j));
-        for (std::size_t j = 0; j < c.s.check.swap.size(); ++j) {
-            const auto& swap = c.s.check.swap[j];
-            if (swap && (swap->first == line.from || swap->first == line.to || swap->second == line.from ||
-                         swap->second == line.to))
-                suspects.push_back(c.s.specimens.id(j));
+        for (std::size_t g = 0; g < parts; ++g) {
+            std::vector<std::size_t> members;  // the specimens of this row
+            for (std::size_t j = 0; j < lengths[i].size(); ++j)
+                if (groups.empty() || groups[j] == g)
+                    members.push_back(j);
+            std::vector<std::optional<double>> values;
+            for (const std::size_t j : members)
+                values.push_back(lengths[i][j]);
+            const shape::LineSummary s = shape::summariseLine(values);
+            std::vector<std::string> outliers, suspects;
+            for (std::size_t m : s.outliers)
+                outliers.push_back(c.s.specimens.id(members[m]));
+            for (const std::size_t j : members) {
+                if (j >= c.s.check.swap.size())
+                    continue;
+                const auto& swap = c.s.check.swap[j];
+                if (swap && (swap->first == line.from || swap->first == line.to || swap->second == line.from ||
+                             swap->second == line.to))
+                    suspects.push_back(c.s.specimens.id(j));
+            }
+            text += csvRow({std::to_string(i + 1), line.name, std::to_string(line.from), std::to_string(line.to),
+                            std::to_string(s.n), number(s.mean), number(s.sd), number(s.cv), number(s.min),
+                            number(s.max), joined(outliers), joined(suspects), groups.empty() ? "" : names[g]});
         }
-        text += csvRow({std::to_string(i + 1), line.name, std::to_string(line.from), std::to_string(line.to),
-                        std::to_string(s.n), number(s.mean), number(s.sd), number(s.cv), number(s.min), number(s.max),
-                        joined(outliers), joined(suspects)});
     }
     save(c, "Save line summary", text, "_line_summary.csv",
          "the summary of " + std::to_string(c.s.protocol.size()) + " lines");
