@@ -28,7 +28,7 @@ constexpr Edits kAll = Edits::Protocol | Edits::Names | Edits::Blocks;
 using enum Step;
 using enum Opens;
 
-constexpr std::array<ActionRow, 38> kActions{{
+constexpr std::array<ActionRow, 40> kActions{{
     {"LoadFile1", loadFile1, Edits::Specimens, None, Plot},
     {"LoadFileIMP", loadFileImp, Edits::Specimens, None, Plot},
     {"LoadWire", loadWire, kLines, Recorded, Nothing, Edits::Protocol},
@@ -67,6 +67,8 @@ constexpr std::array<ActionRow, 38> kActions{{
     {"SaveMeasurementError", saveMeasurementError, Edits::None, None, MeasurementError},
     {"RenameLine", renameLine, Edits::Names, Recorded, Nothing},
     {"LoadLandmarks", loadLandmarks, Edits::Specimens | kLines, Recorded, Plot, Edits::Protocol},
+    {"SaveLandmarks", saveLandmarks, Edits::None, None, Nothing},
+    {"SaveProtocolMarkups", saveProtocolMarkups, Edits::None, None, Nothing},
 }};
 
 }  // namespace
