@@ -15,6 +15,10 @@ void loadFile1(Context& c);
 void loadFileImp(Context& c);
 // One landmark file or several of any format the readers know, one specimen per file.
 void loadLandmarks(Context& c);
+// The loaded specimens as read, written as TPS or Morphologika for other programs.
+void saveLandmarks(Context& c);
+// One specimen (or the mean shape) with the protocol's lines as a Slicer markups file.
+void saveProtocolMarkups(Context& c);
 // Protocols and wireframes
 void loadWire(Context& c);
 void loadProto(Context& c);
@@ -55,6 +59,9 @@ std::vector<std::vector<std::optional<double>>> lineLengths(const session::Speci
                                                             const session::Protocol& protocol);
 // Specimens over the mean
 void showSpecimen(Context& c);
+// The specimen the "Specimen" box names, by its ID first, else by its number from 1; nullopt,
+// after a message box saying what the box may hold, when it names none.
+std::optional<std::size_t> namedSpecimen(Context& c);
 // The fitted specimens as grey points, when "Show all specimens" is ticked.
 void drawAllSpecimens(Context& c);
 // Blocks

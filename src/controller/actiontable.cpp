@@ -28,7 +28,7 @@ constexpr Edits kAll = Edits::Protocol | Edits::Names | Edits::Blocks;
 using enum Step;
 using enum Opens;
 
-constexpr std::array<ActionRow, 39> kActions{{
+constexpr std::array<ActionRow, 41> kActions{{
     {"LoadFile1", loadFile1, Edits::Specimens, None, Plot},
     {"LoadFileIMP", loadFileImp, Edits::Specimens, None, Plot},
     {"LoadWire", loadWire, kLines, Recorded, Nothing, Edits::Protocol},
@@ -68,6 +68,8 @@ constexpr std::array<ActionRow, 39> kActions{{
     {"RenameLine", renameLine, Edits::Names, Recorded, Nothing},
     {"LoadLandmarks", loadLandmarks, Edits::Specimens | kLines, Recorded, Plot, Edits::Protocol},
     {"LoadGroups", loadGroups, Edits::None, None, Nothing},
+    {"SaveLandmarks", saveLandmarks, Edits::None, None, Nothing},
+    {"SaveProtocolMarkups", saveProtocolMarkups, Edits::None, None, Nothing},
 }};
 
 }  // namespace

@@ -71,6 +71,8 @@ inline constexpr std::string_view loadSpecimens = "LoadFile1";
 inline constexpr std::string_view loadProtocol = "LoadProto";
 inline constexpr std::string_view saveLengthsCsv = "SaveLengthsCSV";
 inline constexpr std::string_view loadLandmarks = "LoadLandmarks";
+inline constexpr std::string_view saveLandmarks = "SaveLandmarks";
+inline constexpr std::string_view saveProtocolMarkups = "SaveProtocolMarkups";
 }  // namespace action
 
 }  // namespace vezedo::controller

@@ -226,6 +226,9 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
         }
         shape::Superimposition fit = shape::getpproc3(centred, c.rt.console);
         specimens.raw = centred;
+        specimens.read = read.table;
+        for (const io::TpsSpecimenInfo& info : read.info)
+            specimens.unappliedScales.push_back(facts.scaleApplied ? std::string() : info.scale.value_or(""));
         specimens.fitted = std::move(fit.fitted);
         specimens.mean = std::move(fit.mean);
         specimens.flags = flagsOf(completed);
@@ -317,6 +320,10 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
             shape::estimateMissingLandmarks(display::vertxy3D(data), specimenNames(specimens.ids, {}));
         shape::Superimposition fit = shape::getpproc3(completed.data, c.rt.console);
         specimens.raw = completed.data;
+        specimens.read = Matrix(m, n - 1);
+        for (std::size_t j = 0; j < m; ++j)
+            for (std::size_t col = 0; col + 1 < n; ++col)
+                specimens.read(j, col) = data(j, col);
         specimens.fitted = std::move(fit.fitted);
         specimens.mean = std::move(fit.mean);
         specimens.flags = flagsOf(completed);

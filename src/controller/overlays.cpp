@@ -25,8 +25,8 @@ std::string trimmed(const std::string& text)
     return text.substr(from, text.find_last_not_of(" \t\r\n") - from + 1);
 }
 
-// The specimen the box names, by its ID first, else by its number from 1; nullopt, after a
-// message box saying what the box may hold, when it names none.
+}  // namespace
+
 std::optional<std::size_t> namedSpecimen(Context& c)
 {
     const session::Specimens& sp = c.s.specimens;
@@ -42,8 +42,6 @@ std::optional<std::size_t> namedSpecimen(Context& c)
               std::to_string(sp.count()) + ".");
     return std::nullopt;
 }
-
-}  // namespace
 
 void drawAllSpecimens(Context& c)
 {

@@ -25,6 +25,11 @@ struct Specimens {
     // p x 3 x k as read (missing landmarks estimated), before any fit: the specimen check
     // fits these itself, as the fit above may mirror a specimen. Empty when a reader keeps none.
     platform::LandmarkSet raw;
+    // k x 3p as read, for writing the landmarks out again: x, y, z of landmark 1, then 2, ...,
+    // SCALE applied when it was, NaN three times for a landmark the file gave as missing.
+    platform::Matrix read;
+    // Per specimen, the SCALE= text of its file when that was not applied; empty otherwise.
+    std::vector<std::string> unappliedScales;
     std::vector<double> sizes;         // centroid size of each specimen
     platform::Matrix mean;             // the mean shape of the fit
     platform::Matrix reference;        // the shape every later action draws and measures on

@@ -1,0 +1,103 @@
+// "SaveLandmarks" and "SaveProtocolMarkups": the loaded landmarks written for other programs,
+// as read (SCALE applied when it was), every number in its shortest exact form.
+#include <algorithm>
+#include <cctype>
+
+#include "controller/actions.h"
+#include "io/landmarkwriters.h"
+
+namespace vezedo::controller {
+
+namespace {
+
+constexpr std::string_view kNoSpecimens =
+    "No specimens are loaded: load landmarks, a TPS file or a specimen table first.";
+
+bool endsWithNoCase(std::string_view text, std::string_view end)
+{
+    return text.size() >= end.size() &&
+           std::equal(end.begin(), end.end(), text.end() - static_cast<std::ptrdiff_t>(end.size()),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+// The specimens as read, with their IDs.
+io::LandmarkTable readTable(const session::Specimens& sp)
+{
+    io::LandmarkTable out{sp.read, {}, {}};
+    for (std::size_t j = 0; j < sp.count(); ++j)
+        out.ids.push_back(sp.id(j));
+    // A SCALE that was applied is in the coordinates already and is not written again; one
+    // left unapplied is written as the file gave it.
+    out.scales = sp.unappliedScales;
+    return out;
+}
+
+}  // namespace
+
+void saveLandmarks(Context& c)
+{
+    const session::Specimens& sp = c.s.specimens;
+    if (sp.empty() || sp.read.rows() != sp.count()) {
+        c.message(std::string(kNoSpecimens));
+        return;
+    }
+    platform::FileRequest request =
+        c.saveRequest("Save landmarks: TPS, or Morphologika for a name ending in .txt", "*.tps", "_landmarks.tps");
+    request.moreFilters = {"TPS files (*.tps)", "Morphologika (*.txt)"};
+    const auto chosen = c.chooseFile(request);
+    if (!chosen)
+        return;
+    const io::LandmarkTable table = readTable(sp);
+    if (endsWithNoCase(chosen->name, ".txt")) {
+        std::vector<std::array<std::size_t, 2>> wireframe;
+        for (const session::ProtocolLine& line : c.s.protocol.lines())
+            wireframe.push_back({line.from, line.to});
+        c.writeOrReport(*chosen, io::morphologikaText(table, wireframe), "the landmarks as Morphologika");
+    } else {
+        c.writeOrReport(*chosen, io::tpsText(table), "the landmarks as TPS");
+    }
+}
+
+void saveProtocolMarkups(Context& c)
+{
+    const session::Specimens& sp = c.s.specimens;
+    if (sp.empty() || sp.read.rows() != sp.count()) {
+        c.message(std::string(kNoSpecimens));
+        return;
+    }
+    platform::Matrix shape;
+    std::string listName;
+    if (c.controls.specimen().text().find_first_not_of(" \t\r\n") == std::string::npos) {
+        shape = sp.mean;
+        listName = "mean";
+    } else {
+        const auto j = namedSpecimen(c);
+        if (!j)
+            return;
+        const std::size_t p = sp.read.cols() / 3;
+        shape = platform::Matrix(p, 3);
+        for (std::size_t i = 0; i < p; ++i)
+            for (std::size_t d = 0; d < 3; ++d)
+                shape(i, d) = sp.read(*j, 3 * i + d);
+        listName = sp.id(*j);
+    }
+    std::vector<io::MarkupLine> lines;
+    for (const session::ProtocolLine& line : c.s.protocol.lines()) {
+        if (line.from < 1 || line.to < 1 || line.from > shape.rows() || line.to > shape.rows()) {
+            c.message("The protocol's line " + std::to_string(line.from) + "-" + std::to_string(line.to) +
+                      " joins a landmark the specimens do not have: they have " + std::to_string(shape.rows()) + ".");
+            return;
+        }
+        lines.push_back(
+            {line.from, line.to,
+             line.name.empty() ? "L" + std::to_string(line.from) + "_" + std::to_string(line.to) : line.name});
+    }
+    const auto chosen = c.chooseFile(
+        c.saveRequest("Save protocol for Slicer: " + listName, "*.mrk.json", "_" + listName + ".mrk.json"));
+    if (!chosen)
+        return;
+    c.writeOrReport(*chosen, io::markupsJsonText(listName, shape, sp.landmarkNames, lines),
+                    "the protocol on " + listName + " for Slicer");
+}
+
+}  // namespace vezedo::controller
