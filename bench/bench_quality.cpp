@@ -13,7 +13,7 @@
 #include "platform/services.h"
 #include "shape/quality.h"
 #include "shape/shape.h"
-#include "shape/specimencheck.h"
+#include "shape/shapecheck.h"
 
 namespace {
 

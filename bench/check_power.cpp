@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "shape/specimencheck.h"
+#include "shape/shapecheck.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include "controller/actiontable.h"
 #include "controller/controls.h"
 #include "platform/value.h"
+#include "qt/checkmodel.h"
 #include "qt/distancetext.h"
-#include "qt/specimencheckmodel.h"
 #include "shell/program.h"
 
 namespace vezedo::qt {

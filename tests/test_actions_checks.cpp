@@ -7,7 +7,7 @@
 
 #include "io/csv.h"
 #include "scenario_checks.h"
-#include "shape/specimencheck.h"
+#include "shape/shapecheck.h"
 
 using namespace vezedo;
 using namespace vezedo::test;

@@ -11,7 +11,7 @@
 #include "platform/textformat.h"
 #include "shape/measurementerror.h"
 #include "shape/quality.h"
-#include "shape/specimencheck.h"
+#include "shape/shapecheck.h"
 
 namespace vezedo::controller {
 

@@ -1,4 +1,4 @@
-#include "qt/specimencheckmodel.h"
+#include "qt/checkmodel.h"
 
 #include <QColor>
 #include <cmath>

@@ -13,7 +13,7 @@
 #include "harness.h"
 #include "platform/error.h"
 #include "shape/shape.h"
-#include "shape/specimencheck.h"
+#include "shape/shapecheck.h"
 
 using namespace vezedo;
 using platform::LandmarkSet;

@@ -1,4 +1,4 @@
-#include "shape/specimencheck.h"
+#include "shape/shapecheck.h"
 
 #include <Eigen/Dense>
 #include <algorithm>
