@@ -191,3 +191,36 @@ TEST(GuiReplay, AMissingScriptFailsWithItsName)
     EXPECT_EQ(gui.status, 1);
     EXPECT_EQ(gui.errors.str().rfind("/nonexistent/folder/none.vzs: ", 0), 0u) << gui.errors.str();
 }
+
+// What the quit prompt would ask about, after sessions played from scripts: loads and saves
+// leave nothing unsaved, an edit does, its undo takes it back, a rename counts.
+TEST(GuiReplay, TheQuitPromptCountsTheEditsOfAPlayedSession)
+{
+    const std::string load = "answer open " + kExamples + "/skulls.tps\npress LoadFile1\nanswer open " + kExamples +
+                             "/skulls_protocol.txt\npress LoadProto\n";
+    const struct {
+        const char* name;
+        std::string steps;
+        bool protocol, blocks;
+    } cases[] = {
+        {"loaded", "", false, false},
+        {"a line added", "set EndBox1 1\nset EndBox2 5\npress AddLine\n", true, false},
+        {"a line added and undone", "set EndBox1 1\nset EndBox2 5\npress AddLine\npress Undo\n", false, false},
+        {"a line renamed", "set ActivePointBox 2\nset LineNameBox nasal\npress RenameLine\n", true, false},
+        {"renamed and saved as CSV",
+         "set ActivePointBox 2\nset LineNameBox nasal\npress RenameLine\nanswer save named.csv\n"
+         "press SaveProtocolCSV\n",
+         false, false},
+        {"blocks set up", "set MaxBlockBox 2\npress SetBlocks\n", false, true},
+        {"blocks saved", "set MaxBlockBox 2\npress SetBlocks\nanswer save b.txt\npress SaveMatrix\n", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir dir;
+        ReplayedGui gui;
+        gui.play(dir.write("s.vzs", load + c.steps));
+        ASSERT_EQ(gui.status, 0) << gui.errors.str();
+        EXPECT_EQ(gui.frontEnd.unsaved().protocol(), c.protocol);
+        EXPECT_EQ(gui.frontEnd.unsaved().blocks(), c.blocks);
+    }
+}
