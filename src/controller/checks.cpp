@@ -172,16 +172,29 @@ void save(Context& c, const std::string& title, const std::string& text, std::st
 
 }  // namespace
 
-void checkSpecimens(Context& c)
+namespace {
+
+// Runs the check on the loaded specimens into the session; false, after a message box, when
+// there is nothing to check or the check cannot be made.
+bool checkAgain(Context& c)
 {
     if (!ready(c, false))
-        return;
+        return false;
     try {
         c.s.check = runCheck(c.s.specimens);
     } catch (const Error& e) {
         c.message("Cannot check the specimens: " + std::string(e.what()));
-        return;
+        return false;
     }
+    return true;
+}
+
+}  // namespace
+
+void checkSpecimens(Context& c)
+{
+    if (!checkAgain(c))
+        return;
     const session::SpecimenCheck& check = c.s.check;
     std::size_t outliers = 0, mirrored = 0, swaps = 0;
     for (std::size_t j = 0; j < check.distance.size(); ++j) {
@@ -219,14 +232,8 @@ void checkSpecimens(Context& c)
 
 void saveSpecimenCheck(Context& c)
 {
-    if (!ready(c, false))
+    if (!checkAgain(c))
         return;
-    try {
-        c.s.check = runCheck(c.s.specimens);
-    } catch (const Error& e) {
-        c.message("Cannot check the specimens: " + std::string(e.what()));
-        return;
-    }
     const session::SpecimenCheck& check = c.s.check;
     const bool grouped = c.s.specimens.groups.size() == c.s.specimens.count();
     std::string text = "id,group,procrustes_distance,outlier,mirrored,swap_i,swap_j,swap_gain\n";

@@ -69,4 +69,20 @@ std::string shownText(std::string_view text)
     return out;
 }
 
+std::vector<std::string_view> splitBlanks(std::string_view text)
+{
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+            ++i;
+        const std::size_t start = i;
+        while (i < text.size() && text[i] != ' ' && text[i] != '\t')
+            ++i;
+        if (i > start)
+            out.push_back(text.substr(start, i - start));
+    }
+    return out;
+}
+
 }  // namespace vezedo::io

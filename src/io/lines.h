@@ -22,6 +22,9 @@ LineSpan lineAt(const char* p, const char* end);
 // the text can be read as it is, a CR before a LF being a blank).
 std::optional<std::string> withLineFeeds(std::string_view text);
 
+// The fields of a line separated by blanks and tabs, empty ones left out.
+std::vector<std::string_view> splitBlanks(std::string_view text);
+
 // The text as a message quotes it: a NUL byte, which would end the message where it is
 // shown, becomes the two characters \0.
 std::string shownText(std::string_view text);

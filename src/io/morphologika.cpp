@@ -18,22 +18,6 @@ struct Line {
     std::string_view text;  // trimmed
 };
 
-std::vector<std::string_view> fieldsOf(std::string_view text)
-{
-    std::vector<std::string_view> out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-            ++i;
-        const std::size_t start = i;
-        while (i < text.size() && text[i] != ' ' && text[i] != '\t')
-            ++i;
-        if (i > start)
-            out.push_back(text.substr(start, i - start));
-    }
-    return out;
-}
-
 std::optional<std::size_t> wholeNumber(std::string_view text)
 {
     std::size_t n = 0;
@@ -114,7 +98,7 @@ public:
                                       " that [individuals] and [landmarks] announce");
             if (landmark == 1)
                 firstLine[specimen - 1] = line.number;
-            const auto fields = fieldsOf(line.text);
+            const auto fields = splitBlanks(line.text);
             const std::string where = "specimen " + std::to_string(specimen) + ", landmark " + std::to_string(landmark);
             if (fields.size() != 3)
                 fail(line.number, where + ": expected the 3 numbers x y z on the line, found " +
@@ -148,7 +132,7 @@ public:
             out.data.info.push_back(std::move(info));
         }
         for (const Line& line : m_sections["wireframe"]) {
-            const auto fields = fieldsOf(line.text);
+            const auto fields = splitBlanks(line.text);
             std::optional<std::size_t> a, b;
             if (fields.size() == 2)
                 a = wholeNumber(fields[0]), b = wholeNumber(fields[1]);

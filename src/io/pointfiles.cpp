@@ -13,22 +13,6 @@ namespace vezedo::io {
 
 namespace {
 
-std::vector<std::string_view> blankSeparated(std::string_view text)
-{
-    std::vector<std::string_view> out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-            ++i;
-        const std::size_t start = i;
-        while (i < text.size() && text[i] != ' ' && text[i] != '\t')
-            ++i;
-        if (i > start)
-            out.push_back(text.substr(start, i - start));
-    }
-    return out;
-}
-
 // The value of attribute `name` in a tag's text, entities decoded; nullopt when absent.
 std::optional<std::string> attribute(std::string_view tag, std::string_view name)
 {
@@ -102,7 +86,7 @@ LandmarkFile parsePts(std::string_view bytes, std::string_view fileName)
     std::vector<std::string> names;
     for (std::size_t k = 1; k <= p; ++k) {
         const auto& [line, text] = lines[k + 1];
-        const auto fields = blankSeparated(text);
+        const auto fields = splitBlanks(text);
         if (fields.size() != 4)
             throw FileFormatError(file, line,
                                   "landmark " + std::to_string(k) + ": a row is a name and x y z, 4 fields; found " +
