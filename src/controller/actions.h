@@ -59,9 +59,27 @@ std::vector<std::vector<std::optional<double>>> lineLengths(const session::Speci
                                                             const session::Protocol& protocol);
 // Specimens over the mean
 void showSpecimen(Context& c);
-// The specimen the "Specimen" box names, by its ID first, else by its number from 1; nullopt,
-// after a message box saying what the box may hold, when it names none.
+// The specimen the "Specimen" box names, by its ID first, else by its number from 1, both in
+// the order of the loaded data set (an excluded specimen keeps its number), as an index of
+// the specimens in use; nullopt, after a message box saying what the box may hold or that
+// the specimen is excluded, when it names none.
 std::optional<std::size_t> namedSpecimen(Context& c);
+// The same in the loaded order (from 0), excluded specimens included.
+std::optional<std::size_t> loadedSpecimen(Context& c);
+// Corrections of the loaded specimens, made in place
+void exchangeLandmarks(Context& c);
+void mirrorSpecimen(Context& c);
+void excludeSpecimen(Context& c);
+void includeSpecimen(Context& c);
+void saveCorrections(Context& c);
+// The corrections as the CSV "Save corrections..." writes: id,correction,i,j.
+std::string correctionsCsv(const std::vector<session::Correction>& corrections);
+// Makes `corrections` the corrections in use: the specimens as loaded with them applied,
+// fitted again, and everything shown of them follows. False, after a message box, when the
+// corrected data cannot be completed or fitted; then nothing changes.
+bool adoptCorrections(Context& c, std::vector<session::Correction> corrections);
+// The specimen check of `specimens`; an Error when it cannot be made.
+session::SpecimenCheck runCheck(const session::Specimens& specimens);
 // The fitted specimens as grey points, when "Show all specimens" is ticked.
 void drawAllSpecimens(Context& c);
 // Blocks

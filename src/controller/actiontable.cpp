@@ -23,12 +23,12 @@ void redo(Context& c)
 }
 
 constexpr Edits kLines = Edits::Protocol | Edits::Names;
-constexpr Edits kAll = Edits::Protocol | Edits::Names | Edits::Blocks;
+constexpr Edits kAll = Edits::Protocol | Edits::Names | Edits::Blocks | Edits::Corrections;
 
 using enum Step;
 using enum Opens;
 
-constexpr std::array<ActionRow, 41> kActions{{
+constexpr std::array<ActionRow, 46> kActions{{
     {"LoadFile1", loadFile1, Edits::Specimens, None, Plot},
     {"LoadFileIMP", loadFileImp, Edits::Specimens, None, Plot},
     {"LoadWire", loadWire, kLines, Recorded, Nothing, Edits::Protocol},
@@ -70,6 +70,11 @@ constexpr std::array<ActionRow, 41> kActions{{
     {"LoadGroups", loadGroups, Edits::None, None, Nothing},
     {"SaveLandmarks", saveLandmarks, Edits::None, None, Nothing},
     {"SaveProtocolMarkups", saveProtocolMarkups, Edits::None, None, Nothing},
+    {"ExchangeLandmarks", exchangeLandmarks, Edits::Corrections, Recorded, Nothing},
+    {"MirrorSpecimen", mirrorSpecimen, Edits::Corrections, Recorded, Nothing},
+    {"ExcludeSpecimen", excludeSpecimen, Edits::Corrections, Recorded, Nothing},
+    {"IncludeSpecimen", includeSpecimen, Edits::Corrections, Recorded, Nothing},
+    {"SaveCorrections", saveCorrections, Edits::None, None, Nothing},
 }};
 
 }  // namespace

@@ -14,10 +14,11 @@ namespace vezedo::controller {
 // What an action may change, as bits.
 enum class Edits : std::uint8_t {
     None = 0,
-    Protocol = 1,   // the lines (and the wireframe drawn with them)
-    Names = 2,      // the lines' names
-    Blocks = 4,     // the block structure
-    Specimens = 8,  // the loaded data set
+    Protocol = 1,      // the lines (and the wireframe drawn with them)
+    Names = 2,         // the lines' names
+    Blocks = 4,        // the block structure
+    Specimens = 8,     // the loaded data set
+    Corrections = 16,  // the corrections of the loaded specimens, made in place
 };
 constexpr Edits operator|(Edits a, Edits b)
 {
@@ -73,6 +74,8 @@ inline constexpr std::string_view saveLengthsCsv = "SaveLengthsCSV";
 inline constexpr std::string_view loadLandmarks = "LoadLandmarks";
 inline constexpr std::string_view saveLandmarks = "SaveLandmarks";
 inline constexpr std::string_view saveProtocolMarkups = "SaveProtocolMarkups";
+inline constexpr std::string_view exchangeLandmarks = "ExchangeLandmarks";
+inline constexpr std::string_view saveCorrections = "SaveCorrections";
 }  // namespace action
 
 }  // namespace vezedo::controller

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "controller/actions.h"
+#include "controller/views.h"
 #include "io/csv.h"
 #include "io/files.h"
 #include "platform/error.h"
@@ -60,6 +61,8 @@ std::vector<std::size_t> groupNumbers(const session::Specimens& sp, std::vector<
     return out;
 }
 
+}  // namespace
+
 session::SpecimenCheck runCheck(const session::Specimens& sp)
 {
     std::vector<std::string> names;
@@ -86,6 +89,8 @@ session::SpecimenCheck runCheck(const session::Specimens& sp)
         check.pooledGroups.push_back(names[g]);
     return check;
 }
+
+namespace {
 
 std::string csvRow(const std::vector<std::string>& fields)
 {
@@ -260,7 +265,7 @@ void loadGroups(Context& c)
     std::vector<std::string> groups;
     try {
         groups = parseGroups(io::readFile(io::joinPath(chosen->folder, chosen->name), io::kMaxSmallFileBytes),
-                             chosen->name, c.s.specimens);
+                             chosen->name, loadedSpecimens(c.s));
     } catch (const io::UnreadableFile& e) {
         c.message("Could not load the groups.\n" + std::string(e.what()));
         return;
@@ -268,7 +273,17 @@ void loadGroups(Context& c)
         c.message("Could not load the groups from " + chosen->name + ".\n" + e.what());
         return;
     }
-    c.s.specimens.groups = std::move(groups);
+    // Every loaded specimen has its group, an excluded one too: it may be included again.
+    if (c.s.uncorrected) {
+        const std::vector<bool> excluded = excludedSpecimens(c.s);
+        c.s.specimens.groups.clear();
+        for (std::size_t j = 0; j < groups.size(); ++j)
+            if (!excluded[j])
+                c.s.specimens.groups.push_back(groups[j]);
+        c.s.uncorrected->groups = std::move(groups);
+    } else {
+        c.s.specimens.groups = std::move(groups);
+    }
     std::vector<std::string> names;
     const std::vector<std::size_t> numbers = groupNumbers(c.s.specimens, names);
     std::vector<std::size_t> sizes(names.size(), 0);
@@ -347,8 +362,8 @@ void loadReplicate(Context& c)
         return;
     }
     std::vector<std::string> first, second;
-    for (std::size_t j = 0; j < c.s.specimens.count(); ++j)
-        first.push_back(c.s.specimens.id(j));
+    for (std::size_t j = 0; j < loadedSpecimens(c.s).count(); ++j)
+        first.push_back(loadedSpecimens(c.s).id(j));
     for (std::size_t j = 0; j < replicate->count(); ++j)
         second.push_back(replicate->id(j));
     shape::SpecimenMatch match;
@@ -382,7 +397,29 @@ shape::ReplicateComparison measurementError(const session::Session& s)
         t.variables.emplace_back(sp.sizes.begin(), sp.sizes.end());
         return t;
     };
-    return shape::compareReplicates(table(s.specimens), table(*s.replicate));
+    shape::ReplicateTable again = table(*s.replicate);
+    // A replicate paired by order pairs with the specimens as loaded: the excluded ones' rows go.
+    const session::Specimens& loaded = loadedSpecimens(s);
+    if (s.uncorrected && again.ids.size() == loaded.count()) {
+        std::vector<std::string> loadedIds;
+        for (std::size_t j = 0; j < loaded.count(); ++j)
+            loadedIds.push_back(loaded.id(j));
+        if (shape::matchSpecimens(loadedIds, again.ids).by == shape::Matching::ByOrder) {
+            const std::vector<bool> excluded = excludedSpecimens(s);
+            shape::ReplicateTable kept;
+            for (std::size_t j = 0; j < again.ids.size(); ++j)
+                if (!excluded[j])
+                    kept.ids.push_back(again.ids[j]);
+            for (const auto& variable : again.variables) {
+                kept.variables.emplace_back();
+                for (std::size_t j = 0; j < variable.size(); ++j)
+                    if (!excluded[j])
+                        kept.variables.back().push_back(variable[j]);
+            }
+            again = std::move(kept);
+        }
+    }
+    return shape::compareReplicates(table(s.specimens), again);
 }
 
 void saveMeasurementError(Context& c)

@@ -84,6 +84,8 @@ void Controller::countEdit(Context& c, EditState before, const ActionRow& row)
         if (has(row.readsFromFile, Edits::Blocks))
             r.savedBlocks = r.blocks;
     }
+    if (after.corrections != before.corrections)
+        r.corrections = r.next();
     m_history.record(std::move(before), captureEdits(c));
 }
 

@@ -66,6 +66,13 @@ void commitSpecimens(Context& c, const std::string& description, session::Specim
     c.s.specimens = std::move(specimens);
     c.s.check = {};
     c.s.replicate.reset();
+    // Corrections belong to the data set they were made on.
+    if (!c.s.corrections.empty())
+        c.status("The " + std::to_string(c.s.corrections.size()) +
+                 " corrections of the specimens loaded before were dropped with them");
+    c.s.corrections.clear();
+    c.s.uncorrected.reset();
+    c.s.revisions.savedCorrections = c.s.revisions.corrections;
     c.s.specimens.reference = c.s.specimens.mean;
     c.s.fighand1 = c.rt.graphics.createFigure();
     display::showshape3D(c.rt.graphics, platform::LandmarkSet(c.s.specimens.mean), "b*");
@@ -191,6 +198,33 @@ void applyScale(Matrix& table, const io::TpsData& read, const std::string& file,
 
 }  // namespace
 
+std::vector<std::string> specimenNames(const std::vector<std::string>& ids)
+{
+    return specimenNames(ids, {});
+}
+
+void completeAndFit(session::Specimens& specimens, const std::vector<std::string>& names,
+                    platform::ConsoleService& console)
+{
+    shape::Completed completed = shape::estimateMissingLandmarks(display::vertxy3D(specimens.read), names);
+    platform::LandmarkSet data = std::move(completed.data);
+    // A TPS file's specimens are centred and scaled to unit size first; their centroid sizes
+    // are what the lengths are scaled back by. A table brings its own sizes.
+    if (specimens.source == session::Specimens::Source::Tps) {
+        specimens.sizes.resize(data.specimens());
+        for (std::size_t i = 0; i < data.specimens(); ++i) {
+            const shape::Centred one = shape::centsize3D(data.sliceMatrix(i));
+            std::copy(one.y.values().begin(), one.y.values().end(), data.slice(i).begin());
+            specimens.sizes[i] = one.cs;
+        }
+    }
+    shape::Superimposition fit = shape::getpproc3(data, console);
+    specimens.raw = std::move(data);
+    specimens.fitted = std::move(fit.fitted);
+    specimens.mean = std::move(fit.mean);
+    specimens.flags = flagsOf(completed);
+}
+
 std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string& fname)
 {
     const bool applyScaleOn = c.controls.applyScale().value() != 0;
@@ -214,24 +248,11 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
     }
     session::Specimens& specimens = out.specimens;
     specimens.source = session::Specimens::Source::Tps;
-    specimens.sizes.resize(nd);
+    specimens.read = read.table;
     try {
-        shape::Completed completed =
-            shape::estimateMissingLandmarks(display::vertxy3D(read.table), specimenNames(read.ids, headerLines));
-        platform::LandmarkSet centred = std::move(completed.data);
-        for (std::size_t i = 0; i < nd; ++i) {
-            const shape::Centred one = shape::centsize3D(centred.sliceMatrix(i));
-            std::copy(one.y.values().begin(), one.y.values().end(), centred.slice(i).begin());
-            specimens.sizes[i] = one.cs;
-        }
-        shape::Superimposition fit = shape::getpproc3(centred, c.rt.console);
-        specimens.raw = centred;
-        specimens.read = read.table;
+        completeAndFit(specimens, specimenNames(read.ids, headerLines), c.rt.console);
         for (const io::TpsSpecimenInfo& info : read.info)
             specimens.unappliedScales.push_back(facts.scaleApplied ? std::string() : info.scale.value_or(""));
-        specimens.fitted = std::move(fit.fitted);
-        specimens.mean = std::move(fit.mean);
-        specimens.flags = flagsOf(completed);
     } catch (const Error& e) {
         c.message(loadProblem(fname, e));
         return std::nullopt;
@@ -315,18 +336,12 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
     specimens.ids = read.ids;
     for (std::size_t j = specimens.ids.size(); j < m; ++j)
         specimens.ids.push_back("specimen" + std::to_string(j + 1));
+    specimens.read = Matrix(m, n - 1);
+    for (std::size_t j = 0; j < m; ++j)
+        for (std::size_t col = 0; col + 1 < n; ++col)
+            specimens.read(j, col) = data(j, col);
     try {
-        shape::Completed completed =
-            shape::estimateMissingLandmarks(display::vertxy3D(data), specimenNames(specimens.ids, {}));
-        shape::Superimposition fit = shape::getpproc3(completed.data, c.rt.console);
-        specimens.raw = completed.data;
-        specimens.read = Matrix(m, n - 1);
-        for (std::size_t j = 0; j < m; ++j)
-            for (std::size_t col = 0; col + 1 < n; ++col)
-                specimens.read(j, col) = data(j, col);
-        specimens.fitted = std::move(fit.fitted);
-        specimens.mean = std::move(fit.mean);
-        specimens.flags = flagsOf(completed);
+        completeAndFit(specimens, specimenNames(specimens.ids, {}), c.rt.console);
     } catch (const Error& e) {
         c.message(loadProblem(fname, e));
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "controller/context.h"
 #include "controller/importreport.h"
@@ -23,6 +24,15 @@ struct Loaded {
 // Applies SCALE (as the box says), estimates missing landmarks and fits what a reader gave;
 // nullopt, after a message box, when it cannot be used. `fname` names the data in messages.
 std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string& fname);
+
+// The steps of a load after reading, on `specimens.read`: the estimate of missing landmarks,
+// for a TPS data set the centring and scaling of every specimen (its centroid size), and the
+// fit. Fills raw, flags, fitted and mean (and sizes for TPS). Throws an Error, naming a
+// specimen by `names[j]`, when the data cannot be completed or fitted.
+void completeAndFit(session::Specimens& specimens, const std::vector<std::string>& names,
+                    platform::ConsoleService& console);
+// "specimen 7 (skull_07)" for each ID, as messages about the specimens name them.
+std::vector<std::string> specimenNames(const std::vector<std::string>& ids);
 
 // Replaces the data set and opens the plot window of its mean shape.
 void commitSpecimens(Context& c, const std::string& description, session::Specimens specimens);

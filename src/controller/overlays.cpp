@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "controller/actions.h"
+#include "controller/views.h"
 #include "display/display.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
@@ -27,13 +28,14 @@ std::string trimmed(const std::string& text)
 
 }  // namespace
 
-std::optional<std::size_t> namedSpecimen(Context& c)
+std::optional<std::size_t> loadedSpecimen(Context& c)
 {
-    const session::Specimens& sp = c.s.specimens;
+    const session::Specimens& sp = loadedSpecimens(c.s);
     const std::string typed = trimmed(c.controls.specimen().text());
-    const auto byId = std::find(sp.ids.begin(), sp.ids.end(), typed);
-    if (!typed.empty() && byId != sp.ids.end())
-        return static_cast<std::size_t>(byId - sp.ids.begin());
+    const std::vector<std::string>& ids = sp.ids;
+    const auto byId = std::find(ids.begin(), ids.end(), typed);
+    if (!typed.empty() && byId != ids.end())
+        return static_cast<std::size_t>(byId - ids.begin());
     const Matrix number = platform::parseNumericText(typed);
     if (number.numel() == 1 && number[0] >= 1 && number[0] <= static_cast<double>(sp.count()) &&
         number[0] == static_cast<double>(static_cast<std::size_t>(number[0])))
@@ -41,6 +43,18 @@ std::optional<std::size_t> namedSpecimen(Context& c)
     c.message("No specimen is \"" + typed + "\": type a specimen's ID or its number from 1 to " +
               std::to_string(sp.count()) + ".");
     return std::nullopt;
+}
+
+std::optional<std::size_t> namedSpecimen(Context& c)
+{
+    const auto loaded = loadedSpecimen(c);
+    if (!loaded)
+        return std::nullopt;
+    const auto kept = keptIndex(c.s, *loaded);
+    if (!kept)
+        c.message("Specimen " + std::to_string(*loaded + 1) + " (" + loadedSpecimens(c.s).id(*loaded) +
+                  ") is excluded: include it again (Include specimen) to use it.");
+    return kept;
 }
 
 void drawAllSpecimens(Context& c)

@@ -21,8 +21,9 @@ std::vector<Control> switchControls(const MainControls& m)
 
 EditState captureEdits(const Context& c)
 {
-    EditState state{c.s.protocol, c.s.wireframe,          c.s.protoname,       c.s.blocks, {},
-                    {},           c.s.revisions.protocol, c.s.revisions.blocks};
+    EditState state{
+        c.s.protocol, c.s.wireframe,          c.s.protoname,        c.s.blocks,      {},
+        {},           c.s.revisions.protocol, c.s.revisions.blocks, c.s.corrections, c.s.revisions.corrections};
     for (const Control& control : textControls(c.controls))
         state.texts.push_back(control.handles().empty() ? std::string() : control.text());
     for (const Control& control : switchControls(c.controls))
@@ -46,8 +47,12 @@ void restoreEdits(Context& c, const EditState& state)
         if (!state.enables[i].empty())
             switches[i].setEnable(state.enables[i] == "on");
     c.s.lineh.reset();
+    // The specimens are made again from the corrections brought back; that redraws the plot.
+    const bool refitted = state.corrections != c.s.corrections && adoptCorrections(c, state.corrections);
+    if (state.corrections == c.s.corrections)
+        c.s.revisions.corrections = state.correctionsRevision;
     // The plot shows the state brought back.
-    if (!c.s.specimens.empty())
+    if (!refitted && !c.s.specimens.empty())
         showProto(c);
 }
 

@@ -9,7 +9,8 @@
 namespace vezedo::controller {
 
 // What an undo step brings back: the protocol, the wireframe and the blocks (small values),
-// and the texts and switches of the controls that show them.
+// the texts and switches of the controls that show them, and the corrections of the
+// specimens (the specimens themselves are made again from them).
 struct EditState {
     session::Protocol protocol;
     session::Protocol wireframe;
@@ -18,6 +19,8 @@ struct EditState {
     std::vector<std::string> texts;  // the controls of `editControls`, in order
     std::vector<std::string> enables;
     std::uint64_t protocolRevision = 0, blocksRevision = 0;
+    std::vector<session::Correction> corrections{};
+    std::uint64_t correctionsRevision = 0;
     bool operator==(const EditState&) const = default;
 };
 

@@ -1,5 +1,7 @@
 #include "controller/views.h"
 
+#include <algorithm>
+
 #include "controller/actions.h"
 #include "shape/quality.h"
 
@@ -36,6 +38,54 @@ std::vector<ProtocolTableRow> protocolTableRows(const session::Session& s)
                         landmarkLabel(s.specimens, line.from), landmarkLabel(s.specimens, line.to)});
     }
     return rows;
+}
+
+const session::Specimens& loadedSpecimens(const session::Session& s)
+{
+    return s.uncorrected ? *s.uncorrected : s.specimens;
+}
+
+std::vector<bool> excludedSpecimens(const session::Session& s)
+{
+    std::vector<bool> out(loadedSpecimens(s).count(), false);
+    for (const session::Correction& c : s.corrections)
+        if (c.kind == session::Correction::Kind::Exclude && c.specimen >= 1 && c.specimen <= out.size())
+            out[c.specimen - 1] = true;
+    return out;
+}
+
+std::optional<std::size_t> keptIndex(const session::Session& s, std::size_t loaded)
+{
+    const std::vector<bool> excluded = excludedSpecimens(s);
+    if (loaded >= excluded.size() || excluded[loaded])
+        return std::nullopt;
+    return static_cast<std::size_t>(std::count(excluded.begin(), excluded.begin() + static_cast<long>(loaded), false));
+}
+
+std::size_t loadedIndex(const session::Session& s, std::size_t kept)
+{
+    const std::vector<bool> excluded = excludedSpecimens(s);
+    for (std::size_t j = 0, seen = 0; j < excluded.size(); ++j)
+        if (!excluded[j] && seen++ == kept)
+            return j;
+    return kept;
+}
+
+std::string correctionText(const session::Correction& correction)
+{
+    std::string text = "specimen " + std::to_string(correction.specimen) + " (" + correction.id + "): ";
+    switch (correction.kind) {
+    case session::Correction::Kind::Exchange:
+        text += "landmarks " + std::to_string(correction.i) + " and " + std::to_string(correction.j) + " exchanged";
+        break;
+    case session::Correction::Kind::Mirror:
+        text += "mirrored (x -> -x)";
+        break;
+    case session::Correction::Kind::Exclude:
+        text += "excluded";
+        break;
+    }
+    return text;
 }
 
 std::vector<MeasurementErrorRow> measurementErrorRows(const shape::ReplicateComparison& comparison,

@@ -49,6 +49,18 @@ struct MeasurementErrorRow {
 std::vector<MeasurementErrorRow> measurementErrorRows(const shape::ReplicateComparison& comparison,
                                                       const session::Protocol& protocol);
 
+// The specimens as loaded, before any correction: the "Specimen" box and the corrections
+// number and name specimens in this order, so that an excluded specimen keeps its number.
+const session::Specimens& loadedSpecimens(const session::Session& s);
+// Per loaded specimen, whether a correction excludes it.
+std::vector<bool> excludedSpecimens(const session::Session& s);
+// Where loaded specimen `loaded` (from 0) is among `s.specimens`; nullopt when it is excluded.
+std::optional<std::size_t> keptIndex(const session::Session& s, std::size_t loaded);
+// The loaded number (from 0) of specimen `kept` of `s.specimens`.
+std::size_t loadedIndex(const session::Session& s, std::size_t kept);
+// How the corrections are listed: "specimen 7 (skull_07): landmarks 3 and 8 exchanged".
+std::string correctionText(const session::Correction& correction);
+
 // IDs as people read them: runs of digits by their value ("skull_9" before "skull_10"),
 // leading zeros aside, the rest byte by byte without case (ASCII).
 bool naturalIdLess(std::string_view a, std::string_view b);

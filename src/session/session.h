@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/graphics.h"
 #include "session/blockstructure.h"
@@ -19,11 +20,13 @@ struct Revisions {
     std::uint64_t savedProtocol = 0, savedBlocks = 0;
     std::uint64_t specimens = 0;  // loads of specimens
     std::uint64_t replicate = 0;  // loads of a replicate
-    std::uint64_t last = 0;       // the last number handed out
+    std::uint64_t corrections = 0, savedCorrections = 0;
+    std::uint64_t last = 0;  // the last number handed out
 
     std::uint64_t next() { return ++last; }
     bool protocolChanged() const { return protocol != savedProtocol; }
     bool blocksChanged() const { return blocks != savedBlocks; }
+    bool correctionsChanged() const { return corrections != savedCorrections; }
     bool operator==(const Revisions&) const = default;
 };
 
@@ -31,9 +34,27 @@ struct Revisions {
 // line names that the plain form cannot hold).
 enum class ProtocolForm { Plain, Csv };
 
+// One correction of a loaded specimen, made in place: the file stays as it was read.
+struct Correction {
+    enum class Kind {
+        Exchange,  // landmarks i and j exchanged
+        Mirror,    // x -> -x of every landmark
+        Exclude,   // left out of the fit, the checks and the measures
+    };
+    std::size_t specimen = 0;  // from 1, in the order of the loaded data set
+    std::string id;            // its ID as loaded
+    Kind kind = Kind::Exchange;
+    std::size_t i = 0, j = 0;  // the landmarks (from 1) of an exchange; 0 otherwise
+    bool operator==(const Correction&) const = default;
+};
+
 // Everything the actions keep between calls, for the life of the process.
 struct Session {
+    // The specimens every action fits, draws, checks and measures: as loaded, with the
+    // corrections applied in order.
     Specimens specimens;
+    std::vector<Correction> corrections;
+    std::optional<Specimens> uncorrected;  // the specimens as loaded, while there are corrections
     Protocol protocol;
     Protocol wireframe;     // drawn by the redraws; a copy of the protocol after loads
     std::string protoname;  // file name of the protocol or wireframe last loaded
