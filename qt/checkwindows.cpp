@@ -6,14 +6,16 @@
 
 namespace vezedo::qt {
 
-CheckWindows::CheckWindows(shell::Program& program, std::function<void(QWidget*)> place)
-    : m_program(program), m_place(std::move(place))
+CheckWindows::CheckWindows(shell::Program& program, std::function<void(QWidget*)> place,
+                           std::function<void(std::string_view, const std::string&)> type)
+    : m_program(program), m_place(std::move(place)), m_type(std::move(type))
 {
 }
 
 // The specimen check and the measurement error get windows of their own, opened by the
 // actions that compute them. They show the loaded data or nothing: a new load closes them, and
-// the error figures are computed again only when the protocol or the replicate changed.
+// the error figures are computed again only when the protocol, the replicate or the corrections
+// changed.
 void CheckWindows::follow(const controller::ActionRow& row)
 {
     const session::Session& s = m_program.controller().session();
@@ -26,8 +28,10 @@ void CheckWindows::follow(const controller::ActionRow& row)
         m_errorShownFor.reset();
     }
     if (row.opens == controller::Opens::SpecimenCheck) {
-        if (!m_specimensWindow)
+        if (!m_specimensWindow) {
             m_specimensWindow = new SpecimensWindow(m_program);
+            m_specimensWindow->setTyping(m_type);
+        }
         m_specimensWindow->refresh();
         if (!s.check.empty()) {
             m_place(m_specimensWindow);
@@ -42,7 +46,8 @@ void CheckWindows::follow(const controller::ActionRow& row)
         return;
     if (!m_errorWindow)
         m_errorWindow = new ErrorSummaryWindow;
-    const std::pair<std::uint64_t, std::uint64_t> shownFor{s.revisions.protocol, s.revisions.replicate};
+    const std::tuple<std::uint64_t, std::uint64_t, std::uint64_t> shownFor{s.revisions.protocol, s.revisions.replicate,
+                                                                           s.revisions.corrections};
     if (m_errorShownFor != shownFor) {
         m_errorShownFor = shownFor;
         try {

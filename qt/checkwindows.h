@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <tuple>
 #include <utility>
 
 #include "controller/actiontable.h"
@@ -18,7 +21,9 @@ namespace vezedo::qt {
 // through the placement it is given.
 class CheckWindows {
 public:
-    CheckWindows(shell::Program& program, std::function<void(QWidget*)> place);
+    // `type` types into a box of the main window as the user would.
+    CheckWindows(shell::Program& program, std::function<void(QWidget*)> place,
+                 std::function<void(std::string_view, const std::string&)> type = {});
 
     void follow(const controller::ActionRow& row);
 
@@ -28,10 +33,12 @@ public:
 private:
     shell::Program& m_program;
     std::function<void(QWidget*)> m_place;
+    std::function<void(std::string_view, const std::string&)> m_type;
     QPointer<SpecimensWindow> m_specimensWindow;
     QPointer<ErrorSummaryWindow> m_errorWindow;
-    // What the measurement error window shows was computed for these edit numbers.
-    std::optional<std::pair<std::uint64_t, std::uint64_t>> m_errorShownFor;
+    // What the measurement error window shows was computed for these edit numbers (protocol,
+    // replicate, corrections).
+    std::optional<std::tuple<std::uint64_t, std::uint64_t, std::uint64_t>> m_errorShownFor;
     std::uint64_t m_shownData = 0;  // the specimen load the windows show
 };
 

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QStringList>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "controller/actiontable.h"
 #include "controller/controls.h"
+#include "controller/views.h"
 #include "platform/value.h"
 #include "qt/checkmodel.h"
 #include "qt/distancetext.h"
@@ -21,11 +23,14 @@
 namespace vezedo::qt {
 
 SpecimensWindow::SpecimensWindow(shell::Program& program, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_program(program), m_summary(new QLabel(this)), m_table(new QTableView(this)),
-      m_chart(new DistanceChart(this)), m_model(new SpecimenCheckModel(this)), m_sorted(new CheckSortModel(this))
+    : QWidget(parent, Qt::Window), m_program(program), m_summary(new QLabel(this)), m_corrections(new QLabel(this)),
+      m_table(new QTableView(this)), m_chart(new DistanceChart(this)), m_model(new SpecimenCheckModel(this)),
+      m_sorted(new CheckSortModel(this))
 {
     setWindowTitle(tr("Specimens"));
     m_summary->setWordWrap(true);
+    m_corrections->setWordWrap(true);
+    m_corrections->setObjectName("corrections");
     m_sorted->setSourceModel(m_model);
     m_table->setModel(m_sorted);
     m_table->setSortingEnabled(true);
@@ -48,6 +53,7 @@ SpecimensWindow::SpecimensWindow(shell::Program& program, QWidget* parent)
     split->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_summary);
+    layout->addWidget(m_corrections);
     layout->addWidget(split, 1);
 
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -65,10 +71,19 @@ void SpecimensWindow::refresh()
 {
     const session::Session& s = m_program.controller().session();
     const session::SpecimenCheck& check = s.check;
-    if (check == m_shownCheck && s.specimens.ids == m_shownIds)
+    if (check == m_shownCheck && s.specimens.ids == m_shownIds && s.corrections == m_shownCorrections)
         return;
     m_shownCheck = check;
     m_shownIds = s.specimens.ids;
+    m_shownCorrections = s.corrections;
+    QString corrections = tr("Corrections in place: none.");
+    if (!s.corrections.empty()) {
+        QStringList list;
+        for (const session::Correction& correction : s.corrections)
+            list << QString::fromStdString(controller::correctionText(correction));
+        corrections = tr("Corrections in place (Undo takes them back): %1.").arg(list.join("; "));
+    }
+    m_corrections->setText(corrections);
 
     std::vector<SpecimenCheckModel::Entry> entries;
     // A check of other specimens than the loaded ones is not shown.
@@ -168,7 +183,10 @@ void SpecimensWindow::onSelectionChanged()
 // ID, in which case the specimen's own ID is, when no other specimen shares it.
 QString SpecimensWindow::boxText(std::size_t specimen) const
 {
-    const session::Specimens& sp = m_program.controller().session().specimens;
+    // The box counts and names the specimens as loaded, excluded ones included.
+    const session::Session& s = m_program.controller().session();
+    const session::Specimens& sp = controller::loadedSpecimens(s);
+    specimen = controller::loadedIndex(s, specimen);
     const std::string number = std::to_string(specimen + 1);
     if (std::find(sp.ids.begin(), sp.ids.end(), number) == sp.ids.end())
         return QString::fromStdString(number);
@@ -178,15 +196,27 @@ QString SpecimensWindow::boxText(std::size_t specimen) const
     return QString::fromStdString(number);
 }
 
+void SpecimensWindow::type(std::string_view tag, const std::string& text)
+{
+    if (m_type) {
+        m_type(tag, text);
+        return;
+    }
+    platform::GraphicsModel& graphics = m_program.runtime().graphics;
+    for (platform::Handle box : graphics.findByTag(tag))
+        graphics.set(box, "String", platform::Value(text));
+}
+
 void SpecimensWindow::showSpecimen(std::size_t specimen)
 {
-    platform::GraphicsModel& graphics = m_program.runtime().graphics;
-    const std::vector<platform::Handle> boxes = graphics.findByTag(controller::tags::specimen);
-    if (boxes.empty())
+    if (m_program.runtime().graphics.findByTag(controller::tags::specimen).empty())
         return;  // the main window is closed: nothing to type into
-    const std::string text = boxText(specimen).toStdString();
-    for (platform::Handle box : boxes)
-        graphics.set(box, "String", platform::Value(text));
+    type(controller::tags::specimen, boxText(specimen).toStdString());
+    const session::SpecimenCheck& check = m_program.controller().session().check;
+    if (specimen < check.swap.size() && check.swap[specimen]) {
+        type(controller::tags::firstLandmark, std::to_string(check.swap[specimen]->first));
+        type(controller::tags::secondLandmark, std::to_string(check.swap[specimen]->second));
+    }
     m_program.runAction(std::string(controller::action::showSpecimen));
 }
 

@@ -27,7 +27,9 @@ using platform::Property;
 
 FrontEnd::FrontEnd(shell::Program& program)
     : m_program(program), m_recording(program), m_unsaved(program),
-      m_checkWindows(program, [this](QWidget* window) { placeBesideOthers(window); })
+      m_checkWindows(
+          program, [this](QWidget* window) { placeBesideOthers(window); },
+          [this](std::string_view tag, const std::string& text) { typeInto(tag, text); })
 {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect geometry = screen->geometry();
@@ -134,7 +136,8 @@ bool FrontEnd::confirmQuit()
             return true;
         QString what = m_unsaved.protocol() && m_unsaved.blocks() ? "The protocol and the blocks have"
                        : m_unsaved.protocol()                     ? "The protocol has"
-                                                                  : "The blocks have";
+                       : m_unsaved.blocks()                       ? "The blocks have"
+                                                                  : "The corrections of the specimens have";
         QMessageBox box(QMessageBox::Warning, "Vezedo6", what + " changed since they were last saved.",
                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
                         m_mainWindow ? window(*m_mainWindow) : nullptr);
@@ -155,11 +158,14 @@ bool FrontEnd::confirmQuit()
         saveProtocolAsLastWritten();
     if (m_unsaved.blocks() && !m_unsaved.protocol())
         runAction(std::string(controller::action::saveBlocks));
+    if (m_unsaved.corrections() && !m_unsaved.protocol() && !m_unsaved.blocks())
+        runAction(std::string(controller::action::saveCorrections));
     if (!m_unsaved.any())
         return true;
     // A save that was cancelled or failed keeps the program open, and says so.
     m_program.runtime().console.status(m_unsaved.protocol() ? "Quit cancelled: the protocol was not saved"
-                                                            : "Quit cancelled: the blocks were not saved");
+                                       : m_unsaved.blocks() ? "Quit cancelled: the blocks were not saved"
+                                                            : "Quit cancelled: the corrections were not saved");
     return false;
 }
 

@@ -4,7 +4,8 @@
 
 namespace vezedo::qt {
 
-// Whether the protocol and the blocks changed since they were last saved or loaded: the
+// Whether the protocol, the blocks and the corrections of the specimens changed since they
+// were last saved or loaded: the
 // session's edit numbers against the numbers last saved, so an edit undone is no change.
 class UnsavedChanges {
 public:
@@ -12,7 +13,8 @@ public:
 
     bool protocol() const { return revisions().protocolChanged(); }
     bool blocks() const { return revisions().blocksChanged(); }
-    bool any() const { return protocol() || blocks(); }
+    bool corrections() const { return revisions().correctionsChanged(); }
+    bool any() const { return protocol() || blocks() || corrections(); }
 
 private:
     const session::Revisions& revisions() const { return m_program.controller().session().revisions; }

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "../harness.h"
+#include "controller/actiontable.h"
 #include "qt/distancewindow.h"
 #include "qt/errorsummarywindow.h"
 
@@ -294,3 +295,33 @@ TEST(ErrorSummaryWindow, RowsNameTheLinesThenTheCentroidSize)
 }
 
 }  // namespace
+
+// Choosing the row of a suggested exchange fills the specimen and both landmark boxes, so one
+// press of Exchange landmarks makes it; the window then lists the correction, and the check it
+// shows, run again on the corrected specimens, suggests nothing for that specimen any more.
+TEST(SpecimensWindow, ASuggestionFillsTheBoxesOfExchangeLandmarksAndTheCorrectionIsListed)
+{
+    Checked c;
+    ASSERT_TRUE(c.session().check.swap.at(6).has_value());
+    c.sortBy(Rank, Qt::AscendingOrder);
+    int row = -1;
+    for (int r = 0; r < c.window->table()->model()->rowCount(); ++r)
+        if (c.cell(r, Id) == "skull_07")
+            row = r;
+    ASSERT_GE(row, 0);
+    c.window->table()->selectRow(row);
+    const auto text = [&](const char* tag) {
+        return c.graphics.get(c.graphics.findByTag(tag).at(0), "String").string();
+    };
+    EXPECT_EQ(c.box(), "7");
+    EXPECT_EQ(text("EndBox1"), "3");
+    EXPECT_EQ(text("EndBox2"), "8");
+    EXPECT_EQ(c.window->corrections()->text().toStdString(), "Corrections in place: none.");
+    c.h.program.runAction(std::string(controller::action::exchangeLandmarks));
+    c.window->refresh();
+    EXPECT_TRUE(c.h.messages.texts().empty());
+    EXPECT_FALSE(c.session().check.swap.at(6).has_value());
+    EXPECT_NE(c.window->corrections()->text().toStdString().find("specimen 7 (skull_07): landmarks 3 and 8 exchanged"),
+              std::string::npos)
+        << c.window->corrections()->text().toStdString();
+}
