@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QTableView>
 #include <QTableWidget>
 #include <algorithm>
