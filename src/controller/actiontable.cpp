@@ -28,7 +28,7 @@ constexpr Edits kAll = Edits::Protocol | Edits::Names | Edits::Blocks;
 using enum Step;
 using enum Opens;
 
-constexpr std::array<ActionRow, 41> kActions{{
+constexpr std::array<ActionRow, 43> kActions{{
     {"LoadFile1", loadFile1, Edits::Specimens, None, Plot},
     {"LoadFileIMP", loadFileImp, Edits::Specimens, None, Plot},
     {"LoadWire", loadWire, kLines, Recorded, Nothing, Edits::Protocol},
@@ -70,6 +70,8 @@ constexpr std::array<ActionRow, 41> kActions{{
     {"LoadGroups", loadGroups, Edits::None, None, Nothing},
     {"SaveLandmarks", saveLandmarks, Edits::None, None, Nothing},
     {"SaveProtocolMarkups", saveProtocolMarkups, Edits::None, None, Nothing},
+    {"SaveProject", saveProject, Edits::None, None, Nothing},
+    {"OpenProject", openProject, Edits::Specimens | kAll, None, Plot, kAll},
 }};
 
 }  // namespace

@@ -73,6 +73,9 @@ inline constexpr std::string_view saveLengthsCsv = "SaveLengthsCSV";
 inline constexpr std::string_view loadLandmarks = "LoadLandmarks";
 inline constexpr std::string_view saveLandmarks = "SaveLandmarks";
 inline constexpr std::string_view saveProtocolMarkups = "SaveProtocolMarkups";
+inline constexpr std::string_view loadTable = "LoadFileIMP";
+inline constexpr std::string_view saveProject = "SaveProject";
+inline constexpr std::string_view openProject = "OpenProject";
 }  // namespace action
 
 }  // namespace vezedo::controller
