@@ -4,17 +4,20 @@
 
 namespace vezedo::qt {
 
-// Whether the protocol and the blocks changed since they were last saved or loaded: the
-// session's edit numbers against the numbers last saved, so an edit undone is no change.
+// Whether the protocol and the blocks (and, with a project open, anything the project holds)
+// changed since they were last saved or loaded: the session's edit numbers against the numbers
+// last saved, so an edit undone is no change.
 class UnsavedChanges {
 public:
     explicit UnsavedChanges(shell::Program& program) : m_program(program) {}
 
     bool protocol() const { return revisions().protocolChanged(); }
     bool blocks() const { return revisions().blocksChanged(); }
-    bool any() const { return protocol() || blocks(); }
+    bool project() const { return session().project && revisions().projectChanged(); }
+    bool any() const { return protocol() || blocks() || project(); }
 
 private:
+    const session::Session& session() const { return m_program.controller().session(); }
     const session::Revisions& revisions() const { return m_program.controller().session().revisions; }
 
     shell::Program& m_program;
