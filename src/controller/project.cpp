@@ -157,7 +157,14 @@ void saveProject(Context& c)
     for (const Control& control : projectValues(c.controls))
         project.values[std::string(control.tag())] = control.value() != 0 ? 1 : 0;
     project.view = viewOf(c);
-    if (!c.writeOrReport(*chosen, session::projectText(project), "the project"))
+    std::string text;
+    try {
+        text = session::projectText(project);
+    } catch (const Error& e) {
+        c.message("Could not save the project: " + std::string(e.what()) + ".");
+        return;
+    }
+    if (!c.writeOrReport(*chosen, text, "the project"))
         return;
     markSaved(c, path);
 }

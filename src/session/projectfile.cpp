@@ -200,7 +200,12 @@ std::string projectText(const Project& project)
         root["view"] = nullptr;
     }
     root["corrections"] = ordered_json::array();
-    return root.dump(2) + "\n";
+    try {
+        return root.dump(2) + "\n";
+    } catch (const ordered_json::type_error&) {
+        throw Error("a line name, the protocol's name or a box holds text that is not UTF-8, which a project file "
+                    "(JSON) cannot keep exactly; change that text and save again");
+    }
 }
 
 Project parseProject(std::string_view text, const std::string& file, const ProjectControls& known)

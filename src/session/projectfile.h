@@ -54,7 +54,8 @@ struct Project {
     bool operator==(const Project&) const = default;
 };
 
-// The project as JSON text, keys in a fixed order, ending with a line break.
+// The project as JSON text, keys in a fixed order, ending with a line break. Throws an Error
+// when a text in it is not UTF-8.
 std::string projectText(const Project& project);
 
 // The tags of the boxes (texts) and tick boxes (values) a project keeps.
