@@ -58,7 +58,7 @@ std::string markups(std::size_t j, const std::vector<std::size_t>& order)
     return json{{"markups", {{{"type", "Fiducial"}, {"coordinateSystem", "RAS"}, {"controlPoints", points}}}}}.dump(2);
 }
 
-void tick(Scenario& s, const std::string& tag, double value)
+void tickBox(Scenario& s, const std::string& tag, double value)
 {
     for (platform::Handle h : s.g().findByTag(tag))
         s.g().set(h, "Value", platform::Value(value));
@@ -104,7 +104,7 @@ void tpsWork(Scenario& s, const std::string& folder = "")
 {
     if (!folder.empty())
         fs::create_directories(s.dir.path() / folder);
-    tick(s, "ApplyScaleBox", 1);
+    tickBox(s, "ApplyScaleBox", 1);
     s.loadTps(folder + "skulls.tps", tps(0));
     s.load("LoadReplicate", folder + "again.tps", tps(0.05));
     buildOn(s);
@@ -305,7 +305,7 @@ TEST_P(ProjectRefusals, NameWhatIsWrongAndChangeNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Projects, ProjectRefusals, ::testing::ValuesIn(kRefusals),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // The title names the project and shows "*" while it has changes not saved; an edit undone is
 // no change, and the quit prompt counts the same numbers.

@@ -60,8 +60,9 @@ class RecentFileTexts : public ::testing::TestWithParam<Stored> {};
 TEST_P(RecentFileTexts, ReadBackAsTheyWereKeptOrAreDropped)
 {
     EXPECT_EQ(controller::parseRecentFile(GetParam().text), GetParam().entry);
-    if (GetParam().entry)
+    if (GetParam().entry) {
         EXPECT_EQ(controller::recentFileText(*GetParam().entry), GetParam().text);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -74,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Stored{"no_path", "LoadFile1", std::nullopt},
                       Stored{"two_files_for_a_one_file_load", "LoadFile1\n/a.tps\n/b.tps", std::nullopt},
                       Stored{"empty", "", std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(RecentFiles, LabelsNameTheFileTheCountOfMoreAndProjects)
 {

@@ -64,4 +64,4 @@ TEST_P(Sha256Vectors, GivesTheSameDigestFedInPieces)
 }
 
 INSTANTIATE_TEST_SUITE_P(Fips180, Sha256Vectors, ::testing::ValuesIn(kVectors),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
