@@ -93,7 +93,10 @@ void FrontEnd::runCallback(Handle control)
 // its press line.
 void FrontEnd::onAction(const shell::ActionEvent& event)
 {
+    if (event.phase == shell::ActionPhase::Started)
+        m_openedBefore = controller::openedMark(m_program.controller().session());
     if (event.phase == shell::ActionPhase::Finished) {
+        rememberOpened();
         const session::Session& session = m_program.controller().session();
         for (auto& [handle, window] : m_windows)
             if (ProtocolPanel* panel = window->protocolPanel())
@@ -134,10 +137,11 @@ bool FrontEnd::confirmQuit()
         const QString platform = QGuiApplication::platformName();
         if (platform == "offscreen" || platform == "minimal")
             return true;
-        QString what = m_unsaved.protocol() && m_unsaved.blocks() ? "The protocol and the blocks have"
-                       : m_unsaved.protocol()                     ? "The protocol has"
-                       : m_unsaved.blocks()                       ? "The blocks have"
-                                                                  : "The corrections of the specimens have";
+        QString what = m_unsaved.project()                          ? "The project has"
+                       : m_unsaved.protocol() && m_unsaved.blocks() ? "The protocol and the blocks have"
+                       : m_unsaved.protocol()                       ? "The protocol has"
+                       : m_unsaved.blocks()                         ? "The blocks have"
+                                                                    : "The corrections of the specimens have";
         QMessageBox box(QMessageBox::Warning, "Vezedo6", what + " changed since they were last saved.",
                         QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
                         m_mainWindow ? window(*m_mainWindow) : nullptr);
@@ -154,6 +158,14 @@ bool FrontEnd::confirmQuit()
     }
     if (answer == UnsavedAnswer::Discard)
         return true;
+    // A project holds the protocol and the blocks: saving it saves them all.
+    if (m_unsaved.project()) {
+        runAction(std::string(controller::action::saveProject));
+        if (!m_unsaved.any())
+            return true;
+        m_program.runtime().console.status("Quit cancelled: the project was not saved");
+        return false;
+    }
     if (m_unsaved.protocol())
         saveProtocolAsLastWritten();
     if (m_unsaved.blocks() && !m_unsaved.protocol())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAction>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -12,6 +13,7 @@
 #include <optional>
 
 #include "controller/actiontable.h"
+#include "controller/recentfiles.h"
 #include "qt/checkwindows.h"
 #include "qt/controlbinding.h"
 #include "qt/sessionrecording.h"
@@ -74,8 +76,18 @@ public:
     void committed(platform::Handle control) override { m_recording.committed(control); }
     void toggled(platform::Handle control) override { m_recording.toggled(control); }
 
+    // The "Recent" list, newest first, as the settings keep it.
+    std::vector<controller::RecentFile> recentFiles() const;
+    // Runs the entry's action with its dialog answered by the entry's files (recorded as any
+    // answer); without the dialogs to answer it, nothing happens.
+    void openRecent(const controller::RecentFile& file);
+
     // Session recording: edits, toggles, presses and dialog answers go to a script.
-    void setRecordingDialogs(script::RecordingDialogs* dialogs) { m_recording.setDialogs(dialogs); }
+    void setRecordingDialogs(script::RecordingDialogs* dialogs)
+    {
+        m_dialogs = dialogs;
+        m_recording.setDialogs(dialogs);
+    }
     void setRecordingMessages(script::RecordingMessages* messages) { m_recording.setMessages(messages); }
     // Throws an Error when the file cannot be written.
     void startRecording(const std::string& path) { m_recording.start(path); }
@@ -96,6 +108,10 @@ private:
     // File, Edit and Help menus of the main window (qt/mainmenus.cpp).
     void addMenus(FigureWindow* window);
     void saveProtocolAsLastWritten();
+    // The File menu's "Recent" submenu, filled from the settings each time it opens (qt/recentmenu.cpp).
+    void addRecentMenu(QMenu* file);
+    // After an action: what it opened goes first in the recent list.
+    void rememberOpened();
 
     shell::Program& m_program;
     platform::Subscription m_subscription;
@@ -110,6 +126,8 @@ private:
     std::vector<QPointer<FigureWindow>> m_placed;  // windows placed once already
     CheckWindows m_checkWindows;
     QPointer<QWidget> m_helpWindow;
+    script::RecordingDialogs* m_dialogs = nullptr;
+    controller::OpenedMark m_openedBefore;
 };
 
 }  // namespace vezedo::qt

@@ -46,6 +46,11 @@ void FrontEnd::addMenus(FigureWindow* window)
     file->setObjectName("fileMenu");
     addAction(file, "&Load TPS file...", controller::action::loadSpecimens, QKeySequence::Open);
     addAction(file, "Load &protocol...", controller::action::loadProtocol, {});
+    addAction(file, "Open pro&ject...", controller::action::openProject,
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    addAction(file, "Sa&ve project...", controller::action::saveProject,
+              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    addRecentMenu(file);
     QAction* save = file->addAction("&Save protocol...");
     save->setShortcut(QKeySequence::Save);
     save->setToolTip("Save the protocol as it was last saved: a plain protocol file or a CSV with names");

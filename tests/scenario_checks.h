@@ -135,6 +135,8 @@ inline Snapshot snapshot(Scenario& s)
     // The edit numbers are bookkeeping, checked by the tests of unsaved work.
     out.session.revisions = {};
     out.session.protocolForm = {};
+    // Where the files were read from differs between scenarios (each has its own folder).
+    out.session.sources = {};
     for (const char* tag : {"FileBox1", "WireBox", "ProtoPointBox", "BlockBox", "CurrentBlockBox", "MaxBlockBox"})
         out.boxes.push_back(s.box(tag));
     if (st.fighand1 && s.g().isValid(*st.fighand1))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controller/context.h"
@@ -19,6 +20,9 @@ void loadLandmarks(Context& c);
 void saveLandmarks(Context& c);
 // One specimen (or the mean shape) with the protocol's lines as a Slicer markups file.
 void saveProtocolMarkups(Context& c);
+// Projects: the whole work in one file, and the same session again from it.
+void saveProject(Context& c);
+void openProject(Context& c);
 // Protocols and wireframes
 void loadWire(Context& c);
 void loadProto(Context& c);
@@ -38,9 +42,21 @@ void renameLine(Context& c);
 void saveLengths(Context& c);
 void showMLine(Context& c);
 void saveLengthsCsv(Context& c);
-// The same specimens read again from a file of the loaded kind, fitted on their own;
-// nullopt when cancelled or refused (after a message box).
-std::optional<session::Specimens> readReplicate(Context& c);
+// The same specimens read again from a file of the loaded kind, fitted on their own, with the
+// file it came from; nullopt when cancelled or refused (after a message box).
+std::optional<std::pair<session::Specimens, session::SourceFiles>> readReplicate(Context& c);
+// The same from a known file through `reader`; nullopt, after a message box, when refused.
+std::optional<session::Specimens> readReplicateFrom(Context& c, const platform::FileChoice& choice,
+                                                    session::SourceFiles::Reader reader, bool applyScale);
+// What the console says of a replicate matched to the loaded specimens; an Error (the message
+// box's text) when it cannot be used with them.
+std::string replicateReport(const session::Specimens& loaded, const session::Specimens& replicate);
+void commitReplicate(Context& c, session::Specimens replicate, session::SourceFiles source, const std::string& report);
+// The groups of `specimens` from a groups file; nullopt, after a message box, when refused.
+std::optional<std::vector<std::string>> readGroups(Context& c, const session::Specimens& specimens,
+                                                   const std::string& path, const std::string& name);
+// Gives the loaded specimens their groups (read from `path`, shown as `name`) and says so.
+void commitGroups(Context& c, std::vector<std::string> groups, const std::string& name, const std::string& path);
 // Quality checks
 void checkSpecimens(Context& c);
 void saveSpecimenCheck(Context& c);

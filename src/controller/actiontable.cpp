@@ -28,7 +28,7 @@ constexpr Edits kAll = Edits::Protocol | Edits::Names | Edits::Blocks | Edits::C
 using enum Step;
 using enum Opens;
 
-constexpr std::array<ActionRow, 46> kActions{{
+constexpr std::array<ActionRow, 48> kActions{{
     {"LoadFile1", loadFile1, Edits::Specimens, None, Plot},
     {"LoadFileIMP", loadFileImp, Edits::Specimens, None, Plot},
     {"LoadWire", loadWire, kLines, Recorded, Nothing, Edits::Protocol},
@@ -75,6 +75,8 @@ constexpr std::array<ActionRow, 46> kActions{{
     {"ExcludeSpecimen", excludeSpecimen, Edits::Corrections, Recorded, Nothing},
     {"IncludeSpecimen", includeSpecimen, Edits::Corrections, Recorded, Nothing},
     {"SaveCorrections", saveCorrections, Edits::None, None, Nothing},
+    {"SaveProject", saveProject, Edits::None, None, Nothing},
+    {"OpenProject", openProject, Edits::Specimens | kAll, None, Plot, kAll},
 }};
 
 }  // namespace

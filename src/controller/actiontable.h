@@ -76,6 +76,9 @@ inline constexpr std::string_view saveLandmarks = "SaveLandmarks";
 inline constexpr std::string_view saveProtocolMarkups = "SaveProtocolMarkups";
 inline constexpr std::string_view exchangeLandmarks = "ExchangeLandmarks";
 inline constexpr std::string_view saveCorrections = "SaveCorrections";
+inline constexpr std::string_view loadTable = "LoadFileIMP";
+inline constexpr std::string_view saveProject = "SaveProject";
+inline constexpr std::string_view openProject = "OpenProject";
 }  // namespace action
 
 }  // namespace vezedo::controller

@@ -2,6 +2,7 @@
 // measurement error between the loaded specimens and a replicate digitised again.
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 
 #include "controller/actions.h"
@@ -262,17 +263,30 @@ void loadGroups(Context& c)
     const auto chosen = c.chooseFile(platform::FileDialogKind::Open, "Load groups: a CSV of id,group", "*.csv");
     if (!chosen)
         return;
-    std::vector<std::string> groups;
+    const std::string path = io::joinPath(chosen->folder, chosen->name);
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    const auto groups = readGroups(c, loadedSpecimens(c.s), path, chosen->name);
+    if (!groups)
+        return;
+    commitGroups(c, *groups, chosen->name, ec ? path : absolute.lexically_normal().string());
+}
+
+std::optional<std::vector<std::string>> readGroups(Context& c, const session::Specimens& specimens,
+                                                   const std::string& path, const std::string& name)
+{
     try {
-        groups = parseGroups(io::readFile(io::joinPath(chosen->folder, chosen->name), io::kMaxSmallFileBytes),
-                             chosen->name, loadedSpecimens(c.s));
+        return parseGroups(io::readFile(path, io::kMaxSmallFileBytes), name, specimens);
     } catch (const io::UnreadableFile& e) {
         c.message("Could not load the groups.\n" + std::string(e.what()));
-        return;
     } catch (const Error& e) {
-        c.message("Could not load the groups from " + chosen->name + ".\n" + e.what());
-        return;
+        c.message("Could not load the groups from " + name + ".\n" + e.what());
     }
+    return std::nullopt;
+}
+
+void commitGroups(Context& c, std::vector<std::string> groups, const std::string& name, const std::string& path)
+{
     // Every loaded specimen has its group, an excluded one too: it may be included again.
     if (c.s.uncorrected) {
         const std::vector<bool> excluded = excludedSpecimens(c.s);
@@ -284,6 +298,8 @@ void loadGroups(Context& c)
     } else {
         c.s.specimens.groups = std::move(groups);
     }
+    c.s.sources.groups = path;
+    c.s.revisions.groups = c.s.revisions.next();
     std::vector<std::string> names;
     const std::vector<std::size_t> numbers = groupNumbers(c.s.specimens, names);
     std::vector<std::size_t> sizes(names.size(), 0);
@@ -293,7 +309,7 @@ void loadGroups(Context& c)
     for (std::size_t g = 0; g < names.size(); ++g)
         list += (g ? ", " : "") + names[g] + " " + std::to_string(sizes[g]);
     std::string text = "Groups: " + std::to_string(names.size()) + (names.size() == 1 ? " group (" : " groups (") +
-                       list + ") from " + chosen->name + "\n";
+                       list + ") from " + name + "\n";
     if (!c.s.check.empty()) {  // the check on view follows the groups
         try {
             c.s.check = runCheck(c.s.specimens);
@@ -303,8 +319,7 @@ void loadGroups(Context& c)
         }
     }
     c.rt.console.write(text);
-    c.status("Loaded " + std::to_string(names.size()) + (names.size() == 1 ? " group" : " groups") + " from " +
-             chosen->name);
+    c.status("Loaded " + std::to_string(names.size()) + (names.size() == 1 ? " group" : " groups") + " from " + name);
 }
 
 void saveLineSummary(Context& c)
@@ -348,6 +363,41 @@ void saveLineSummary(Context& c)
          "the summary of " + std::to_string(c.s.protocol.size()) + " lines");
 }
 
+std::string replicateReport(const session::Specimens& loaded, const session::Specimens& replicate)
+{
+    const std::size_t p = loaded.fitted.landmarks(), q = replicate.fitted.landmarks();
+    if (p != q)
+        throw Error("Could not use " + replicate.file + " as a replicate: its specimens have " + std::to_string(q) +
+                    " landmarks, but the loaded ones have " + std::to_string(p) + ".");
+    std::vector<std::string> first, second;
+    for (std::size_t j = 0; j < loaded.count(); ++j)
+        first.push_back(loaded.id(j));
+    for (std::size_t j = 0; j < replicate.count(); ++j)
+        second.push_back(replicate.id(j));
+    shape::SpecimenMatch match;
+    try {
+        match = shape::matchSpecimens(first, second);
+    } catch (const Error& e) {
+        throw Error("Could not use " + replicate.file + " as a replicate: " + e.what() + ".");
+    }
+    std::string report = "Replicate " + replicate.file + ": " + std::to_string(match.pairs.size()) +
+                         " specimens matched " +
+                         (match.by == shape::Matching::ById ? "by ID" : "by order (some IDs repeat)") + "\n";
+    if (!match.onlyInFirst.empty())
+        report += "  left out, only in " + loaded.file + ": " + joined(match.onlyInFirst) + "\n";
+    if (!match.onlyInSecond.empty())
+        report += "  left out, only in " + replicate.file + ": " + joined(match.onlyInSecond) + "\n";
+    return report;
+}
+
+void commitReplicate(Context& c, session::Specimens replicate, session::SourceFiles source, const std::string& report)
+{
+    c.rt.console.write(report);
+    c.s.replicate = std::move(replicate);
+    c.s.sources.replicate = std::move(source);
+    c.s.revisions.replicate = c.s.revisions.next();
+}
+
 void loadReplicate(Context& c)
 {
     if (!ready(c, false))
@@ -355,34 +405,14 @@ void loadReplicate(Context& c)
     auto replicate = readReplicate(c);
     if (!replicate)
         return;
-    const std::size_t p = c.s.specimens.fitted.landmarks(), q = replicate->fitted.landmarks();
-    if (p != q) {
-        c.message("Could not use " + replicate->file + " as a replicate: its specimens have " + std::to_string(q) +
-                  " landmarks, but the loaded ones have " + std::to_string(p) + ".");
-        return;
-    }
-    std::vector<std::string> first, second;
-    for (std::size_t j = 0; j < loadedSpecimens(c.s).count(); ++j)
-        first.push_back(loadedSpecimens(c.s).id(j));
-    for (std::size_t j = 0; j < replicate->count(); ++j)
-        second.push_back(replicate->id(j));
-    shape::SpecimenMatch match;
+    std::string report;
     try {
-        match = shape::matchSpecimens(first, second);
+        report = replicateReport(loadedSpecimens(c.s), replicate->first);
     } catch (const Error& e) {
-        c.message("Could not use " + replicate->file + " as a replicate: " + e.what() + ".");
+        c.message(e.what());
         return;
     }
-    std::string report = "Replicate " + replicate->file + ": " + std::to_string(match.pairs.size()) +
-                         " specimens matched " +
-                         (match.by == shape::Matching::ById ? "by ID" : "by order (some IDs repeat)") + "\n";
-    if (!match.onlyInFirst.empty())
-        report += "  left out, only in " + c.s.specimens.file + ": " + joined(match.onlyInFirst) + "\n";
-    if (!match.onlyInSecond.empty())
-        report += "  left out, only in " + replicate->file + ": " + joined(match.onlyInSecond) + "\n";
-    c.rt.console.write(report);
-    c.s.replicate = std::move(replicate);
-    c.s.revisions.replicate = c.s.revisions.next();
+    commitReplicate(c, std::move(replicate->first), std::move(replicate->second), report);
 }
 
 shape::ReplicateComparison measurementError(const session::Session& s)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,10 +34,12 @@ public:
 
 private:
     void countEdit(Context& c, EditState before, const ActionRow& row);
+    void showProjectInTitle(Context& c) noexcept;
 
     platform::Runtime& m_rt;
     session::Session m_session;
     UndoHistory m_history;
+    std::optional<std::string> m_baseTitle;  // the main window's title from its layout
 };
 
 }  // namespace vezedo::controller

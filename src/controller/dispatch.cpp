@@ -2,6 +2,7 @@
 // undo as the row says.
 #include "controller/actiontable.h"
 #include "controller/controller.h"
+#include "controller/project.h"
 #include "platform/error.h"
 
 namespace vezedo::controller {
@@ -50,6 +51,7 @@ void Controller::run(std::string_view action)
         {
             if (self.m_session.revisions.specimens != loads && self.m_history.clear())
                 c.status("Undo history cleared: its steps belong to the data set loaded before");
+            self.showProjectInTitle(c);
         }
     } afterLoad{*this, c, loads};
     if (row->step != Step::Recorded) {
@@ -64,6 +66,27 @@ void Controller::run(std::string_view action)
         throw;
     }
     countEdit(c, std::move(before), *row);
+}
+
+// The main window's title names the open project and says when it has unsaved changes.
+void Controller::showProjectInTitle(Context& c) noexcept
+{
+    try {
+        const auto boxes = c.controls.specimensText().handles();
+        if (boxes.empty())
+            return;
+        const std::optional<platform::Handle> window = c.rt.graphics.figureOf(boxes.front());
+        if (!window)
+            return;
+        const std::string name = c.rt.graphics.object(*window).as<platform::FigureData>().name;
+        if (!m_baseTitle)
+            m_baseTitle = name;
+        const std::string title = projectTitle(*m_baseTitle, m_session);
+        if (title != name)
+            c.rt.graphics.set(*window, "Name", platform::Value(title));
+    } catch (const std::exception&) {
+        // A title is no reason to fail an action.
+    }
 }
 
 // A change takes fresh edit numbers for what it changed (what it read from a file counts as

@@ -47,11 +47,9 @@ std::string joined(const std::vector<std::string>& parts)
 
 }  // namespace
 
-void loadLandmarks(Context& c)
+std::optional<LoadedLandmarks> readLandmarkFiles(Context& c, const std::vector<platform::FileChoice>& choices,
+                                                 bool applyScale)
 {
-    const std::vector<platform::FileChoice> choices = c.rt.dialogs.chooseMany(landmarksRequest());
-    if (choices.empty())
-        return;
     // Every file is read and matched before anything changes: one bad file refuses them all.
     io::CombinedLandmarks combined;
     std::string current;
@@ -66,20 +64,20 @@ void loadLandmarks(Context& c)
         combined = io::combineLandmarkFiles(std::move(files));
     } catch (const io::UnreadableFile& e) {
         c.message(unreadable(current, e));
-        return;
+        return std::nullopt;
     } catch (const std::exception& e) {
         c.message(loadProblem(current, e));
-        return;
+        return std::nullopt;
     }
     const std::string name = dataSetName(choices);
-    auto loaded = fitTpsData(c, std::move(combined.data), name);
+    auto loaded = fitTpsData(c, std::move(combined.data), name, applyScale);
     if (!loaded)
-        return;
+        return std::nullopt;
     try {
         io::changeDirectory(choices.front().folder);
     } catch (const Error& e) {
         c.message(loadProblem(name, e));
-        return;
+        return std::nullopt;
     }
     loaded->specimens.file = name;
     loaded->specimens.landmarkNames = combined.names;
@@ -87,19 +85,40 @@ void loadLandmarks(Context& c)
     loaded->facts.files = choices.size();
     loaded->facts.landmarkNames = combined.names;
     loaded->facts.reordered = combined.reordered;
-    const double p = static_cast<double>(loaded->facts.landmarks);
-    commitSpecimens(c, loaded->description, std::move(loaded->specimens));
+    return LoadedLandmarks{std::move(*loaded), std::move(combined.wireframe), name};
+}
+
+void commitLandmarkFiles(Context& c, LoadedLandmarks read, session::SourceFiles source)
+{
+    Loaded& loaded = read.loaded;
+    const double p = static_cast<double>(loaded.facts.landmarks);
+    commitSpecimens(c, loaded.description, std::move(loaded.specimens), std::move(source));
     c.rt.console.display("lm", platform::Value(p));
     labelNewPlot(c);
-    report(c, loaded->facts);
-    if (!combined.wireframe.empty()) {
+    report(c, loaded.facts);
+    if (!read.wireframe.empty()) {
         session::Protocol wireframe;
-        for (const auto& [from, to] : combined.wireframe)
+        for (const auto& [from, to] : read.wireframe)
             wireframe.append(from, to);
-        adoptProtocol(c, std::move(wireframe), name);
-        c.rt.console.write("Wireframe: the file's " + std::to_string(combined.wireframe.size()) +
+        adoptProtocol(c, std::move(wireframe), read.name);
+        c.rt.console.write("Wireframe: the file's " + std::to_string(read.wireframe.size()) +
                            " lines are now the protocol; no protocol file needs loading\n");
     }
+}
+
+void loadLandmarks(Context& c)
+{
+    const std::vector<platform::FileChoice> choices = c.rt.dialogs.chooseMany(landmarksRequest());
+    if (choices.empty())
+        return;
+    const bool applyScale = c.controls.applyScale().value() != 0;
+    session::SourceFiles source{session::SourceFiles::Reader::Landmarks, {}, applyScale};
+    for (const platform::FileChoice& choice : choices)
+        source.paths.push_back(absolutePath(choice));
+    auto read = readLandmarkFiles(c, choices, applyScale);
+    if (!read)
+        return;
+    commitLandmarkFiles(c, std::move(*read), std::move(source));
 }
 
 }  // namespace vezedo::controller

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <optional>
 
 #include "controller/actions.h"
@@ -58,10 +59,13 @@ void closeOldPlots(Context& c)
 
 }  // namespace
 
-void commitSpecimens(Context& c, const std::string& description, session::Specimens specimens)
+void commitSpecimens(Context& c, const std::string& description, session::Specimens specimens,
+                     session::SourceFiles source)
 {
     closeOldPlots(c);
     c.s.revisions.specimens = c.s.revisions.next();
+    // The replicate and the groups belonged to the data set being replaced.
+    c.s.sources = {std::move(source), std::nullopt, std::nullopt};
     c.controls.specimensText().setText(description);
     c.s.specimens = std::move(specimens);
     c.s.check = {};
@@ -225,9 +229,16 @@ void completeAndFit(session::Specimens& specimens, const std::vector<std::string
     specimens.flags = flagsOf(completed);
 }
 
-std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string& fname)
+std::string absolutePath(const platform::FileChoice& choice)
 {
-    const bool applyScaleOn = c.controls.applyScale().value() != 0;
+    const std::string path = io::joinPath(choice.folder, choice.name);
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string& fname, bool applyScaleOn)
+{
     Loaded out{{}, ImportFacts{fname, 0, {}, 0, false, 0, 0, 0, false, 0, 0, 0, {}, {}}, {}};
     ImportFacts& facts = out.facts;
     try {
@@ -268,10 +279,7 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
     return out;
 }
 
-namespace {
-
-// Reads, completes and fits a TPS file; nullopt, after a message box, when it cannot be used.
-std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& choice)
+std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& choice, bool applyScale)
 {
     io::TpsData read;
     try {
@@ -284,11 +292,9 @@ std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& c
         c.message(loadProblem("the chosen file", e));
         return std::nullopt;
     }
-    return fitTpsData(c, std::move(read), choice.name);
+    return fitTpsData(c, std::move(read), choice.name, applyScale);
 }
 
-// Reads, completes and fits a specimen table; nullopt, after a message box, when it cannot
-// be used.
 std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice& choice)
 {
     const std::string& fname = choice.name;
@@ -358,20 +364,20 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
     return out;
 }
 
-}  // namespace
-
 void loadFile1(Context& c)
 {
     // Read, complete and fit everything first: a file that cannot be used changes nothing.
     const auto choice = io::chooseTpsFile(c.rt);
     if (!choice)
         return;
-    auto loaded = readTpsSpecimens(c, *choice);
+    const bool applyScale = c.controls.applyScale().value() != 0;
+    session::SourceFiles source{session::SourceFiles::Reader::Tps, {absolutePath(*choice)}, applyScale};
+    auto loaded = readTpsSpecimens(c, *choice, applyScale);
     if (!loaded)
         return;
     loaded->specimens.file = choice->name;
     const double p = static_cast<double>(loaded->facts.landmarks);
-    commitSpecimens(c, loaded->description, std::move(loaded->specimens));
+    commitSpecimens(c, loaded->description, std::move(loaded->specimens), std::move(source));
     c.rt.console.display("lm", Value(p));
     labelNewPlot(c);
     report(c, loaded->facts);
@@ -382,16 +388,29 @@ void loadFileImp(Context& c)
     const auto choice = io::chooseTableFile(c.rt, "*.*");
     if (!choice)
         return;
+    session::SourceFiles source{session::SourceFiles::Reader::Table, {absolutePath(*choice)}, false};
     auto loaded = readTableSpecimens(c, *choice);
     if (!loaded)
         return;
     loaded->specimens.file = choice->name;
-    commitSpecimens(c, loaded->description, std::move(loaded->specimens));
+    commitSpecimens(c, loaded->description, std::move(loaded->specimens), std::move(source));
     labelNewPlot(c);
     report(c, loaded->facts);
 }
 
-std::optional<session::Specimens> readReplicate(Context& c)
+std::optional<session::Specimens> readReplicateFrom(Context& c, const platform::FileChoice& choice,
+                                                    const session::SourceFiles::Reader reader, bool applyScale)
+{
+    const bool tps = reader != session::SourceFiles::Reader::Table;
+    auto loaded = tps ? readTpsSpecimens(c, choice, applyScale) : readTableSpecimens(c, choice);
+    if (!loaded)
+        return std::nullopt;
+    loaded->specimens.reference = loaded->specimens.mean;
+    loaded->specimens.file = choice.name;
+    return std::move(loaded->specimens);
+}
+
+std::optional<std::pair<session::Specimens, session::SourceFiles>> readReplicate(Context& c)
 {
     const bool tps = c.s.specimens.source == session::Specimens::Source::Tps;
     constexpr std::string_view title = "Load replicate: the same specimens digitised again";
@@ -399,12 +418,14 @@ std::optional<session::Specimens> readReplicate(Context& c)
                             : c.rt.dialogs.choose({platform::FileDialogKind::Open, "*.*", std::string(title), {}, {}});
     if (!choice)
         return std::nullopt;
-    auto loaded = tps ? readTpsSpecimens(c, *choice) : readTableSpecimens(c, *choice);
-    if (!loaded)
+    const bool applyScale = tps && c.controls.applyScale().value() != 0;
+    session::SourceFiles source{tps ? session::SourceFiles::Reader::Tps : session::SourceFiles::Reader::Table,
+                                {absolutePath(*choice)},
+                                applyScale};
+    auto replicate = readReplicateFrom(c, *choice, source.reader, applyScale);
+    if (!replicate)
         return std::nullopt;
-    loaded->specimens.reference = loaded->specimens.mean;
-    loaded->specimens.file = choice->name;
-    return std::move(loaded->specimens);
+    return std::pair{std::move(*replicate), std::move(source)};
 }
 
 }  // namespace vezedo::controller

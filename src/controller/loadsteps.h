@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,9 +22,24 @@ struct Loaded {
     std::string description;  // for the main window's text
 };
 
-// Applies SCALE (as the box says), estimates missing landmarks and fits what a reader gave;
+// Applies SCALE (when `applyScale`), estimates missing landmarks and fits what a reader gave;
 // nullopt, after a message box, when it cannot be used. `fname` names the data in messages.
-std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string& fname);
+std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string& fname, bool applyScale);
+// The same for a TPS file or a specimen table (which has no SCALE); the folder becomes current.
+std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& choice, bool applyScale);
+std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice& choice);
+// Landmark files of any format as one data set, ready to commit, with the wireframe a file gave.
+struct LoadedLandmarks {
+    Loaded loaded;
+    std::vector<std::array<std::size_t, 2>> wireframe;
+    std::string name;  // how messages and the main window name the data set
+};
+std::optional<LoadedLandmarks> readLandmarkFiles(Context& c, const std::vector<platform::FileChoice>& choices,
+                                                 bool applyScale);
+// Commits landmark files read: the data set, its plot, its report and a file's wireframe.
+void commitLandmarkFiles(Context& c, LoadedLandmarks read, session::SourceFiles source);
+// The dialog's choice as an absolute path, so that a project can find it from anywhere.
+std::string absolutePath(const platform::FileChoice& choice);
 
 // The steps of a load after reading, on `specimens.read`: the estimate of missing landmarks,
 // for a TPS data set the centring and scaling of every specimen (its centroid size), and the
@@ -34,8 +50,9 @@ void completeAndFit(session::Specimens& specimens, const std::vector<std::string
 // "specimen 7 (skull_07)" for each ID, as messages about the specimens name them.
 std::vector<std::string> specimenNames(const std::vector<std::string>& ids);
 
-// Replaces the data set and opens the plot window of its mean shape.
-void commitSpecimens(Context& c, const std::string& description, session::Specimens specimens);
+// Replaces the data set and opens the plot window of its mean shape; `source` names the files read.
+void commitSpecimens(Context& c, const std::string& description, session::Specimens specimens,
+                     session::SourceFiles source);
 // Numbers the landmarks of the new plot window, which becomes `mf`.
 void labelNewPlot(Context& c);
 // Writes the import report to the console; its first line goes to the "Data set" text.

@@ -79,9 +79,25 @@ void SessionRecorder::answer(platform::FileDialogKind kind, const std::optional<
     line(std::string("answer ") + (kind == platform::FileDialogKind::Open ? "open " : "save ") + quoteText(written));
 }
 
+std::vector<platform::FileChoice> RecordingDialogs::ask(const platform::FileRequest& request, bool many)
+{
+    if (m_preset) {
+        std::vector<platform::FileChoice> answer = std::move(*m_preset);
+        m_preset.reset();
+        return answer;
+    }
+    if (many)
+        return m_inner.chooseMany(request);
+    auto one = m_inner.choose(request);
+    return one ? std::vector<platform::FileChoice>{std::move(*one)} : std::vector<platform::FileChoice>{};
+}
+
 std::optional<platform::FileChoice> RecordingDialogs::choose(const platform::FileRequest& request)
 {
-    auto choice = m_inner.choose(request);
+    std::vector<platform::FileChoice> answer = ask(request, false);
+    std::optional<platform::FileChoice> choice;
+    if (!answer.empty())
+        choice = std::move(answer.front());
     if (m_recorder)
         m_recorder->answer(request.kind, choice);
     return choice;
@@ -89,7 +105,7 @@ std::optional<platform::FileChoice> RecordingDialogs::choose(const platform::Fil
 
 std::vector<platform::FileChoice> RecordingDialogs::chooseMany(const platform::FileRequest& request)
 {
-    auto choices = m_inner.chooseMany(request);
+    auto choices = ask(request, true);
     if (m_recorder && choices.empty())
         m_recorder->answer(request.kind, std::nullopt);
     if (m_recorder)

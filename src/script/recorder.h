@@ -47,12 +47,21 @@ public:
     explicit RecordingDialogs(platform::DialogService& inner) : m_inner(inner) {}
     void setRecorder(SessionRecorder* recorder) { m_recorder = recorder; }
 
+    // The next dialog asked is answered with `files` without being shown (as an entry of the
+    // recent list answers it); a recording writes that answer as any other.
+    void answerNextWith(std::vector<platform::FileChoice> files) { m_preset = std::move(files); }
+    // Forgets an answer no dialog took (the action stopped before asking).
+    void dropPresetAnswer() { m_preset.reset(); }
+
     std::optional<platform::FileChoice> choose(const platform::FileRequest& request) override;
     std::vector<platform::FileChoice> chooseMany(const platform::FileRequest& request) override;
 
 private:
+    std::vector<platform::FileChoice> ask(const platform::FileRequest& request, bool many);
+
     platform::DialogService& m_inner;
     SessionRecorder* m_recorder = nullptr;
+    std::optional<std::vector<platform::FileChoice>> m_preset;
 };
 
 // Message boxes that tell a recorder (when one is set) what they showed.

@@ -21,12 +21,23 @@ struct Revisions {
     std::uint64_t specimens = 0;  // loads of specimens
     std::uint64_t replicate = 0;  // loads of a replicate
     std::uint64_t corrections = 0, savedCorrections = 0;
-    std::uint64_t last = 0;  // the last number handed out
+    std::uint64_t groups = 0;  // loads of groups
+    std::uint64_t last = 0;    // the last number handed out
+
+    // What a project holds, as the numbers above: compared with the numbers at the project's
+    // last save or open.
+    struct ProjectMark {
+        std::uint64_t protocol = 0, blocks = 0, specimens = 0, replicate = 0, groups = 0, corrections = 0;
+        bool operator==(const ProjectMark&) const = default;
+    };
+    ProjectMark savedProject;
 
     std::uint64_t next() { return ++last; }
     bool protocolChanged() const { return protocol != savedProtocol; }
     bool blocksChanged() const { return blocks != savedBlocks; }
     bool correctionsChanged() const { return corrections != savedCorrections; }
+    ProjectMark projectMark() const { return {protocol, blocks, specimens, replicate, groups, corrections}; }
+    bool projectChanged() const { return projectMark() != savedProject; }
     bool operator==(const Revisions&) const = default;
 };
 
@@ -48,6 +59,22 @@ struct Correction {
     bool operator==(const Correction&) const = default;
 };
 
+// The files a load read, so that a project can name them and read them again through the same
+// reader with the same settings.
+struct SourceFiles {
+    enum class Reader { Tps, Table, Landmarks };  // "Load TPS file...", "...table...", "Load landmarks..."
+    Reader reader = Reader::Tps;
+    std::vector<std::string> paths;  // absolute, in the order they were read
+    bool applyScale = false;         // "Apply SCALE" at the load
+    bool operator==(const SourceFiles&) const = default;
+};
+struct Sources {
+    std::optional<SourceFiles> specimens;  // of the loaded data set
+    std::optional<SourceFiles> replicate;
+    std::optional<std::string> groups;  // absolute path of the groups file
+    bool operator==(const Sources&) const = default;
+};
+
 // Everything the actions keep between calls, for the life of the process.
 struct Session {
     // The specimens every action fits, draws, checks and measures: as loaded, with the
@@ -66,6 +93,8 @@ struct Session {
     std::optional<platform::Handle> lineh;     // the highlighted line, if any
     Revisions revisions;
     ProtocolForm protocolForm = ProtocolForm::Plain;  // of the last protocol file written
+    Sources sources;
+    std::optional<std::string> project;  // absolute path of the project last saved or opened
 
     bool operator==(const Session&) const = default;
 };

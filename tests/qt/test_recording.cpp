@@ -2,6 +2,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSettings>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <sstream>
@@ -99,4 +100,44 @@ TEST(Recording, TheSessionBarRecordsAGuiSessionThatReplaysHeadlessToIdenticalFil
     EXPECT_EQ(read("gui_lengths.txt"), read("gui_lengths.expected"));
     EXPECT_EQ(read("gui_protocol.txt"), read("gui_protocol.expected"));
     EXPECT_EQ(read("gui_protocol.txt"), "1 1 2 \n2 2 3 \n3 4 1 \n4 3 4 \n");
+}
+
+// An entry of the File menu's "Recent" list runs its action with the dialog answered by its
+// file, without showing the dialog; a recording writes that as the answer and the press, so
+// the session still replays.
+TEST(Recording, ARecentEntryOpensItsFileAndIsRecordedAsItsDialogAnswer)
+{
+    test::TempDir dir;
+    dir.write("shape.tps", "LM=4\n0 0 0\n3 0 0\n0 4 0\n0 0 5\nID=a\nLM=4\n1 1 1\n7 1 1\n1 9 1\n1 1 11\nID=b\n");
+    QSettings().clear();
+    {
+        test::RestoreCurrentFolder folder;
+        platform::ScriptedDialogs answers;
+        script::RecordingDialogs dialogs{answers};
+        platform::RecordingMessages messages;
+        platform::CapturingConsole console;
+        platform::Runtime rt{dialogs, messages, console};
+        shell::Program program{test::Harness::withLayoutFolder(rt)};
+        qt::FrontEnd frontEnd{program};
+        frontEnd.setRecordingDialogs(&dialogs);
+        program.start();
+        frontEnd.startRecording((dir.path() / "recent.vzs").string());
+        answers.queuePath((dir.path() / "shape.tps").string());
+        frontEnd.runAction(std::string(controller::action::loadSpecimens));
+        const std::vector<controller::RecentFile> recent = frontEnd.recentFiles();
+        ASSERT_EQ(recent.size(), 1u);
+        EXPECT_EQ(recent.front(), (controller::RecentFile{std::string(controller::action::loadSpecimens),
+                                                          {(dir.path() / "shape.tps").lexically_normal().string()}}));
+        frontEnd.openRecent(recent.front());  // no answer is queued: a dialog shown would fail
+        EXPECT_TRUE(messages.shown().empty());
+        EXPECT_EQ(program.controller().session().revisions.specimens, 2u);
+        EXPECT_EQ(frontEnd.recentFiles().size(), 1u);
+        frontEnd.stopRecording();
+    }
+    const std::string script = io::readFile((dir.path() / "recent.vzs").string());
+    const std::string pair = "answer open shape.tps\npress LoadFile1\n";
+    EXPECT_EQ(script.find(pair), script.rfind(pair) - pair.size()) << script;
+    std::ostringstream log;
+    script::ScriptRunner runner(log);
+    EXPECT_TRUE(runner.runFile(dir.path() / "recent.vzs")) << log.str();
 }
