@@ -147,20 +147,53 @@ std::vector<Eigen::VectorXd> principalModes(const LandmarkSet& fitted, const Poo
 // x' e by the rank-1 term -(x_a - x_b)(e_a - e_b)'; the refitted squared distance is
 // |x|^2 + |e|^2 - 2 (s1 + s2 +- s3) of that 3 x 3 matrix. Candidates are first ranked by the
 // gain without refitting, 2 (x_a - x_b).(e_b - e_a), then the best few refitted exactly.
-void searchExchange(const Shape& x, const Shape& e, const Pool& pool, const CheckOptions& options, SpecimenFinding& out)
+// With `reflected`, the exchanges are measured against their own expected shapes (the mean
+// plus their projections on the pool's modes), and *reflected receives the squared distance of
+// the mirror image to its own expected shape.
+void searchExchange(const Shape& x, const Shape& e, const Pool& pool, const CheckOptions& options, SpecimenFinding& out,
+                    double* reflected)
 {
+    const bool reproject = reflected != nullptr;
     const auto p = static_cast<std::size_t>(x.rows());
     const Eigen::Matrix3d cross = x.transpose() * e;
     const double sizes = x.squaredNorm() + e.squaredNorm();
     const double base = traceNorms(cross).proper;
     out.deviation = std::max(0.0, sizes - 2.0 * base);
+    // For the exchanges measured against their own expected shape: x' mean, x' M_k and
+    // <M_k, mean> of every mode M_k (as p x 3).
+    std::vector<ConstShapeMap> modeShapes;
+    std::vector<Eigen::Matrix3d> crossModes;
+    std::vector<double> modeOnMean;
+    Eigen::Matrix3d crossMean = Eigen::Matrix3d::Zero();
+    if (reproject) {
+        crossMean = x.transpose() * pool.mean;
+        for (const Eigen::VectorXd& mode : pool.modes) {
+            modeShapes.emplace_back(mode.data(), x.rows(), 3);
+            crossModes.push_back(x.transpose() * modeShapes.back());
+            modeOnMean.push_back(modeShapes.back().cwiseProduct(pool.mean).sum());
+        }
+        // The mirror image xF (F negates x) turned onto the mean by R, against its own
+        // expected shape: in a varied sample the natural differences hide a reflection from
+        // the mean alone. <M, xFR> = trace(R' F x'M).
+        const Eigen::Matrix3d flip = Eigen::Vector3d(-1.0, 1.0, 1.0).asDiagonal();
+        const Eigen::Matrix3d r = properRotation(flip * crossMean);
+        double rest = x.squaredNorm() + pool.mean.squaredNorm() - 2.0 * (r.transpose() * flip * crossMean).trace();
+        for (std::size_t m = 0; m < modeShapes.size(); ++m) {
+            const double along = (r.transpose() * flip * crossModes[m]).trace() - modeOnMean[m];
+            rest -= along * along;
+        }
+        *reflected = std::max(0.0, rest);
+    }
 
     struct Candidate {
         double gain;
         std::size_t a, b;
     };
+    // With few landmarks one exchange turns the whole fit, and the first-order ranking misses
+    // it: every pair is then refitted exactly.
+    const std::size_t exact = p <= options.allExactUpTo ? p * (p - 1) / 2 : options.exactCandidates;
     std::vector<Candidate> best;
-    best.reserve(options.exactCandidates + 1);
+    best.reserve(exact + 1);
     const auto consider = [&](std::size_t a, std::size_t b) {
         if (a == b)
             return;
@@ -170,7 +203,7 @@ void searchExchange(const Shape& x, const Shape& e, const Pool& pool, const Chec
         const double g =
             -2.0 * ((x(ia, 0) - x(ib, 0)) * (e(ia, 0) - e(ib, 0)) + (x(ia, 1) - x(ib, 1)) * (e(ia, 1) - e(ib, 1)) +
                     (x(ia, 2) - x(ib, 2)) * (e(ia, 2) - e(ib, 2)));
-        if (best.size() == options.exactCandidates && g <= best.back().gain)
+        if (best.size() == exact && g <= best.back().gain)
             return;
         for (const Candidate& c : best)
             if (c.a == a && c.b == b)
@@ -179,13 +212,28 @@ void searchExchange(const Shape& x, const Shape& e, const Pool& pool, const Chec
         auto at = std::upper_bound(best.begin(), best.end(), c,
                                    [](const Candidate& l, const Candidate& r) { return l.gain > r.gain; });
         best.insert(at, c);
-        if (best.size() > options.exactCandidates)
+        if (best.size() > exact)
             best.pop_back();
     };
     if (p <= options.allPairsUpTo) {
-        for (std::size_t a = 0; a < p; ++a)
-            for (std::size_t b = a + 1; b < p; ++b)
-                consider(a, b);
+        // -2 (x_a - x_b).(e_a - e_b) = 2 (G_ab + G_ba - G_aa - G_bb) with G = x e': one
+        // product, then a scan that keeps the best candidates.
+        const Eigen::MatrixXd g = x * e.transpose();
+        for (std::size_t a = 0; a < p; ++a) {
+            const auto ia = static_cast<Eigen::Index>(a);
+            for (std::size_t b = a + 1; b < p; ++b) {
+                const auto ib = static_cast<Eigen::Index>(b);
+                const double gain = 2.0 * (g(ia, ib) + g(ib, ia) - g(ia, ia) - g(ib, ib));
+                if (best.size() == exact && gain <= best.back().gain)
+                    continue;
+                Candidate c{gain, a, b};
+                best.insert(std::upper_bound(best.begin(), best.end(), c,
+                                             [](const Candidate& l, const Candidate& r) { return l.gain > r.gain; }),
+                            c);
+                if (best.size() > exact)
+                    best.pop_back();
+            }
+        }
     } else {
         std::vector<std::pair<double, std::size_t>> residual(p);
         for (std::size_t i = 0; i < p; ++i)
@@ -207,7 +255,24 @@ void searchExchange(const Shape& x, const Shape& e, const Pool& pool, const Chec
         const auto ia = static_cast<Eigen::Index>(c.a), ib = static_cast<Eigen::Index>(c.b);
         const Eigen::Vector3d dx = (x.row(ia) - x.row(ib)).transpose();
         const Eigen::Vector3d de = (e.row(ia) - e.row(ib)).transpose();
-        const double gain = 2.0 * (traceNorms(cross - dx * de.transpose()).proper - base);
+        double gain = 2.0 * (traceNorms(cross - dx * de.transpose()).proper - base);
+        if (reproject) {
+            // The expected shape follows the exchanged specimen s (x with rows a and b
+            // exchanged, turned onto e by R): what is left is the part of sR - mean off the
+            // modes, |sR - mean|^2 - sum_k <M_k, sR - mean>^2, the modes being orthonormal.
+            // For any p x 3 matrix A, s'A = x'A - dx dA', so every term is a 3 x 3 update.
+            const Eigen::Matrix3d r = properRotation(cross - dx * de.transpose());
+            const auto inner = [&](const Eigen::Matrix3d& xa, const auto& a) {
+                const Eigen::Vector3d da = (a.row(ia) - a.row(ib)).transpose();
+                return (r.transpose() * (xa - dx * da.transpose())).trace();
+            };
+            double rest = x.squaredNorm() + pool.mean.squaredNorm() - 2.0 * inner(crossMean, pool.mean);
+            for (std::size_t m = 0; m < modeShapes.size(); ++m) {
+                const double along = inner(crossModes[m], modeShapes[m]) - modeOnMean[m];
+                rest -= along * along;
+            }
+            gain = out.deviation - std::max(0.0, rest);
+        }
         const bool better =
             !found || gain > out.gain + tie ||
             (gain >= out.gain - tie && std::pair(c.a + 1, c.b + 1) < std::pair(out.pair.first, out.pair.second));
@@ -311,6 +376,8 @@ CheckResult checkSpecimens(const LandmarkSet& data, std::span<const std::size_t>
     result.specimens.resize(k);
     std::vector<bool> mirrored(k);
     std::vector<SpecimenFinding> plain(k);  // the exchange search against the mean alone
+    // Per specimen, the squared distance of its mirror image to that image's expected shape.
+    std::vector<double> reflectedDeviation(k, std::numeric_limits<double>::quiet_NaN());
 
     for (std::size_t j = 0; j < k; ++j) {
         const ConstShapeMap y(fitted.slice(j).data(), rows, 3);
@@ -374,11 +441,12 @@ CheckResult checkSpecimens(const LandmarkSet& data, std::span<const std::size_t>
             SpecimenFinding& f = result.specimens[j];
             if (poolOf[j] == q) {
                 const Shape y = ConstShapeMap(fitted.slice(j).data(), rows, 3);
-                searchExchange(y, expectedShape(y, pool), pool, options, f);
+                searchExchange(y, expectedShape(y, pool), pool, options, f,
+                               pool.modes.empty() ? nullptr : &reflectedDeviation[j]);
                 // The modes can take up part of an exchange: the mean alone is asked too.
                 plain[j] = f;
                 if (!pool.modes.empty())
-                    searchExchange(y, pool.mean, pool, options, plain[j]);
+                    searchExchange(y, pool.mean, pool, options, plain[j], nullptr);
             }
             if (!mirrored[j]) {
                 gains.push_back(f.gain);
@@ -402,6 +470,33 @@ CheckResult checkSpecimens(const LandmarkSet& data, std::span<const std::size_t>
         SpecimenFinding& f = result.specimens[j];
         const Pool& pool = pools[poolOf[j]];
         f.outlier = f.distance > pool.fence;
+        // In a varied sample: the mirror image lies clearly closer to its own expected shape,
+        // and no farther from the mean than the specimen itself.
+        if (!f.mirrored && f.deviation > 0.0 && f.mirroredDistance < f.distance &&
+            rootOf(reflectedDeviation[j]) <= options.mirrorRatio * rootOf(f.deviation))
+            f.mirrored = plain[j].mirrored = true;
+        if (f.mirrored) {
+            // A far exchange can make a reflection fit better than a rotation too: the
+            // specimen is not taken for mirrored when a single exchange brings it clearly
+            // closer to the mean (by the same ratio) than its mirror image is.
+            const Shape y = ConstShapeMap(fitted.slice(j).data(), rows, 3);
+            double exchanged = std::numeric_limits<double>::infinity();
+            for (const SpecimenFinding* g : {&f, &plain[j]}) {
+                if (g->pair.first == 0)
+                    continue;
+                Shape swapped = y;
+                swapped.row(static_cast<Eigen::Index>(g->pair.first - 1)) =
+                    y.row(static_cast<Eigen::Index>(g->pair.second - 1));
+                swapped.row(static_cast<Eigen::Index>(g->pair.second - 1)) =
+                    y.row(static_cast<Eigen::Index>(g->pair.first - 1));
+                const double sizes = swapped.squaredNorm() + mean.squaredNorm();
+                exchanged = std::min(exchanged, rootOf(sizes - 2.0 * traceNorms(swapped.transpose() * mean).proper));
+            }
+            if (exchanged <= options.mirrorRatio * f.mirroredDistance) {
+                f.mirrored = false;
+                plain[j].mirrored = false;
+            }
+        }
         const auto passes = [&](const SpecimenFinding& g, double threshold) {
             return !g.mirrored && g.pair.first != 0 && g.gain > 0.0 && g.gain > threshold &&
                    g.gain >= options.smallestShare * g.deviation;

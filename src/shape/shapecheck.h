@@ -57,6 +57,7 @@ struct CheckOptions {
     std::size_t neighbours = 2;
     // Candidates ranked by the first-order gain; this many best ones are refitted exactly.
     std::size_t exactCandidates = 16;
+    std::size_t allExactUpTo = 16;  // landmarks: up to this many, every pair is refitted exactly
     std::size_t smallestGroup = 4;  // a smaller group is judged against the whole sample
 };
 
