@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <optional>
 
 #include "controller/actions.h"
 #include "io/csv.h"
@@ -60,11 +61,12 @@ std::vector<std::size_t> groupNumbers(const session::Specimens& sp, std::vector<
     return out;
 }
 
-session::SpecimenCheck runCheck(const session::Specimens& sp)
+session::SpecimenCheck runCheck(const Context& c, const session::Specimens& sp)
 {
     std::vector<std::string> names;
     const std::vector<std::size_t> groups = groupNumbers(sp, names);
-    const shape::CheckResult result = shape::checkSpecimens(sp.unfitted(), groups);
+    const shape::CheckResult result =
+        shape::checkSpecimens(sp.unfitted(), groups, {}, [&c](double fraction) { c.step(fraction); });
     session::SpecimenCheck check;
     for (const shape::SpecimenFinding& f : result.specimens) {
         check.distance.push_back(f.distance);
@@ -180,8 +182,9 @@ bool checkAgain(Context& c)
 {
     if (!ready(c, false))
         return false;
+    ProgressScope progress(c, "Checking the specimens");
     try {
-        c.s.check = runCheck(c.s.specimens);
+        c.s.check = runCheck(c, c.s.specimens);
     } catch (const Error& e) {
         c.message("Cannot check the specimens: " + std::string(e.what()));
         return false;
@@ -268,6 +271,22 @@ void loadGroups(Context& c)
         c.message("Could not load the groups from " + chosen->name + ".\n" + e.what());
         return;
     }
+    // The check on view follows the groups: it is run again with the new groups before they
+    // replace the old ones, so that stopping it changes nothing.
+    std::optional<session::SpecimenCheck> recheck;
+    if (!c.s.check.empty()) {
+        ProgressScope progress(c, "Checking the specimens within their groups");
+        std::swap(c.s.specimens.groups, groups);
+        try {
+            recheck = runCheck(c, c.s.specimens);
+        } catch (const Error&) {
+            recheck = session::SpecimenCheck{};
+        } catch (...) {
+            std::swap(c.s.specimens.groups, groups);
+            throw;
+        }
+        std::swap(c.s.specimens.groups, groups);
+    }
     c.s.specimens.groups = std::move(groups);
     std::vector<std::string> names;
     const std::vector<std::size_t> numbers = groupNumbers(c.s.specimens, names);
@@ -279,13 +298,10 @@ void loadGroups(Context& c)
         list += (g ? ", " : "") + names[g] + " " + std::to_string(sizes[g]);
     std::string text = "Groups: " + std::to_string(names.size()) + (names.size() == 1 ? " group (" : " groups (") +
                        list + ") from " + chosen->name + "\n";
-    if (!c.s.check.empty()) {  // the check on view follows the groups
-        try {
-            c.s.check = runCheck(c.s.specimens);
+    if (recheck) {
+        if (!recheck->empty())
             text += "The specimens were checked again within their groups.\n";
-        } catch (const Error&) {
-            c.s.check = {};
-        }
+        c.s.check = std::move(*recheck);
     }
     c.rt.console.write(text);
     c.status("Loaded " + std::to_string(names.size()) + (names.size() == 1 ? " group" : " groups") + " from " +

@@ -52,6 +52,7 @@ void loadLandmarks(Context& c)
     const std::vector<platform::FileChoice> choices = c.rt.dialogs.chooseMany(landmarksRequest());
     if (choices.empty())
         return;
+    ProgressScope progress(c, "Loading " + dataSetName(choices));
     // Every file is read and matched before anything changes: one bad file refuses them all.
     io::CombinedLandmarks combined;
     std::string current;
@@ -62,6 +63,7 @@ void loadLandmarks(Context& c)
             current = choice.name;
             const std::string bytes = io::readFile(io::joinPath(choice.folder, choice.name));
             files.push_back({choice.name, io::parseLandmarkFile(bytes, choice.name)});
+            c.step(kRead * static_cast<double>(files.size()) / static_cast<double>(choices.size()));
         }
         combined = io::combineLandmarkFiles(std::move(files));
     } catch (const io::UnreadableFile& e) {

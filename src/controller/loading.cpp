@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <optional>
 
 #include "controller/actions.h"
@@ -218,6 +219,7 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
     try {
         shape::Completed completed =
             shape::estimateMissingLandmarks(display::vertxy3D(read.table), specimenNames(read.ids, headerLines));
+        c.step(kEstimated);
         platform::LandmarkSet centred = std::move(completed.data);
         for (std::size_t i = 0; i < nd; ++i) {
             const shape::Centred one = shape::centsize3D(centred.sliceMatrix(i));
@@ -225,6 +227,7 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
             specimens.sizes[i] = one.cs;
         }
         shape::Superimposition fit = shape::getpproc3(centred, c.rt.console);
+        c.step(kFitted);
         specimens.raw = centred;
         specimens.read = read.table;
         for (const io::TpsSpecimenInfo& info : read.info)
@@ -249,6 +252,22 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
 
 namespace {
 
+// The one place where the readers report how far they are through a file: reading is the first
+// share of a load. The TPS and table readers are to take this hook and call it as they go;
+// until they do, each read reports once, at its end.
+std::function<bool(std::size_t, std::size_t)> readingProgress(Context& c)
+{
+    if (!c.progress)
+        return [](std::size_t, std::size_t) { return true; };
+    return c.progress->readerHook(0.0, kRead);
+}
+
+void finishedReading(Context& c)
+{
+    readingProgress(c)(1, 1);
+    c.step(kRead);
+}
+
 // Reads, completes and fits a TPS file; nullopt, after a message box, when it cannot be used.
 std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& choice)
 {
@@ -263,6 +282,7 @@ std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& c
         c.message(loadProblem("the chosen file", e));
         return std::nullopt;
     }
+    finishedReading(c);
     return fitTpsData(c, std::move(read), choice.name);
 }
 
@@ -282,6 +302,7 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
             throw;
         }
         read = io::parseSpecimenTable(bytes, path);
+        finishedReading(c);
         io::changeDirectory(choice.folder);
     } catch (const io::UnreadableFile& e) {
         c.message(unreadable(fname, e));
@@ -318,7 +339,9 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
     try {
         shape::Completed completed =
             shape::estimateMissingLandmarks(display::vertxy3D(data), specimenNames(specimens.ids, {}));
+        c.step(kEstimated);
         shape::Superimposition fit = shape::getpproc3(completed.data, c.rt.console);
+        c.step(kFitted);
         specimens.raw = completed.data;
         specimens.read = Matrix(m, n - 1);
         for (std::size_t j = 0; j < m; ++j)
@@ -351,6 +374,7 @@ void loadFile1(Context& c)
     const auto choice = io::chooseTpsFile(c.rt);
     if (!choice)
         return;
+    ProgressScope progress(c, "Loading " + choice->name);
     auto loaded = readTpsSpecimens(c, *choice);
     if (!loaded)
         return;
@@ -367,6 +391,7 @@ void loadFileImp(Context& c)
     const auto choice = io::chooseTableFile(c.rt, "*.*");
     if (!choice)
         return;
+    ProgressScope progress(c, "Loading " + choice->name);
     auto loaded = readTableSpecimens(c, *choice);
     if (!loaded)
         return;
@@ -384,6 +409,7 @@ std::optional<session::Specimens> readReplicate(Context& c)
                             : c.rt.dialogs.choose({platform::FileDialogKind::Open, "*.*", std::string(title), {}, {}});
     if (!choice)
         return std::nullopt;
+    ProgressScope progress(c, "Loading " + choice->name);
     auto loaded = tps ? readTpsSpecimens(c, *choice) : readTableSpecimens(c, *choice);
     if (!loaded)
         return std::nullopt;

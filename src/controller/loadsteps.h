@@ -13,6 +13,12 @@
 // landmarks and the fit, then the commit of the new data set, its plot and its report.
 namespace vezedo::controller {
 
+// How far a load has come after each of its steps: reading the files, estimating missing
+// landmarks, the fit; drawing the new plot takes the rest.
+inline constexpr double kRead = 0.4;
+inline constexpr double kEstimated = 0.55;
+inline constexpr double kFitted = 0.9;
+
 // A data set read and fitted, ready to replace the loaded one.
 struct Loaded {
     session::Specimens specimens;
