@@ -1,5 +1,6 @@
 // Long actions report their progress, and a user who stops one finds everything as it was:
 // the session, every control, the drawing, the undo history and the current folder.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <functional>
@@ -20,6 +21,7 @@ struct Everything {
     session::Session session;
     Strings objects;
     std::string folder;
+    Strings files;  // name and size of each file in the scenario's folder
     bool operator==(const Everything&) const = default;
 };
 
@@ -48,9 +50,12 @@ session::Session comparable(session::Session session)
 
 Everything everything(Scenario& s)
 {
-    Everything out{comparable(s.state()), {}, std::filesystem::current_path().string()};
+    Everything out{comparable(s.state()), {}, std::filesystem::current_path().string(), {}};
     for (platform::Handle figure : s.g().figures())
         describe(s.g(), figure, out.objects);
+    for (const auto& entry : std::filesystem::directory_iterator(s.dir.path()))
+        out.files.push_back(entry.path().filename().string() + " " + std::to_string(entry.file_size()));
+    std::sort(out.files.begin(), out.files.end());
     return out;
 }
 
@@ -125,6 +130,7 @@ TEST_P(CancelledAction, ChangesNothing)
     EXPECT_TRUE(after.session == before.session);
     EXPECT_EQ(after.objects, before.objects);
     EXPECT_EQ(after.folder, before.folder);
+    EXPECT_EQ(after.files, before.files);
     EXPECT_NE(s.h.console.text().find(" cancelled: nothing was changed\n"), std::string::npos) << s.h.console.text();
     ASSERT_FALSE(s.h.console.statuses().empty());
     EXPECT_NE(s.h.console.statuses().back().find(" cancelled: nothing was changed"), std::string::npos);
@@ -148,7 +154,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"landmarks_fit", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 5},
         Case{"check_fit", "CheckSpecimens", {}, 1},
         Case{"check_within_new_groups", "LoadGroups", {"groups.csv"}, 1, checked},
-        Case{"protocol_read", "LoadProto", {"legs.txt"}, 1}, Case{"protocol_checked", "LoadProto", {"legs.txt"}, 2}),
+        Case{"protocol_read", "LoadProto", {"legs.txt"}, 1}, Case{"protocol_checked", "LoadProto", {"legs.txt"}, 2},
+        Case{"lengths", "SaveLengths", {}, 1}, Case{"lengths_csv", "SaveLengthsCSV", {}, 1}),
     [](const testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
 
 // The same loads without a Cancel: the progress stays within 0 to 1, every begin has its end,
