@@ -89,7 +89,8 @@ int main(int argc, char** argv)
     vezedo::script::RoutedMessages routedMessages(desktopMessages);
     vezedo::script::RecordingMessages messages(routedMessages);
     vezedo::qt::QtConsole console;
-    vezedo::platform::Runtime runtime(dialogs, messages, console);
+    vezedo::qt::QtProgress progress;
+    vezedo::platform::Runtime runtime(dialogs, messages, console, progress);
     vezedo::shell::Program program(runtime);
     vezedo::qt::FrontEnd frontEnd(program);
     frontEnd.setConsolePane(console.panel());

@@ -1,6 +1,6 @@
 // Actions end to end, headless, on big data: "LoadFile1" of 10,000 specimens x 100
-// landmarks, "SaveLengths" of 10,000 specimens x 200 lines, "ShowProto" of 2,000 lines, and
-// a session script doing all three.
+// landmarks, "SaveLengths" of 10,000 specimens x 200 lines, "ShowProto" of 2,000 lines,
+// "LoadProto" of 1,000,000 lines, and a session script doing the first three.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -51,6 +51,25 @@ std::string makeProtocol(std::size_t lines, std::size_t p)
     for (std::size_t i = 0; i < lines; ++i)
         out +=
             std::to_string(i + 1) + " " + std::to_string(i % p + 1) + " " + std::to_string((i * 7 + 3) % p + 1) + " \n";
+    return out;
+}
+
+// Lines joining distinct pairs of landmarks (1-2, 1-3, ..., 2-3, ...): no line is repeated.
+std::string makeDistinctProtocol(std::size_t lines, std::size_t p)
+{
+    std::string out;
+    out.reserve(lines * 20);
+    std::size_t n = 0;
+    for (std::size_t a = 1; a <= p && n < lines; ++a)
+        for (std::size_t b = a + 1; b <= p && n < lines; ++b) {
+            ++n;
+            out += std::to_string(n);
+            out += ' ';
+            out += std::to_string(a);
+            out += ' ';
+            out += std::to_string(b);
+            out += " \n";
+        }
     return out;
 }
 
@@ -193,6 +212,68 @@ void BM_MemoryAfterEdits(benchmark::State& state)
     }
 }
 BENCHMARK(BM_MemoryAfterEdits)->Unit(benchmark::kSecond)->Arg(20000)->Iterations(1);
+
+// Peak resident memory in MB since the last resetPeak(), as the kernel counts it (VmHWM).
+double peakMb()
+{
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+        if (key == "VmHWM:") {
+            double kb = 0;
+            status >> kb;
+            return kb / 1024.0;
+        }
+        status.ignore(1 << 20, '\n');
+    }
+    return 0;
+}
+
+// Makes the peak start again from what is resident now (Linux: "5" to clear_refs).
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// "LoadProto" of a 1,000,000-line protocol (17 MB) on 20 specimens of 1,500 landmarks, as a whole
+// action: read, check against the shape, store, undo step, wireframe and drawing. With the
+// protocol lines shown (argument 1) and without (0). Peak memory is the growth during the action.
+void BM_LoadProtocolMillion(benchmark::State& state)
+{
+    static const bool written = [] {
+        write("wide1500.tps", makeTps(20, 1500));
+        write("proto1m.txt", makeDistinctProtocol(1000000, 1500));
+        return true;
+    }();
+    benchmark::DoNotOptimize(written);
+    double before = 0, peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            Headless h;
+            h.open("wide1500.tps");
+            h.program.runAction("LoadFile1");
+            h.rt.graphics.set(h.rt.graphics.findByTag("ShowLineButton").at(0), "Value",
+                              platform::Value(static_cast<double>(state.range(0))));
+            h.open("proto1m.txt");
+            resetPeak();
+            before = residentMb();
+            state.ResumeTiming();
+            h.program.runAction("LoadProto");
+            state.PauseTiming();
+            peak = peakMb();
+            if (!h.messages.shown().empty())
+                state.SkipWithError(h.messages.shown().front().text.c_str());
+            if (h.program.controller().session().protocol.size() != 1000000)
+                state.SkipWithError("the protocol was not loaded");
+        }
+        state.ResumeTiming();
+    }
+    state.counters["rss_before_MB"] = before;
+    state.counters["peak_growth_MB"] = peak - before;
+    state.SetLabel(state.range(0) ? "protocol lines shown" : "protocol lines hidden");
+}
+BENCHMARK(BM_LoadProtocolMillion)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->Iterations(1);
 
 void BM_ReplayScript(benchmark::State& state)
 {

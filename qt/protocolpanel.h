@@ -5,15 +5,17 @@
 
 #include "session/session.h"
 
-class QTableWidget;
+class QTableView;
 
 namespace vezedo::qt {
 
 class FrontEnd;
+class ProtocolModel;
 
 // The protocol as a table beside the plot: number, first and second landmark, name and mean
 // length of every line. Selecting a row shows the line, Delete removes it, both through the
-// main window's controls and actions.
+// main window's controls and actions. Rows are made as they scroll into view, so a protocol
+// of a million lines costs the table nothing.
 class ProtocolPanel : public QWidget {
     Q_OBJECT
 public:
@@ -21,7 +23,7 @@ public:
 
     // Re-reads the protocol; the selected line stays selected when it is still there.
     void refresh(const session::Session& session);
-    QTableWidget* table() const { return m_table; }
+    QTableView* table() const { return m_table; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -30,7 +32,8 @@ private:
     std::optional<std::size_t> selectedLine() const;
 
     FrontEnd& m_frontEnd;
-    QTableWidget* m_table;
+    ProtocolModel* m_model;
+    QTableView* m_table;
     bool m_refreshing = false;
 };
 

@@ -1,5 +1,6 @@
 #include "qt/qtservices.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <iostream>
 
 namespace vezedo::qt {
@@ -167,6 +169,58 @@ void QtConsole::append(std::string_view text)
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(qstr(text));
     m_pane->verticalScrollBar()->setValue(m_pane->verticalScrollBar()->maximum());
+}
+
+QtProgress::~QtProgress()
+{
+    delete m_dialog;
+}
+
+void QtProgress::begin(std::string_view what)
+{
+    m_what = qstr(what);
+    if (m_depth++ > 0) {
+        if (m_dialog)
+            m_dialog->setLabelText(m_what + "...");
+        return;
+    }
+    m_cancelled = false;
+    m_clock.start();
+}
+
+bool QtProgress::advance(double fraction)
+{
+    if (m_depth == 0 || m_cancelled)
+        return !m_cancelled;
+    constexpr int kSteps = 1000;
+    if (!m_dialog && m_clock.elapsed() >= kShowAfterMs) {
+        m_dialog = new QProgressDialog(m_what + "...", "Cancel", 0, kSteps, QApplication::activeWindow());
+        m_dialog->setObjectName("progressDialog");
+        m_dialog->setWindowTitle("Vezedo6");
+        m_dialog->setWindowModality(Qt::ApplicationModal);
+        m_dialog->setMinimumDuration(0);
+        m_dialog->setAutoClose(false);
+        m_dialog->setAutoReset(false);
+        m_dialog->setMinimumWidth(360);
+        m_dialog->show();
+    }
+    if (m_dialog) {
+        m_dialog->setValue(static_cast<int>(std::clamp(fraction, 0.0, 1.0) * kSteps));
+        // The dialog is modal: only it takes clicks and keys, so Cancel is seen and nothing else starts.
+        QApplication::processEvents();
+        m_cancelled = m_dialog->wasCanceled();
+    } else {
+        // Before the dialog shows, the windows repaint but take no input.
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    return !m_cancelled;
+}
+
+void QtProgress::end()
+{
+    if (m_depth == 0 || --m_depth > 0)
+        return;
+    delete m_dialog;
 }
 
 }  // namespace vezedo::qt

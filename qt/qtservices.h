@@ -6,7 +6,9 @@
 #include "platform/services.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QStatusBar>
 class QWidget;
 
@@ -49,6 +51,27 @@ private:
     QPointer<QPlainTextEdit> m_pane;
     QPointer<QCheckBox> m_showTraces;
     QPointer<QStatusBar> m_status;
+};
+
+// Progress of a long action: a dialog with a bar and Cancel, shown only once the work has
+// lasted kShowAfterMs, so short actions never flash one. It is application-modal: the windows
+// repaint while the work goes on, but no other action can start until it ends.
+class QtProgress : public platform::ProgressService {
+public:
+    static constexpr int kShowAfterMs = 100;
+    ~QtProgress() override;
+    void begin(std::string_view what) override;
+    bool advance(double fraction) override;
+    void end() override;
+    // The dialog while it is shown, else nullptr.
+    QProgressDialog* dialog() const { return m_dialog; }
+
+private:
+    int m_depth = 0;
+    bool m_cancelled = false;
+    QString m_what;
+    QElapsedTimer m_clock;
+    QPointer<QProgressDialog> m_dialog;
 };
 
 // The filters of a dialog: the request's own first ("*.txt" as the action gives it), then its

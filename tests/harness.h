@@ -22,13 +22,15 @@ template <typename Action> std::string errorOf(const Action& action)
     return "no error";
 }
 
-// A headless program with scripted dialogs, recorded message boxes and a captured console,
+// A headless program with scripted dialogs, recorded message boxes, a captured console and a
+// progress that records every step (and stops the action where a test says),
 // finding its layout in the source tree.
 struct Harness {
     platform::ScriptedDialogs dialogs;
     platform::RecordingMessages messages;
     platform::CapturingConsole console;
-    platform::Runtime rt{dialogs, messages, console};
+    platform::ScriptedProgress progress;
+    platform::Runtime rt{dialogs, messages, console, progress};
     shell::Program program{withLayoutFolder(rt)};
 
     static platform::Runtime& withLayoutFolder(platform::Runtime& r)

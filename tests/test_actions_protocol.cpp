@@ -1,6 +1,7 @@
 // Protocols and wireframes as a whole: "LoadWire", "LoadProto", "SaveProtocol", "ShowProto"
 // and "NewProto".
 #include <array>
+#include <cmath>
 
 #include "scenario_checks.h"
 
@@ -225,6 +226,54 @@ TEST(LoadProto, RefusesALineToItselfAndNamesRepeatedLines)
                 s.h.console.text().find("twice.txt: lines 1 and 3 all join landmarks 2 and 5 (loaded as written)"),
                 std::string::npos)
                 << s.h.console.text();
+        }
+    }
+}
+
+// Up to 10,000 lines a loaded protocol is drawn line by line with its numbers; past that, as one
+// wire broken between lines (three points a line, the third no point), no numbers, and the
+// status bar says so.
+TEST(LoadProto, ALongProtocolIsDrawnAsOneWireWithoutNumbers)
+{
+    const struct {
+        const char* name;
+        std::size_t lines;
+        std::size_t lineObjects, texts;  // drawn over the shape's markers and landmark numbers
+        bool noted;
+    } cases[] = {
+        {"10,000 lines: each drawn twice (wire and protocol) and numbered", 10000, 20000, 10000, false},
+        {"10,001 lines: one wire", 10001, 1, 0, true},
+    };
+    constexpr std::size_t p = 150;  // 11,175 distinct pairs
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Scenario s;
+        s.loadTps("wide.txt", makeTps(3, p));
+        Pairs pairs;
+        for (std::size_t a = 1; a <= p && pairs.size() < c.lines; ++a)
+            for (std::size_t b = a + 1; b <= p && pairs.size() < c.lines; ++b)
+                pairs.push_back({static_cast<int>(a), static_cast<int>(b)});
+        const std::size_t linesBefore = s.drawn(platform::ObjectType::Line).size();
+        const std::size_t textsBefore = s.drawn(platform::ObjectType::Text).size();
+        s.load("LoadProto", "long.txt", protocolText(pairs));
+        ASSERT_EQ(s.state().protocol.size(), c.lines);
+        const auto lines = s.drawn(platform::ObjectType::Line);
+        EXPECT_EQ(lines.size() - linesBefore, c.lineObjects);
+        EXPECT_EQ(s.drawn(platform::ObjectType::Text).size() - textsBefore, c.texts);
+        const bool noted =
+            !s.h.console.statuses().empty() &&
+            s.h.console.statuses().back().find("drawn as one wire, without line numbers") != std::string::npos;
+        EXPECT_EQ(noted, c.noted);
+        if (c.lineObjects == 1) {
+            const auto& wire = s.g().object(lines.back()).as<platform::LineData>();
+            ASSERT_EQ(wire.points.size(), 3 * c.lines);
+            // Line 10,001 joins landmarks 102 and 104: the first 101 landmarks start 149 + 148 +
+            // ... + 49 = 9,999 lines, and 102-103 is line 10,000.
+            const std::size_t at = 3 * 10000;
+            const platform::Matrix& r = s.state().specimens.reference;
+            EXPECT_EQ(wire.points[at][0], r(101, 0));
+            EXPECT_EQ(wire.points[at + 1][2], r(103, 2));
+            EXPECT_TRUE(std::isnan(wire.points[at + 2][1]));
         }
     }
 }

@@ -95,7 +95,7 @@ std::string correctionsCsv(const std::vector<session::Correction>& corrections);
 // corrected data cannot be completed or fitted; then nothing changes.
 bool adoptCorrections(Context& c, std::vector<session::Correction> corrections);
 // The specimen check of `specimens`; an Error when it cannot be made.
-session::SpecimenCheck runCheck(const session::Specimens& specimens);
+session::SpecimenCheck runCheck(const Context& c, const session::Specimens& specimens);
 // The fitted specimens as grey points, when "Show all specimens" is ticked.
 void drawAllSpecimens(Context& c);
 // Blocks

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <map>
+#include <optional>
 
 #include "controller/actions.h"
 #include "controller/views.h"
@@ -64,11 +65,12 @@ std::vector<std::size_t> groupNumbers(const session::Specimens& sp, std::vector<
 
 }  // namespace
 
-session::SpecimenCheck runCheck(const session::Specimens& sp)
+session::SpecimenCheck runCheck(const Context& c, const session::Specimens& sp)
 {
     std::vector<std::string> names;
     const std::vector<std::size_t> groups = groupNumbers(sp, names);
-    const shape::CheckResult result = shape::checkSpecimens(sp.unfitted(), groups);
+    const shape::CheckResult result =
+        shape::checkSpecimens(sp.unfitted(), groups, {}, [&c](double fraction) { c.step(fraction); });
     session::SpecimenCheck check;
     for (const shape::SpecimenFinding& f : result.specimens) {
         check.distance.push_back(f.distance);
@@ -186,8 +188,9 @@ bool checkAgain(Context& c)
 {
     if (!ready(c, false))
         return false;
+    ProgressScope progress(c, "Checking the specimens");
     try {
-        c.s.check = runCheck(c.s.specimens);
+        c.s.check = runCheck(c, c.s.specimens);
     } catch (const Error& e) {
         c.message("Cannot check the specimens: " + std::string(e.what()));
         return false;
@@ -287,6 +290,31 @@ std::optional<std::vector<std::string>> readGroups(Context& c, const session::Sp
 
 void commitGroups(Context& c, std::vector<std::string> groups, const std::string& name, const std::string& path)
 {
+    // The check on view follows the groups: it is run again with the new groups before they
+    // replace the old ones, so that stopping it changes nothing.
+    std::vector<std::string> kept;
+    if (c.s.uncorrected) {
+        const std::vector<bool> excluded = excludedSpecimens(c.s);
+        for (std::size_t j = 0; j < groups.size(); ++j)
+            if (!excluded[j])
+                kept.push_back(groups[j]);
+    } else {
+        kept = groups;
+    }
+    std::optional<session::SpecimenCheck> recheck;
+    if (!c.s.check.empty()) {
+        ProgressScope progress(c, "Checking the specimens within their groups");
+        std::swap(c.s.specimens.groups, kept);
+        try {
+            recheck = runCheck(c, c.s.specimens);
+        } catch (const Error&) {
+            recheck = session::SpecimenCheck{};
+        } catch (...) {
+            std::swap(c.s.specimens.groups, kept);
+            throw;
+        }
+        std::swap(c.s.specimens.groups, kept);
+    }
     // Every loaded specimen has its group, an excluded one too: it may be included again.
     if (c.s.uncorrected) {
         const std::vector<bool> excluded = excludedSpecimens(c.s);
@@ -310,13 +338,10 @@ void commitGroups(Context& c, std::vector<std::string> groups, const std::string
         list += (g ? ", " : "") + names[g] + " " + std::to_string(sizes[g]);
     std::string text = "Groups: " + std::to_string(names.size()) + (names.size() == 1 ? " group (" : " groups (") +
                        list + ") from " + name + "\n";
-    if (!c.s.check.empty()) {  // the check on view follows the groups
-        try {
-            c.s.check = runCheck(c.s.specimens);
+    if (recheck) {
+        if (!recheck->empty())
             text += "The specimens were checked again within their groups.\n";
-        } catch (const Error&) {
-            c.s.check = {};
-        }
+        c.s.check = std::move(*recheck);
     }
     c.rt.console.write(text);
     c.status("Loaded " + std::to_string(names.size()) + (names.size() == 1 ? " group" : " groups") + " from " + name);

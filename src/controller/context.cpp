@@ -2,6 +2,7 @@
 // choosing and writing files.
 #include "controller/context.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "display/display.h"
@@ -24,6 +25,42 @@ platform::Point3 middle(const Matrix& r, std::size_t a, std::size_t b)
     return {(r(a, 0) + r(b, 0)) / 2, (r(a, 1) + r(b, 1)) / 2, (r(a, 2) + r(b, 2)) / 2};
 }
 }  // namespace
+
+void Context::step(double fraction) const
+{
+    if (progress)
+        progress->step(fraction);
+}
+
+ProgressScope::ProgressScope(Context& c, std::string what) : m_c(c), m_outer(c.progress), m_what(std::move(what))
+{
+    m_c.rt.progress.begin(m_what);
+    m_c.progress = this;
+}
+
+ProgressScope::~ProgressScope()
+{
+    m_c.progress = m_outer;
+    m_c.rt.progress.end();
+}
+
+void ProgressScope::step(double fraction)
+{
+    if (m_cancelled || !m_c.rt.progress.advance(fraction)) {
+        m_cancelled = true;
+        throw Cancelled{m_what};
+    }
+}
+
+std::function<bool(std::size_t, std::size_t)> ProgressScope::readerHook(double from, double to)
+{
+    return [this, from, to](std::size_t done, std::size_t total) {
+        const double share = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
+        if (!m_cancelled && !m_c.rt.progress.advance(from + (to - from) * share))
+            m_cancelled = true;
+        return !m_cancelled;
+    };
+}
 
 void Context::displayHandles(std::string_view name, const Control& control) const
 {
@@ -162,10 +199,50 @@ void drawNumberedLine(Context& c, std::size_t number, std::string_view style, st
 
 }  // namespace
 
+namespace {
+
+std::vector<std::pair<std::size_t, std::size_t>> lineRows(const Context& c, const session::Protocol& lines)
+{
+    std::vector<std::pair<std::size_t, std::size_t>> ends;
+    ends.reserve(lines.size());
+    for (const session::ProtocolLine& line : lines.lines())
+        ends.emplace_back(c.s.specimens.landmarkRow(static_cast<double>(line.from)),
+                          c.s.specimens.landmarkRow(static_cast<double>(line.to)));
+    return ends;
+}
+
+}  // namespace
+
+void drawWireframe(Context& c)
+{
+    if (c.s.wireframe.size() <= kMostNumberedLines)
+        display::wire3d(c.rt.graphics, c.s.specimens.reference, c.s.wireframe.rows(), "k-");
+    else
+        display::wireBundle(c.rt.graphics, c.s.specimens.reference, lineRows(c, c.s.wireframe), "k-");
+}
+
 void drawProtocolOverlay(Context& c)
 {
+    if (c.s.protocol.size() > kMostNumberedLines) {
+        if (!(c.s.protocol == c.s.wireframe))
+            display::wireBundle(c.rt.graphics, c.s.specimens.reference, lineRows(c, c.s.protocol), "k");
+        return;
+    }
     for (std::size_t i = 1; i <= c.s.protocol.size(); ++i)
         drawNumberedLine(c, i, "k", "r", 0);
+}
+
+void noteUnnumbered(Context& c)
+{
+    const std::size_t m = std::max(c.s.protocol.size(), c.s.wireframe.size());
+    if (m <= kMostNumberedLines)
+        return;
+    std::string note = "The protocol's ";
+    note += std::to_string(m);
+    note += " lines are drawn as one wire, without line numbers (lines are numbered up to ";
+    note += std::to_string(kMostNumberedLines);
+    note += ")";
+    c.status(note);
 }
 
 void drawProtocolLine(Context& c, double line, std::string_view style, std::string_view labelColor, double width,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,13 +12,15 @@
 namespace vezedo::controller {
 
 class UndoHistory;
+class ProgressScope;
 
 // What an action works on: the session, the main window's controls and the desktop.
 struct Context {
     platform::Runtime& rt;
     session::Session& s;
     MainControls controls{rt.graphics};
-    UndoHistory* history = nullptr;  // the controller's, for "Undo" and "Redo"
+    UndoHistory* history = nullptr;     // the controller's, for "Undo" and "Redo"
+    ProgressScope* progress = nullptr;  // the long work under way, if the action showed one
 
     void message(const std::string& text) const { rt.messages.showMessage(text); }
     // Shows the handles of a control on the console under `name`.
@@ -39,6 +42,32 @@ struct Context {
     bool writeOrReport(const platform::FileChoice& file, const std::string& content, std::string_view what) const;
     // A short note in the status bar: what went well, or what changed besides the described results.
     void status(const std::string& text) const { rt.console.status(text); }
+    // How far the long work under way has come (0 to 1); throws Cancelled when the user stopped
+    // it. Does nothing when the action shows no progress.
+    void step(double fraction) const;
+};
+
+// While alive, the long work of an action shows its progress (after its file dialogs, before it
+// changes anything). Every step may stop the action with Cancelled, so the action computes its
+// new state first and commits it after its last step.
+class ProgressScope {
+public:
+    ProgressScope(Context& c, std::string what);
+    ~ProgressScope();
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+    void step(double fraction);
+    // What a reader calls as it goes through a file, mapped onto the share [from, to] of the
+    // whole; it returns false when the user stopped the read, and the next step() throws.
+    std::function<bool(std::size_t bytesDone, std::size_t bytesTotal)> readerHook(double from, double to);
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    Context& m_c;
+    ProgressScope* m_outer;
+    std::string m_what;
+    bool m_cancelled = false;
 };
 
 // While alive, drawing goes to the plot window; at the end `mf` is made current again. An
@@ -68,8 +97,17 @@ platform::Handle drawLineBetween(Context& c, double a, double b, std::string_vie
 // linked to the drawn `line` it numbers when there is one.
 void drawLineNumber(Context& c, std::size_t number, std::string_view color = "r",
                     std::optional<platform::Handle> line = std::nullopt);
-// Every protocol line in black with its number in red at its middle.
+// Past this many lines a protocol or wireframe is drawn as one wire without line numbers: a
+// hundred thousand numbers in one window show nothing anyone can read, and each drawn line costs
+// memory and time.
+inline constexpr std::size_t kMostNumberedLines = 10000;
+// The wireframe in black, one line per wire (one wire for all past kMostNumberedLines).
+void drawWireframe(Context& c);
+// Every protocol line in black with its number in red at its middle. Past kMostNumberedLines,
+// the lines only, as one wire, and nothing when the wireframe drawn already is the protocol.
 void drawProtocolOverlay(Context& c);
+// The status note of a protocol too long to number; none for shorter ones.
+void noteUnnumbered(Context& c);
 // Protocol line `line` in a block's style with its number beside it; `owner` names who asked
 // for it in the error about a line the protocol does not have.
 void drawProtocolLine(Context& c, double line, std::string_view style, std::string_view labelColor, double width,

@@ -33,6 +33,7 @@ public:
     session::Session& session() { return m_session; }
 
 private:
+    void runRow(Context& c, const ActionRow& row);
     void countEdit(Context& c, EditState before, const ActionRow& row);
     void showProjectInTitle(Context& c) noexcept;
 

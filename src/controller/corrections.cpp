@@ -203,7 +203,7 @@ bool adoptCorrections(Context& c, std::vector<Correction> corrections)
     // A check on view follows the corrected specimens.
     if (!c.s.check.empty()) {
         try {
-            c.s.check = runCheck(c.s.specimens);
+            c.s.check = runCheck(c, c.s.specimens);
         } catch (const Error&) {
             c.s.check = {};
         }

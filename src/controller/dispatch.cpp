@@ -1,5 +1,7 @@
 // The action switch: a name runs its row of the action table; edits are counted and kept for
 // undo as the row says.
+#include <filesystem>
+
 #include "controller/actiontable.h"
 #include "controller/controller.h"
 #include "controller/project.h"
@@ -41,6 +43,23 @@ void Controller::run(std::string_view action)
     }
     Context c{m_rt, m_session};
     c.history = &m_history;
+    // A load makes the file's folder current; a load the user stopped leaves it as it was.
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::current_path(ec);
+    try {
+        runRow(c, *row);
+    } catch (const Cancelled& stopped) {
+        if (!ec)
+            std::filesystem::current_path(folder, ec);
+        std::string note = stopped.what;
+        note += " cancelled: nothing was changed";
+        m_rt.console.write(note + "\n");
+        c.status(note);
+    }
+}
+
+void Controller::runRow(Context& c, const ActionRow& row)
+{
     const std::uint64_t loads = m_session.revisions.specimens;
     // A new data set may lack landmarks that earlier steps name: the history ends with it.
     struct AfterLoad {
@@ -54,18 +73,18 @@ void Controller::run(std::string_view action)
             self.showProjectInTitle(c);
         }
     } afterLoad{*this, c, loads};
-    if (row->step != Step::Recorded) {
-        row->run(c);
+    if (row.step != Step::Recorded) {
+        row.run(c);
         return;
     }
     EditState before = captureEdits(c);
     try {
-        row->run(c);
+        row.run(c);
     } catch (...) {
-        countEdit(c, std::move(before), *row);
+        countEdit(c, std::move(before), row);
         throw;
     }
-    countEdit(c, std::move(before), *row);
+    countEdit(c, std::move(before), row);
 }
 
 // The main window's title names the open project and says when it has unsaved changes.

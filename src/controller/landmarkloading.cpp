@@ -60,6 +60,7 @@ std::optional<LoadedLandmarks> readLandmarkFiles(Context& c, const std::vector<p
             current = choice.name;
             const std::string bytes = io::readFile(io::joinPath(choice.folder, choice.name));
             files.push_back({choice.name, io::parseLandmarkFile(bytes, choice.name)});
+            c.step(kRead * static_cast<double>(files.size()) / static_cast<double>(choices.size()));
         }
         combined = io::combineLandmarkFiles(std::move(files));
     } catch (const io::UnreadableFile& e) {
@@ -115,6 +116,7 @@ void loadLandmarks(Context& c)
     session::SourceFiles source{session::SourceFiles::Reader::Landmarks, {}, applyScale};
     for (const platform::FileChoice& choice : choices)
         source.paths.push_back(absolutePath(choice));
+    ProgressScope progress(c, "Loading " + dataSetName(choices));
     auto read = readLandmarkFiles(c, choices, applyScale);
     if (!read)
         return;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 #include "controller/actions.h"
@@ -208,9 +209,11 @@ std::vector<std::string> specimenNames(const std::vector<std::string>& ids)
 }
 
 void completeAndFit(session::Specimens& specimens, const std::vector<std::string>& names,
-                    platform::ConsoleService& console)
+                    platform::ConsoleService& console, const std::function<void(double)>& step)
 {
     shape::Completed completed = shape::estimateMissingLandmarks(display::vertxy3D(specimens.read), names);
+    if (step)
+        step(kEstimated);
     platform::LandmarkSet data = std::move(completed.data);
     // A TPS file's specimens are centred and scaled to unit size first; their centroid sizes
     // are what the lengths are scaled back by. A table brings its own sizes.
@@ -223,6 +226,8 @@ void completeAndFit(session::Specimens& specimens, const std::vector<std::string
         }
     }
     shape::Superimposition fit = shape::getpproc3(data, console);
+    if (step)
+        step(kFitted);
     specimens.raw = std::move(data);
     specimens.fitted = std::move(fit.fitted);
     specimens.mean = std::move(fit.mean);
@@ -261,7 +266,8 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
     specimens.source = session::Specimens::Source::Tps;
     specimens.read = read.table;
     try {
-        completeAndFit(specimens, specimenNames(read.ids, headerLines), c.rt.console);
+        completeAndFit(specimens, specimenNames(read.ids, headerLines), c.rt.console,
+                       [&](double fraction) { c.step(fraction); });
         for (const io::TpsSpecimenInfo& info : read.info)
             specimens.unappliedScales.push_back(facts.scaleApplied ? std::string() : info.scale.value_or(""));
     } catch (const Error& e) {
@@ -279,6 +285,26 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
     return out;
 }
 
+namespace {
+
+// The one place where the readers report how far they are through a file: reading is the first
+// share of a load. The TPS and table readers are to take this hook and call it as they go;
+// until they do, each read reports once, at its end.
+std::function<bool(std::size_t, std::size_t)> readingProgress(Context& c)
+{
+    if (!c.progress)
+        return [](std::size_t, std::size_t) { return true; };
+    return c.progress->readerHook(0.0, kRead);
+}
+
+void finishedReading(Context& c)
+{
+    readingProgress(c)(1, 1);
+    c.step(kRead);
+}
+
+}  // namespace
+
 std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& choice, bool applyScale)
 {
     io::TpsData read;
@@ -292,6 +318,7 @@ std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& c
         c.message(loadProblem("the chosen file", e));
         return std::nullopt;
     }
+    finishedReading(c);
     return fitTpsData(c, std::move(read), choice.name, applyScale);
 }
 
@@ -309,6 +336,7 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
             throw;
         }
         read = io::parseSpecimenTable(bytes, path);
+        finishedReading(c);
         io::changeDirectory(choice.folder);
     } catch (const io::UnreadableFile& e) {
         c.message(unreadable(fname, e));
@@ -347,7 +375,8 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
         for (std::size_t col = 0; col + 1 < n; ++col)
             specimens.read(j, col) = data(j, col);
     try {
-        completeAndFit(specimens, specimenNames(specimens.ids, {}), c.rt.console);
+        completeAndFit(specimens, specimenNames(specimens.ids, {}), c.rt.console,
+                       [&](double fraction) { c.step(fraction); });
     } catch (const Error& e) {
         c.message(loadProblem(fname, e));
         return std::nullopt;
@@ -372,6 +401,7 @@ void loadFile1(Context& c)
         return;
     const bool applyScale = c.controls.applyScale().value() != 0;
     session::SourceFiles source{session::SourceFiles::Reader::Tps, {absolutePath(*choice)}, applyScale};
+    ProgressScope progress(c, "Loading " + choice->name);
     auto loaded = readTpsSpecimens(c, *choice, applyScale);
     if (!loaded)
         return;
@@ -389,6 +419,7 @@ void loadFileImp(Context& c)
     if (!choice)
         return;
     session::SourceFiles source{session::SourceFiles::Reader::Table, {absolutePath(*choice)}, false};
+    ProgressScope progress(c, "Loading " + choice->name);
     auto loaded = readTableSpecimens(c, *choice);
     if (!loaded)
         return;
@@ -422,6 +453,7 @@ std::optional<std::pair<session::Specimens, session::SourceFiles>> readReplicate
     session::SourceFiles source{tps ? session::SourceFiles::Reader::Tps : session::SourceFiles::Reader::Table,
                                 {absolutePath(*choice)},
                                 applyScale};
+    ProgressScope progress(c, "Loading " + choice->name);
     auto replicate = readReplicateFrom(c, *choice, source.reader, applyScale);
     if (!replicate)
         return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,12 @@
 // The steps every specimen load takes after reading its file: SCALE, the estimate of missing
 // landmarks and the fit, then the commit of the new data set, its plot and its report.
 namespace vezedo::controller {
+
+// How far a load has come after each of its steps: reading the files, estimating missing
+// landmarks, the fit; drawing the new plot takes the rest.
+inline constexpr double kRead = 0.4;
+inline constexpr double kEstimated = 0.55;
+inline constexpr double kFitted = 0.9;
 
 // A data set read and fitted, ready to replace the loaded one.
 struct Loaded {
@@ -45,8 +52,9 @@ std::string absolutePath(const platform::FileChoice& choice);
 // for a TPS data set the centring and scaling of every specimen (its centroid size), and the
 // fit. Fills raw, flags, fitted and mean (and sizes for TPS). Throws an Error, naming a
 // specimen by `names[j]`, when the data cannot be completed or fitted.
+// `step`, when given, hears the fractions kEstimated and kFitted of a load's progress as they pass.
 void completeAndFit(session::Specimens& specimens, const std::vector<std::string>& names,
-                    platform::ConsoleService& console);
+                    platform::ConsoleService& console, const std::function<void(double)>& step = {});
 // "specimen 7 (skull_07)" for each ID, as messages about the specimens name them.
 std::vector<std::string> specimenNames(const std::vector<std::string>& ids);
 

@@ -1,6 +1,7 @@
 // The traditional measures file ("SaveLengths") and "ShowMLine".
 #include <charconv>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <set>
@@ -199,6 +200,16 @@ std::string lengthsWhat(const Context& c)
     return std::to_string(c.s.specimens.count()) + " x " + std::to_string(c.s.protocol.size()) + " lengths";
 }
 
+// The text of a file of lengths, under a progress of its own that ends before the file dialog
+// opens; a user who stops it is asked nothing and nothing is written.
+std::string workedOut(Context& c, const std::function<std::string()>& text)
+{
+    ProgressScope progress(c, "Working out " + lengthsWhat(c));
+    std::string out = text();
+    progress.step(1.0);
+    return out;
+}
+
 }  // namespace
 
 void saveLengths(Context& c)
@@ -207,7 +218,7 @@ void saveLengths(Context& c)
         return;
     // The lengths are worked out before the dialog: a protocol that does not fit the
     // specimens stops here, before anything is asked or written.
-    const std::string text = traditionalMeasures(c.s.specimens, c.s.protocol);
+    const std::string text = workedOut(c, [&] { return traditionalMeasures(c.s.specimens, c.s.protocol); });
     if (const auto chosen =
             c.chooseFile(c.saveRequest("Please Enter Filename for traditional Measures", "*.txt", "_lengths.txt")))
         c.writeOrReport(*chosen, text, lengthsWhat(c));
@@ -217,7 +228,7 @@ void saveLengthsCsv(Context& c)
 {
     if (refuseMeasures(c))
         return;
-    const std::string text = lengthsCsv(c.s.specimens, c.s.protocol);
+    const std::string text = workedOut(c, [&] { return lengthsCsv(c.s.specimens, c.s.protocol); });
     if (const auto chosen = c.chooseFile(c.saveRequest("Save lengths as CSV", "*.csv", "_lengths.csv")))
         c.writeOrReport(*chosen, text, lengthsWhat(c));
 }

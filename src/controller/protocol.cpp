@@ -1,7 +1,6 @@
 // Protocols and wireframes as a whole: "LoadWire", "LoadProto", "SaveProtocol", "ShowProto",
 // "NewProto".
 #include <algorithm>
-#include <map>
 
 #include "controller/actions.h"
 #include "display/display.h"
@@ -23,19 +22,30 @@ namespace {
 // names the repeats, since each is measured twice.
 void reportRepeatedLines(Context& c, const session::Protocol& protocol, const std::string& file)
 {
-    std::map<std::pair<std::size_t, std::size_t>, std::vector<std::size_t>> seen;
+    // Each line as its two landmarks, lower first, and its number; sorted, the repeats are
+    // neighbours, in the order of their landmarks and then of their numbers.
+    struct Ends {
+        std::size_t low, high, number;
+        auto operator<=>(const Ends&) const = default;
+    };
+    std::vector<Ends> all;
+    all.reserve(protocol.size());
     for (std::size_t i = 0; i < protocol.size(); ++i) {
         const session::ProtocolLine& line = protocol.lines()[i];
-        seen[{std::min(line.from, line.to), std::max(line.from, line.to)}].push_back(i + 1);
+        all.push_back({std::min(line.from, line.to), std::max(line.from, line.to), i + 1});
     }
-    for (const auto& [ends, numbers] : seen) {
-        if (numbers.size() < 2)
+    std::sort(all.begin(), all.end());
+    for (std::size_t first = 0, last = 0; first < all.size(); first = last) {
+        last = first + 1;
+        while (last < all.size() && all[last].low == all[first].low && all[last].high == all[first].high)
+            ++last;
+        if (last - first < 2)
             continue;
         std::string list;
-        for (std::size_t k = 0; k < numbers.size(); ++k)
-            list += (k == 0 ? "" : k + 1 == numbers.size() ? " and " : ", ") + std::to_string(numbers[k]);
-        c.rt.console.write(file + ": lines " + list + " all join landmarks " + std::to_string(ends.first) + " and " +
-                           std::to_string(ends.second) + " (loaded as written)\n");
+        for (std::size_t k = first; k < last; ++k)
+            list += (k == first ? "" : k + 1 == last ? " and " : ", ") + std::to_string(all[k].number);
+        c.rt.console.write(file + ": lines " + list + " all join landmarks " + std::to_string(all[first].low) +
+                           " and " + std::to_string(all[first].high) + " (loaded as written)\n");
     }
 }
 
@@ -52,6 +62,7 @@ void loadProtocolFile(Context& c, std::string_view filter)
     const auto choice = io::chooseTableFile(c.rt, filter);
     if (!choice)
         return;
+    ProgressScope progress(c, "Loading " + choice->name);
     const auto refuse = [&](const std::string& problem) {
         c.message("Could not load the protocol from " + choice->name + ".\n" + problem);
     };
@@ -65,6 +76,7 @@ void loadProtocolFile(Context& c, std::string_view filter)
             io::changeDirectory(choice->folder);
             throw;
         }
+        c.step(0.3);
         loaded = session::isProtocolCsv(bytes)
                      ? session::protocolFromCsv(bytes, c.s.specimens.landmarks(), path, c.s.specimens.landmarkNames)
                      : session::protocolFromTable(io::parseNumericTable(bytes, path), c.s.specimens.landmarks());
@@ -77,10 +89,12 @@ void loadProtocolFile(Context& c, std::string_view filter)
     } catch (const Error& e) {
         return refuse(e.what());
     }
+    c.step(0.7);
     reportRepeatedLines(c, loaded, choice->name);
     std::vector<std::string> names;
     for (const session::ProtocolLine& line : loaded.lines())
-        names.push_back(line.name);
+        if (!line.name.empty())
+            names.push_back(line.name);
     if (const std::string formulas = io::formulaLike(names); !formulas.empty())
         c.rt.console.write(choice->name +
                            ": line names a spreadsheet would take for formulas (kept as written): " + formulas + "\n");
@@ -97,13 +111,14 @@ void adoptProtocol(Context& c, session::Protocol loaded, const std::string& name
     c.s.protoname = name;
     if (!c.s.protocol.empty()) {
         PlotWindowScope plot(c);
-        display::wire3d(c.rt.graphics, c.s.specimens.reference, c.s.wireframe.rows(), "k-");
+        drawWireframe(c);
     }
     c.controls.protocolText().setText(platform::formatText("Loaded Protocol is : %s", {Value(c.s.protoname)}));
     c.s.lineh.reset();
     showLineCount(c);
     if (!c.s.protocol.empty() && c.controls.showProtocolLines().value() != 0)
         drawProtocolOverlay(c);
+    noteUnnumbered(c);
 }
 
 void loadWire(Context& c)
@@ -162,10 +177,11 @@ void showProto(Context& c)
     drawAllSpecimens(c);
     const platform::Matrix& reference = c.s.specimens.reference;
     drawLandmarkLabels(c, reference, reference.rows());
-    display::wire3d(c.rt.graphics, reference, c.s.wireframe.rows(), "k-");
+    drawWireframe(c);
     if (c.controls.showProtocolLines().value() != 0)
         drawProtocolOverlay(c);
     c.s.lineh.reset();
+    noteUnnumbered(c);
 }
 
 void newProto(Context& c)

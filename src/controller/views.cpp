@@ -29,14 +29,10 @@ std::string landmarkLabel(const session::Specimens& specimens, std::size_t landm
 
 std::vector<ProtocolTableRow> protocolTableRows(const session::Session& s)
 {
-    const session::Protocol& protocol = s.protocol;
     std::vector<ProtocolTableRow> rows;
-    rows.reserve(protocol.size());
-    for (std::size_t i = 0; i < protocol.size(); ++i) {
-        const session::ProtocolLine& line = protocol.lines()[i];
-        rows.push_back({i + 1, line.from, line.to, line.name, meanLineLength(s.specimens, line),
-                        landmarkLabel(s.specimens, line.from), landmarkLabel(s.specimens, line.to)});
-    }
+    rows.reserve(s.protocol.size());
+    for (std::size_t i = 0; i < s.protocol.size(); ++i)
+        rows.push_back(protocolTableRow(s, i));
     return rows;
 }
 
@@ -86,6 +82,18 @@ std::string correctionText(const session::Correction& correction)
         break;
     }
     return text;
+}
+
+ProtocolTableRow protocolTableRow(const session::Session& s, std::size_t index)
+{
+    const session::ProtocolLine& line = s.protocol.lines().at(index);
+    return {index + 1,
+            line.from,
+            line.to,
+            line.name,
+            meanLineLength(s.specimens, line),
+            landmarkLabel(s.specimens, line.from),
+            landmarkLabel(s.specimens, line.to)};
 }
 
 std::vector<MeasurementErrorRow> measurementErrorRows(const shape::ReplicateComparison& comparison,

@@ -30,6 +30,8 @@ struct ProtocolTableRow {
 // files named the landmarks ("3 Nasion").
 std::string landmarkLabel(const session::Specimens& specimens, std::size_t landmark);
 std::vector<ProtocolTableRow> protocolTableRows(const session::Session& s);
+// Row `index` (from 0) of the same table alone, for a view that shows a few rows of many.
+ProtocolTableRow protocolTableRow(const session::Session& s, std::size_t index);
 
 // The measurement error of one variable: a protocol line, or the centroid size.
 struct MeasurementErrorRow {

@@ -2,6 +2,8 @@
 
 #include <span>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/graphics.h"
 #include "platform/value.h"
@@ -19,6 +21,10 @@ void showshape3D(platform::GraphicsModel& model, const platform::LandmarkSet& x,
 // One two-point line per row of `wirelist` (columns 2 and 3 are landmark numbers).
 void wire3d(platform::GraphicsModel& model, const platform::Matrix& shape, const platform::Matrix& wirelist,
             std::string_view style = "b-");
+// All the lines between rows of `shape` (from 0) as one line object, broken between lines:
+// how a protocol too long to number is drawn. Returns the object.
+platform::Handle wireBundle(platform::GraphicsModel& model, const platform::Matrix& shape,
+                            const std::vector<std::pair<std::size_t, std::size_t>>& ends, std::string_view style);
 // Clears the current axes; returns them.
 platform::Handle cla(platform::GraphicsModel& model);
 // Sets the y-axis label of the current axes, then the given property name/value pairs.

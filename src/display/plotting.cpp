@@ -1,4 +1,5 @@
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,21 @@ void wire3d(GraphicsModel& model, const Matrix& shape, const Matrix& wirelist, s
     for (const auto& [a, b] : ends)
         model.plot3(axes, {{shape(a, 0), shape(a, 1), shape(a, 2)}, {shape(b, 0), shape(b, 1), shape(b, 2)}},
                     lineStyle);
+}
+
+Handle wireBundle(GraphicsModel& model, const Matrix& shape,
+                  const std::vector<std::pair<std::size_t, std::size_t>>& ends, std::string_view style)
+{
+    const platform::LineSpec lineStyle = platform::parseLineSpec(style);
+    constexpr double kGap = std::numeric_limits<double>::quiet_NaN();
+    std::vector<platform::Point3> points;
+    points.reserve(3 * ends.size());
+    for (const auto& [a, b] : ends) {
+        points.push_back({shape(a, 0), shape(a, 1), shape(a, 2)});
+        points.push_back({shape(b, 0), shape(b, 1), shape(b, 2)});
+        points.push_back({kGap, kGap, kGap});
+    }
+    return model.plot3(model.currentAxesOrNew(), std::move(points), lineStyle);
 }
 
 Handle cla(GraphicsModel& model)

@@ -23,4 +23,11 @@ private:
     std::string m_file;
 };
 
+// Thrown when the user stops a long action. Deliberately no std::exception: the handlers that
+// report failures must never take it for one. The action boundary catches it; by then nothing
+// has changed, since actions commit only after their last progress step.
+struct Cancelled {
+    std::string what;  // the work that was stopped, as its progress named it
+};
+
 }  // namespace vezedo

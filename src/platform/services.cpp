@@ -13,6 +13,23 @@ void ConsoleService::display(std::string_view name, const Value& value)
     trace(displayValue(name, value));
 }
 
+ProgressService& silentProgress()
+{
+    static SilentProgress silent;
+    return silent;
+}
+
+void ScriptedProgress::begin(std::string_view what)
+{
+    m_begun.emplace_back(what);
+}
+
+bool ScriptedProgress::advance(double fraction)
+{
+    m_fractions.push_back(fraction);
+    return m_fractions.size() != m_cancelAt;
+}
+
 void ScriptedDialogs::queuePath(const std::string& path)
 {
     const std::filesystem::path p(path);

@@ -76,7 +76,49 @@ public:
     void display(std::string_view name, const Value& value);
 };
 
+// Progress of a long action, with a way for the user to stop it. An action begins, advances
+// (a fraction of the whole, 0 to 1, never going back) and ends; `advance` returns false when the
+// user asked to stop, and the action then stops without changing anything. Begins may nest: an
+// inner one only renames the work until its end.
+class ProgressService {
+public:
+    virtual ~ProgressService() = default;
+    virtual void begin(std::string_view what) = 0;
+    virtual bool advance(double fraction) = 0;
+    virtual void end() = 0;
+};
+
 // --- scripted implementations for tests and headless runs ---
+
+// Never shows anything and never stops: headless runs go to the end.
+class SilentProgress : public ProgressService {
+public:
+    void begin(std::string_view) override {}
+    bool advance(double) override { return true; }
+    void end() override {}
+};
+// The one every runtime without a progress of its own shares.
+ProgressService& silentProgress();
+
+// Keeps every begin and advance and answers "stop" at the advance numbered `cancelAt` (from 1),
+// as a user pressing Cancel at that point would; 0 never stops.
+class ScriptedProgress : public ProgressService {
+public:
+    void cancelAt(std::size_t step) { m_cancelAt = step; }
+    void begin(std::string_view what) override;
+    bool advance(double fraction) override;
+    void end() override { ++m_ends; }
+
+    const std::vector<std::string>& begun() const { return m_begun; }
+    const std::vector<double>& fractions() const { return m_fractions; }
+    std::size_t ends() const { return m_ends; }
+
+private:
+    std::size_t m_cancelAt = 0;
+    std::vector<std::string> m_begun;
+    std::vector<double> m_fractions;
+    std::size_t m_ends = 0;
+};
 
 // Answers file dialogs from a queue, first in first out; a dialog with no answer queued is
 // an Error, never a wait.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,15 +23,19 @@ struct ProtocolLine {
 
 // The measurement protocol (or a wireframe, which has the same form): lines in order, the
 // line number the user sees being the position from 1. A protocol without lines is the
-// empty list.
+// empty list. Copies share their lines until one of them is edited, so the wireframe and the
+// undo steps cost nothing however long the protocol is.
 class Protocol {
 public:
     Protocol() = default;
-    explicit Protocol(std::vector<ProtocolLine> lines) : m_lines(std::move(lines)) {}
+    explicit Protocol(std::vector<ProtocolLine> lines)
+        : m_lines(std::make_shared<std::vector<ProtocolLine>>(std::move(lines)))
+    {
+    }
 
-    const std::vector<ProtocolLine>& lines() const { return m_lines; }
-    std::size_t size() const { return m_lines.size(); }
-    bool empty() const { return m_lines.empty(); }
+    const std::vector<ProtocolLine>& lines() const { return m_lines ? *m_lines : noLines(); }
+    std::size_t size() const { return m_lines ? m_lines->size() : 0; }
+    bool empty() const { return size() == 0; }
 
     // Line `number` (from 1). Throws an Error naming the number and the protocol's lines.
     const ProtocolLine& line(double number) const;
@@ -50,10 +55,14 @@ public:
     // where a line has fewer than the widest).
     platform::Matrix rows() const;
 
-    bool operator==(const Protocol&) const = default;
+    bool operator==(const Protocol& other) const { return m_lines == other.m_lines || lines() == other.lines(); }
 
 private:
-    std::vector<ProtocolLine> m_lines;
+    static const std::vector<ProtocolLine>& noLines();
+    // The lines, copied first when another protocol shares them.
+    std::vector<ProtocolLine>& editableLines();
+
+    std::shared_ptr<std::vector<ProtocolLine>> m_lines;
 };
 
 }  // namespace vezedo::session

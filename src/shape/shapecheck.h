@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -80,8 +81,10 @@ struct CheckResult {
 
 // `groups`: a group number per specimen, or empty for one sample. Needs at least one
 // specimen of at least 3 landmarks whose landmarks do not all coincide.
+// `progress`, when given, hears how far the check has come (0 to 1) now and then; it may stop
+// the check by throwing.
 CheckResult checkSpecimens(const platform::LandmarkSet& data, std::span<const std::size_t> groups = {},
-                           const CheckOptions& options = {});
+                           const CheckOptions& options = {}, const std::function<void(double)>& progress = {});
 
 // The median and the scaled MAD (1.4826 x median absolute deviation) of some values.
 struct RobustSpread {

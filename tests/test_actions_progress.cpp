@@ -1,0 +1,202 @@
+// Long actions report their progress, and a user who stops one finds everything as it was:
+// the session, every control, the drawing, the undo history and the current folder.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <functional>
+
+#include "platform/textformat.h"
+#include "scenario_checks.h"
+
+using namespace vezedo;
+using namespace vezedo::test;
+
+namespace {
+
+constexpr std::size_t kSpecimens = 12, kLandmarks = 8;
+
+// Everything a cancelled action must leave alone, as text: each object of each window with
+// its handle and type, and each control's text, value and enable; the current folder.
+struct Everything {
+    session::Session session;
+    Strings objects;
+    std::string folder;
+    Strings files;  // name and size of each file in the scenario's folder
+    bool operator==(const Everything&) const = default;
+};
+
+void describe(platform::GraphicsModel& g, platform::Handle h, Strings& out)
+{
+    std::string line = platform::formatText("%.17g ", {platform::Value(h)});
+    line += platform::typeName(g.type(h));
+    if (g.type(h) == platform::ObjectType::UiControl)
+        for (const char* name : {"String", "Value", "Enable"}) {
+            line += " ";
+            line += platform::displayValue(name, g.get(h, name));
+        }
+    out.push_back(line);
+    for (platform::Handle child : g.object(h).children)
+        describe(g, child, out);
+}
+
+// The check marks "no exchange" with a gain of NaN, which equals nothing: made comparable.
+session::Session comparable(session::Session session)
+{
+    for (double& gain : session.check.gain)
+        if (std::isnan(gain))
+            gain = -1;
+    return session;
+}
+
+Everything everything(Scenario& s)
+{
+    Everything out{comparable(s.state()), {}, std::filesystem::current_path().string(), {}};
+    for (platform::Handle figure : s.g().figures())
+        describe(s.g(), figure, out.objects);
+    for (const auto& entry : std::filesystem::directory_iterator(s.dir.path()))
+        out.files.push_back(entry.path().filename().string() + " " + std::to_string(entry.file_size()));
+    std::sort(out.files.begin(), out.files.end());
+    return out;
+}
+
+std::string fcsv(std::size_t specimen)
+{
+    std::string out =
+        "# CoordinateSystem = LPS\n# columns = id,x,y,z,ow,ox,oy,oz,vis,sel,lock,label,desc,associatedNodeID\n";
+    for (std::size_t i = 0; i < kLandmarks; ++i) {
+        const double j = static_cast<double>(specimen), k = static_cast<double>(i);
+        out += "n" + std::to_string(i) + "," +
+               platform::formatText("%.6f,%.6f,%.6f",
+                                    {platform::Value(10 * std::cos(k) + j), platform::Value(7 * std::sin(1.7 * k) - j),
+                                     platform::Value(k - 0.3 * j)}) +
+               ",0,0,0,1,1,1,0,LM" + std::to_string(i + 1) + ",,\n";
+    }
+    return out;
+}
+
+// Specimens, a protocol and an edit that can be undone; the files the cases load are written.
+void setUp(Scenario& s)
+{
+    s.loadTps("mice.txt", makeTps(kSpecimens, kLandmarks));
+    s.load("LoadProto", "arm.txt", protocolText(chain(6)));
+    s.type("ActivePointBox", "2");
+    s.press("DeleteLine");
+    s.file("other.tps", makeTps(kSpecimens + 3, kLandmarks + 2));
+    std::vector<std::vector<double>> rows;
+    for (std::size_t j = 0; j < 6; ++j) {
+        rows.emplace_back();
+        for (std::size_t i = 0; i < 3 * kLandmarks; ++i)
+            rows.back().push_back(std::sin(static_cast<double>(i * 7 + j)) * 10);
+        rows.back().push_back(50.0 + static_cast<double>(j));
+    }
+    s.file("table.txt", tableText(rows));
+    for (std::size_t j = 0; j < 3; ++j)
+        s.file("skull" + std::to_string(j) + ".fcsv", fcsv(j));
+    s.file("legs.txt", protocolText(chain(9)));
+    std::string groups = "id,group\n";
+    for (std::size_t j = 0; j < kSpecimens; ++j)
+        groups += "specimen" + std::to_string(j + 1) + (j % 2 ? ",odd\n" : ",even\n");
+    s.file("groups.csv", groups);
+    s.h.console.take();
+}
+
+struct Case {
+    const char* name;
+    const char* action;
+    std::vector<std::string> answers;  // files picked in the dialog
+    std::size_t cancelAt;              // the progress step at which Cancel is pressed
+    std::function<void(Scenario&)> before = nullptr;
+};
+
+class CancelledAction : public testing::TestWithParam<Case> {};
+
+TEST_P(CancelledAction, ChangesNothing)
+{
+    const Case& c = GetParam();
+    Scenario s;
+    setUp(s);
+    if (c.before)
+        c.before(s);
+    s.h.console.take();
+    const Everything before = everything(s);
+    for (const std::string& answer : c.answers)
+        s.answer(answer);
+    s.h.progress.cancelAt(s.h.progress.fractions().size() + c.cancelAt);
+    s.press(c.action);
+
+    EXPECT_TRUE(s.h.messages.shown().empty());
+    EXPECT_EQ(s.h.dialogs.pending(), 0u);
+    const Everything after = everything(s);
+    EXPECT_TRUE(after.session == before.session);
+    EXPECT_EQ(after.objects, before.objects);
+    EXPECT_EQ(after.folder, before.folder);
+    EXPECT_EQ(after.files, before.files);
+    EXPECT_NE(s.h.console.text().find(" cancelled: nothing was changed\n"), std::string::npos) << s.h.console.text();
+    ASSERT_FALSE(s.h.console.statuses().empty());
+    EXPECT_NE(s.h.console.statuses().back().find(" cancelled: nothing was changed"), std::string::npos);
+    EXPECT_EQ(s.h.progress.begun().size(), s.h.progress.ends());
+
+    // The history still holds the deletion of line 2: undoing it brings the line back.
+    s.press("Undo");
+    EXPECT_EQ(s.state().protocol.size(), 6u);
+}
+
+const auto checked = [](Scenario& s) { s.press("CheckSpecimens"); };
+
+INSTANTIATE_TEST_SUITE_P(
+    AtEachStep, CancelledAction,
+    testing::Values(
+        Case{"tps_read", "LoadFile1", {"other.tps"}, 1}, Case{"tps_estimate", "LoadFile1", {"other.tps"}, 2},
+        Case{"tps_fit", "LoadFile1", {"other.tps"}, 3}, Case{"table_read", "LoadFileIMP", {"table.txt"}, 1},
+        Case{"table_estimate", "LoadFileIMP", {"table.txt"}, 2}, Case{"table_fit", "LoadFileIMP", {"table.txt"}, 3},
+        Case{"landmarks_first_file", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 1},
+        Case{"landmarks_last_file", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 3},
+        Case{"landmarks_fit", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 5},
+        Case{"check_fit", "CheckSpecimens", {}, 1},
+        Case{"check_within_new_groups", "LoadGroups", {"groups.csv"}, 1, checked},
+        Case{"protocol_read", "LoadProto", {"legs.txt"}, 1}, Case{"protocol_checked", "LoadProto", {"legs.txt"}, 2},
+        Case{"lengths", "SaveLengths", {}, 1}, Case{"lengths_csv", "SaveLengthsCSV", {}, 1}),
+    [](const testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
+
+// The same loads without a Cancel: the progress stays within 0 to 1, every begin has its end,
+// and the result is what a program without progress (the headless one) gives.
+TEST(ProgressOfLoads, StaysInRangeAndChangesNoResult)
+{
+    Scenario shown;
+    setUp(shown);
+    const std::filesystem::path folder = shown.dir.path();
+    shown.press("LoadFile1", "other.tps");
+    shown.press("CheckSpecimens");
+    shown.press("LoadProto", "legs.txt");
+    const std::vector<double>& fractions = shown.h.progress.fractions();
+    ASSERT_GE(fractions.size(), 6u);
+    for (const double f : fractions) {
+        EXPECT_GE(f, 0.0);
+        EXPECT_LE(f, 1.0);
+    }
+    EXPECT_EQ(shown.h.progress.begun().size(), shown.h.progress.ends());
+    EXPECT_EQ(shown.h.progress.begun().at(shown.h.progress.begun().size() - 3), "Loading other.tps");
+
+    platform::ScriptedDialogs dialogs;
+    platform::RecordingMessages messages;
+    platform::CapturingConsole console;
+    platform::Runtime rt(dialogs, messages, console);
+    shell::Program program{Harness::withLayoutFolder(rt)};
+    program.start();
+    const auto press = [&](const char* action, const char* file) {
+        dialogs.queuePath((folder / file).string());
+        program.runAction(action);
+    };
+    press("LoadFile1", "mice.txt");
+    press("LoadProto", "arm.txt");
+    press("LoadFile1", "other.tps");
+    program.runAction("CheckSpecimens");
+    press("LoadProto", "legs.txt");
+    const session::Session& bare = program.controller().session();
+    EXPECT_TRUE(bare.specimens == shown.state().specimens);
+    EXPECT_TRUE(comparable(bare).check == comparable(shown.state()).check);
+    EXPECT_TRUE(bare.protocol == shown.state().protocol);
+    EXPECT_TRUE(bare.wireframe == shown.state().wireframe);
+}
+
+}  // namespace
