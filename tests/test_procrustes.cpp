@@ -693,3 +693,83 @@ TEST(QualityRefusals, EachCheckRefusesInputItCannotUseSayingWhy)
 }
 
 }  // namespace
+
+namespace {
+
+// The three-pass fit as first written: each specimen fitted by partialprocrustes3a onto the
+// reference, the fits summed in file order, the sum centred and scaled.
+Matrix threePassesByHand(const LandmarkSet& data)
+{
+    platform::CapturingConsole console;
+    const std::size_t p = data.landmarks();
+    Matrix reference(p, 3);
+    for (std::size_t j = 0; j < data.specimens(); ++j)
+        for (std::size_t i = 0; i < reference.numel(); ++i)
+            reference[i] += data.slice(j)[i];
+    reference = centredAndScaled(reference);
+    std::vector<Matrix> slices;
+    for (std::size_t j = 0; j < data.specimens(); ++j)
+        slices.push_back(data.sliceMatrix(j));
+    for (int pass = 0; pass < 3; ++pass) {
+        Matrix sum(p, 3);
+        for (Matrix& s : slices) {
+            s = shape::partialprocrustes3a(reference, s, console);
+            for (std::size_t i = 0; i < sum.numel(); ++i)
+                sum[i] += s[i];
+        }
+        reference = centredAndScaled(sum);
+    }
+    return reference;
+}
+
+double largest(const Matrix& m)
+{
+    double out = 0;
+    for (double v : m.values())
+        out = std::max(out, std::abs(v));
+    return out;
+}
+
+struct FitCase {
+    const char* name;
+    std::size_t specimens;
+    std::size_t landmarks;
+};
+
+// Sizes around the groups of 256 specimens the fit sums separately.
+const FitCase kFitCases[] = {
+    {"one_group", 40, 9},
+    {"groups_and_a_rest", 700, 12},
+    {"many_groups", 2100, 5},
+};
+
+class ProcrustesThreads : public ::testing::TestWithParam<FitCase> {};
+
+TEST_P(ProcrustesThreads, EveryThreadCountGivesTheSameBitsAndTheFitByHand)
+{
+    const FitCase& c = GetParam();
+    std::vector<Matrix> shapes;
+    const Matrix base = randomShape(c.landmarks, 77);
+    for (std::uint32_t j = 0; j < c.specimens; ++j) {
+        Matrix s = randomShape(c.landmarks, 1000 + j);
+        for (std::size_t i = 0; i < s.numel(); ++i)
+            s[i] = 20 * base[i] + s[i] + (i < c.landmarks ? 3.0 * j : 0.0);
+        shapes.push_back(s);
+    }
+    const LandmarkSet data = setOf(shapes);
+    platform::CapturingConsole console;
+    const shape::Superimposition one = shape::getpproc3(data, console, 1);
+    for (std::size_t threads : {2u, 3u, 4u}) {
+        const shape::Superimposition many = shape::getpproc3(data, console, threads);
+        EXPECT_TRUE(many.mean == one.mean) << threads << " threads";
+        EXPECT_TRUE(many.fitted == one.fitted) << threads << " threads";
+    }
+    const Matrix byHand = threePassesByHand(data);
+    EXPECT_LT(maxDifference(one.mean, byHand), 1e-12 * largest(byHand));
+    EXPECT_EQ(console.text(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ProcrustesThreads, ::testing::ValuesIn(kFitCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace

@@ -1,6 +1,7 @@
 #include "io/numeric.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "io/lines.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
+#include "platform/parallel.h"
 
 namespace vezedo::io {
 
@@ -140,25 +142,136 @@ const char* scanNumber(const char* first, const char* last, double& value)
     return end;
 }
 
-Matrix fromRowMajor(const std::vector<double>& values, std::size_t rows, std::size_t cols)
+void copyRows(const double* values, std::size_t rows, Matrix& into, std::size_t firstRow)
 {
-    Matrix m(rows, cols);
-    if (m.empty())
-        return m;
     // In bands of rows, so that the rows being read stay in cache while their columns
     // are written.
     constexpr std::size_t kBand = 32;
-    double* out = m.data();
+    const std::size_t cols = into.cols();
+    const std::size_t stride = into.rows();
+    double* out = into.data() + firstRow;
     for (std::size_t r0 = 0; r0 < rows; r0 += kBand) {
         const std::size_t r1 = std::min(rows, r0 + kBand);
         for (std::size_t c = 0; c < cols; ++c)
             for (std::size_t r = r0; r < r1; ++r)
-                out[c * rows + r] = values[r * cols + c];
+                out[c * stride + r] = values[r * cols + c];
     }
+}
+
+Matrix fromRowMajor(const std::vector<double>& values, std::size_t rows, std::size_t cols)
+{
+    Matrix m(rows, cols);
+    if (!m.empty())
+        copyRows(values.data(), rows, m, 0);
     return m;
 }
 
-Matrix parseNumericTable(std::string_view bytes, std::string_view fileName)
+namespace {
+
+// The rows of one stretch of a table, row after row.
+struct TablePart {
+    std::vector<double> values;
+    std::size_t rows = 0;
+};
+
+// Reads the lines of [p, end) after the first line with numbers, which gave `cols` numbers
+// on line `firstLine`; `line` is the number of the line before p.
+// Lines of `lineLength` bytes are expected, for the room kept for the numbers.
+void readRows(const char* p, const char* end, std::size_t cols, int firstLine, int line, std::size_t lineLength,
+              std::string_view fileName, TablePart& part, std::atomic<std::size_t>* done,
+              const std::atomic<bool>* cancel, const std::function<bool(std::size_t)>& report)
+{
+    const char* const begin = p;
+    const char* reported = p;
+    const auto length = static_cast<std::size_t>(end - p);
+    part.values.reserve(part.values.size() + std::min(length / 2, (length / lineLength + 2) * cols));
+    for (const char* next = p; p != end; p = next) {
+        next = lineAfter(p, end);
+        ++line;
+        const char* stop = contentEnd(p, next);
+        if (std::all_of(p, stop, isBlank))
+            continue;
+        const std::size_t found = parseLine(p, stop, part.values, fileName, line);
+        if (found != cols) {
+            throw FileFormatError(std::string(fileName), line,
+                                  "found " + std::to_string(found) + " numbers, but line " + std::to_string(firstLine) +
+                                      " holds " + std::to_string(cols) +
+                                      "; every line must hold as many numbers as line " + std::to_string(firstLine));
+        }
+        ++part.rows;
+        if (next - reported >= static_cast<std::ptrdiff_t>(kProgressStep)) {
+            reported = next;
+            if (done)
+                done->store(static_cast<std::size_t>(next - begin), std::memory_order_relaxed);
+            if ((cancel && cancel->load(std::memory_order_relaxed)) ||
+                (report && !report(static_cast<std::size_t>(next - begin))))
+                throw Cancelled();
+        }
+    }
+}
+
+// Line starts splitting [begin, end) into about `parts` stretches; the first entry is begin,
+// the last end.
+std::vector<const char*> lineStarts(const char* begin, const char* end, std::size_t parts)
+{
+    std::vector<const char*> points{begin};
+    const auto step = static_cast<std::size_t>(end - begin) / parts;
+    for (std::size_t i = 1; i < parts; ++i) {
+        const char* p = std::max(begin + i * step, points.back());
+        const void* feed = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        if (!feed || static_cast<const char*>(feed) + 1 == end)
+            break;
+        points.push_back(static_cast<const char*>(feed) + 1);
+    }
+    points.push_back(end);
+    return points;
+}
+
+// The rows after the first line with numbers, read in parallel stretches, or nullopt when a
+// stretch holds a refusal (the serial read then says which comes first).
+std::optional<std::vector<TablePart>> readInParts(const char* p, const char* end, std::size_t cols, int firstLine,
+                                                  std::size_t lineLength, std::string_view fileName,
+                                                  const ReadOptions& options, std::size_t threads, std::size_t total)
+{
+    const std::vector<const char*> points = lineStarts(p, end, threads);
+    const std::size_t count = points.size() - 1;
+    if (options.progress && !options.progress(total - static_cast<std::size_t>(end - p), total))
+        throw Cancelled();
+    std::vector<TablePart> parts(count);
+    std::vector<std::atomic<std::size_t>> done(count);
+    std::atomic<bool> stop{false};
+    const auto work = [&](std::size_t i) {
+        readRows(points[i], points[i + 1], cols, firstLine, 0, lineLength, fileName, parts[i], &done[i], &stop, {});
+    };
+    std::function<void()> poll;
+    if (options.progress)
+        poll = [&] {
+            std::size_t sum = total - static_cast<std::size_t>(end - p);
+            for (const auto& d : done)
+                sum += d.load(std::memory_order_relaxed);
+            if (!stop.load() && !options.progress(sum, total))
+                stop.store(true);
+        };
+    const std::vector<std::exception_ptr> failures = platform::runParts(count, work, poll);
+    if (stop.load())
+        throw Cancelled();
+    for (const std::exception_ptr& failure : failures) {
+        if (!failure)
+            continue;
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const Error&) {
+            return std::nullopt;
+        }
+    }
+    return parts;
+}
+
+}  // namespace
+
+Matrix parseNumericTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options)
 {
     const std::optional<std::string> lineFeeds = withLineFeeds(bytes);
     if (lineFeeds)
@@ -170,32 +283,62 @@ Matrix parseNumericTable(std::string_view bytes, std::string_view fileName)
 
     // Blank lines are passed over wherever they are; the first line with numbers fixes the
     // column count.
-    std::vector<double> values;
+    std::vector<TablePart> parts(1);
     std::size_t cols = 0;
-    std::size_t rows = 0;
     int line = 0;
     int firstLine = 0;
+    std::size_t lineLength = 1;
     for (const char* next = p; p != end; p = next) {
         next = lineAfter(p, end);
         ++line;
         const char* stop = contentEnd(p, next);
         if (std::all_of(p, stop, isBlank))
             continue;
-        const std::size_t found = parseLine(p, stop, values, fileName, line);
-        if (rows == 0) {
-            cols = found;
-            firstLine = line;
-            const auto length = static_cast<std::size_t>(next - p);
-            values.reserve(std::min(bytes.size() / 2, (bytes.size() / length + 2) * cols));
-        } else if (found != cols) {
-            throw FileFormatError(std::string(fileName), line,
-                                  "found " + std::to_string(found) + " numbers, but line " + std::to_string(firstLine) +
-                                      " holds " + std::to_string(cols) +
-                                      "; every line must hold as many numbers as line " + std::to_string(firstLine));
-        }
-        ++rows;
+        cols = parseLine(p, stop, parts[0].values, fileName, line);
+        firstLine = line;
+        lineLength = static_cast<std::size_t>(next - p);
+        parts[0].rows = 1;
+        p = next;
+        break;
     }
-    return rows == 0 ? Matrix() : fromRowMajor(values, rows, cols);
+    if (parts[0].rows == 0)
+        return Matrix();
+
+    const std::size_t threads = platform::threadsFor(options.threads);
+    bool read = false;
+    if (threads > 1 && bytes.size() >= options.parallelFrom) {
+        if (auto more = readInParts(p, end, cols, firstLine, lineLength, fileName, options, threads, bytes.size())) {
+            for (TablePart& part : *more)
+                parts.push_back(std::move(part));
+            read = true;
+        }
+    }
+    if (!read) {
+        const auto before = static_cast<std::size_t>(p - bytes.data());
+        std::function<bool(std::size_t)> report;
+        if (options.progress)
+            report = [&](std::size_t at) { return options.progress(before + at, bytes.size()); };
+        readRows(p, end, cols, firstLine, line, lineLength, fileName, parts[0], nullptr, nullptr, report);
+    }
+
+    std::size_t rows = 0;
+    for (const TablePart& part : parts)
+        rows += part.rows;
+    Matrix m(rows, cols);
+    std::vector<std::size_t> firstRow(parts.size(), 0);
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        firstRow[i] = firstRow[i - 1] + parts[i - 1].rows;
+    const auto copyPart = [&](std::size_t i) {
+        copyRows(parts[i].values.data(), parts[i].rows, m, firstRow[i]);
+        parts[i].values = {};
+    };
+    if (parts.size() > 2) {
+        platform::runParts(parts.size(), copyPart);
+    } else {
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            copyPart(i);
+    }
+    return m;
 }
 
 Value dload(const std::string& path)

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "io/readoptions.h"
 #include "platform/runtime.h"
 #include "platform/value.h"
 
@@ -18,12 +19,17 @@ const char* scanNumber(const char* first, const char* last, double& value);
 
 // The rows x cols matrix of numbers given row after row.
 platform::Matrix fromRowMajor(const std::vector<double>& values, std::size_t rows, std::size_t cols);
+// Copies `rows` rows of into.cols() numbers each, given row after row, into `into` from row
+// `firstRow` on.
+void copyRows(const double* values, std::size_t rows, platform::Matrix& into, std::size_t firstRow);
 
 // Reads a numeric table held in memory: one row per line, numbers separated by blanks, tabs
 // or commas; reading ends at the first line after the first that is exactly one character
 // long, line end included. Throws a FileFormatError naming the file and line for a line
-// that holds something other than numbers or a different count of numbers than the first.
-platform::Matrix parseNumericTable(std::string_view bytes, std::string_view fileName);
+// that holds something other than numbers or a different count of numbers than the first,
+// and Cancelled when the progress hook of `options` stopped the read. A read in parallel
+// gives what a serial read gives, messages included.
+platform::Matrix parseNumericTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options = {});
 
 // Reads the named file; the number -1 when it cannot be opened.
 platform::Value dload(const std::string& path);

@@ -61,7 +61,7 @@ void markMissingLandmarks(platform::Matrix& table, std::size_t landmarks, std::s
 
 namespace {
 
-SpecimenTable readSpecimenTable(std::string_view bytes, std::string_view fileName)
+SpecimenTable readSpecimenTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options)
 {
     SpecimenTable out;
     const std::optional<std::string> lineFeeds = withLineFeeds(bytes);
@@ -102,7 +102,7 @@ SpecimenTable readSpecimenTable(std::string_view bytes, std::string_view fileNam
         if (to < line.size() && line[to] == ',')
             text[offset + to] = ' ';
     }
-    out.table = parseNumericTable(text, fileName);
+    out.table = parseNumericTable(text, fileName, options);
     if (out.table.cols() >= 4 && (out.table.cols() - 1) % 3 == 0)
         markMissingLandmarks(out.table, (out.table.cols() - 1) / 3, fileName, lineOf);
     return out;
@@ -110,10 +110,10 @@ SpecimenTable readSpecimenTable(std::string_view bytes, std::string_view fileNam
 
 }  // namespace
 
-SpecimenTable parseSpecimenTable(std::string_view bytes, std::string_view fileName)
+SpecimenTable parseSpecimenTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options)
 {
     try {
-        return readSpecimenTable(bytes, fileName);
+        return readSpecimenTable(bytes, fileName, options);
     } catch (const std::bad_alloc&) {
         throw FileFormatError(std::string(fileName), 0, "there is not enough memory to read it");
     }

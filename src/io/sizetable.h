@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "io/readoptions.h"
 #include "platform/matrix.h"
 
 namespace vezedo::io {
@@ -18,8 +19,9 @@ struct SpecimenTable {
 };
 
 // Throws a FileFormatError naming the file and line for a line that is not such a row, and
-// for a landmark coded missing in only some of its coordinates.
-SpecimenTable parseSpecimenTable(std::string_view bytes, std::string_view fileName);
+// for a landmark coded missing in only some of its coordinates; Cancelled when the progress
+// hook of `options` stopped the read.
+SpecimenTable parseSpecimenTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options = {});
 
 // Marks the missing landmarks of a k x 3p (+ more) table: three NaNs, or three equal codes
 // -999 or -9999, become three NaNs. Throws a FileFormatError naming the row (as `lineOf`

@@ -3,8 +3,10 @@
 #include "io/tps.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <new>
@@ -13,6 +15,7 @@
 #include "io/lines.h"
 #include "io/numeric.h"
 #include "platform/error.h"
+#include "platform/parallel.h"
 
 namespace vezedo::io {
 
@@ -167,16 +170,72 @@ bool isMissingWord(const char* p, const char* next)
     return (n == 2 && startsWithNoCase(p, next, "NA")) || (n == 3 && startsWithNoCase(p, next, "NAN"));
 }
 
-// Reads one TPS text: keeps the scan position, the landmark count of the first header and
-// the coordinates read so far.
+// What one part of a TPS text holds: its specimens in order, their coordinates column after
+// column with room for `stride` rows, so that a whole text read by one thread becomes the
+// table without a copy.
+struct TpsPart {
+    std::vector<double> values;  // column c of row r at c * stride + r
+    std::size_t stride = 0;
+    std::size_t landmarks = 0;  // of its first specimen
+    std::size_t specimens = 0;
+    platform::CellList namelist;  // the rest of each header line
+    std::vector<TpsSpecimenInfo> info;
+
+    // Makes room for `rows` rows of 3p numbers.
+    void reserveRows(std::size_t rows)
+    {
+        const std::size_t cols = 3 * landmarks;
+        if (rows <= stride)
+            return;
+        std::vector<double> bigger(rows * cols);
+        for (std::size_t c = 0; c < cols; ++c)
+            std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(c * stride), specimens,
+                        bigger.begin() + static_cast<std::ptrdiff_t>(c * rows));
+        values = std::move(bigger);
+        stride = rows;
+    }
+
+    // Stores the 3p numbers of the next specimen.
+    void add(const double* xyz)
+    {
+        if (specimens == stride)
+            reserveRows(std::max<std::size_t>(2 * stride, 16));
+        const std::size_t cols = 3 * landmarks;
+        double* out = values.data() + specimens;
+        for (std::size_t c = 0; c < cols; ++c)
+            out[c * stride] = xyz[c];
+        ++specimens;
+    }
+
+    // The numbers as a table, without room left over.
+    platform::Matrix table() &&
+    {
+        const std::size_t cols = 3 * landmarks;
+        if (stride != specimens) {
+            for (std::size_t c = 1; c < cols; ++c)
+                std::memmove(values.data() + c * specimens, values.data() + c * stride, specimens * sizeof(double));
+            values.resize(specimens * cols);
+            stride = specimens;
+        }
+        return platform::Matrix::adopt(specimens, cols, std::move(values));
+    }
+};
+
+// Reads one TPS text, or one part of it that starts at a header: keeps the scan position,
+// the landmark count of the first header and the coordinates read so far. Line numbers and
+// default IDs are counted from the part's start; a part's messages are those of the whole
+// text only for the part that starts it.
 class TpsParser {
 public:
-    TpsParser(std::string_view bytes, std::string_view fileName)
-        : m_begin(bytes.data()), m_end(bytes.data() + bytes.size()), m_pos(m_begin), m_file(fileName)
+    TpsParser(std::string_view bytes, std::string_view fileName, bool startsText)
+        : m_begin(bytes.data()), m_end(bytes.data() + bytes.size()), m_pos(m_begin), m_file(fileName),
+          m_startsText(startsText)
     {
     }
 
-    TpsData run();
+    // `done` receives the bytes read so far; the read stops with Cancelled once `stop` is set.
+    TpsPart run(std::atomic<std::size_t>* done = nullptr, const std::atomic<bool>* stop = nullptr,
+                const std::function<bool()>& report = {});
 
 private:
     void readHeader(const Header& header, std::size_t specimen);
@@ -186,7 +245,7 @@ private:
                            const std::string& problem) const;
     std::string foundAt(const char* p) const;
     std::string tokenAt(const char* p) const;  // the blank-separated item at p, quoted
-    void checkMissingCode(const char* at, std::size_t specimen, std::size_t landmark);
+    void checkMissingCode(double* xyz, const char* at, std::size_t specimen, std::size_t landmark);
     void checkTrailer(const char* p, const char* end, std::size_t specimen);
     // The line of `p`, counted on from the last position asked for (asked in file order).
     int lineAt(const char* p);
@@ -195,8 +254,10 @@ private:
     const char* m_end;
     const char* m_pos;
     std::string m_file;
+    bool m_startsText;
     std::size_t m_landmarks = 0;
-    std::vector<double> m_values;  // specimen after specimen, 3p numbers each
+    TpsPart m_part;
+    std::vector<double> m_xyz;  // the specimen being read
     const char* m_countedTo = nullptr;
     int m_linesBefore = 0;  // line ends before m_countedTo
 };
@@ -212,19 +273,20 @@ int TpsParser::lineAt(const char* p)
     return m_linesBefore + 1;
 }
 
-TpsData TpsParser::run()
+TpsPart TpsParser::run(std::atomic<std::size_t>* done, const std::atomic<bool>* stop,
+                       const std::function<bool()>& report)
 {
-    TpsData data;
-    Header header = findHeader(m_pos, m_end, true);
+    Header header = findHeader(m_pos, m_end, m_startsText);
     if (!header.start)
         throw FileFormatError(m_file, 0,
                               "no landmark header was found; each specimen of a TPS file begins with a line such "
                               "as \"LM=10\" or \"LM3=10\"");
     const char* firstStart = header.start;
+    const char* reported = m_begin;
     std::size_t specimen = 1;
     for (;; ++specimen) {
         readHeader(header, specimen);
-        data.namelist.emplace_back(restOfLine());
+        m_part.namelist.emplace_back(restOfLine());
         readCoordinates(header, specimen);
 
         // Between these coordinates and the next header stand only the specimen's ID=,
@@ -233,27 +295,39 @@ TpsData TpsParser::run()
         const char* headerStart = header.start;
         header = findHeader(m_pos, m_end, false);
         const char* regionEnd = header.start ? header.start : m_end;
-        checkTrailer(blockEnd, regionEnd, specimen);
-        Trailer trailer = trailerIn(blockEnd, regionEnd);
-        trailer.info.named = !trailer.id.text.empty();
-        trailer.info.id = trailer.info.named ? trailer.id.text : "specimen" + std::to_string(specimen);
-        trailer.info.headerLine = lineAt(headerStart);
-        if (trailer.scaleAt)
-            trailer.info.scaleLine = lineAt(trailer.scaleAt);
-        data.ids.push_back(trailer.info.id);
-        data.info.push_back(std::move(trailer.info));
+        TpsSpecimenInfo info;
+        info.headerLine = lineAt(headerStart);
+        if (regionEnd != blockEnd) {
+            checkTrailer(blockEnd, regionEnd, specimen);
+            Trailer trailer = trailerIn(blockEnd, regionEnd);
+            info = std::move(trailer.info);
+            info.headerLine = lineAt(headerStart);
+            info.named = !trailer.id.text.empty();
+            if (info.named)
+                info.id = std::move(trailer.id.text);
+            if (trailer.scaleAt)
+                info.scaleLine = lineAt(trailer.scaleAt);
+        }
+        m_part.info.push_back(std::move(info));
+        if (regionEnd - reported >= static_cast<std::ptrdiff_t>(kProgressStep)) {
+            reported = regionEnd;
+            if (done)
+                done->store(static_cast<std::size_t>(regionEnd - m_begin), std::memory_order_relaxed);
+            if ((stop && stop->load(std::memory_order_relaxed)) || (report && !report()))
+                throw Cancelled();
+        }
         if (!header.start)
             break;
         if (specimen == 1) {
             // Room for the specimens still to come if they are written like the first.
             const auto perSpecimen = static_cast<std::size_t>(regionEnd - firstStart);
             const auto expected = static_cast<std::size_t>(m_end - firstStart) / perSpecimen + 1;
-            m_values.reserve((expected + expected / 16 + 1) * 3 * m_landmarks);
+            m_part.reserveRows(expected + expected / 16 + 1);
         }
     }
-    data.namelist.emplace_back(-1.0);
-    data.table = fromRowMajor(m_values, specimen, 3 * m_landmarks);
-    return data;
+    if (done)
+        done->store(static_cast<std::size_t>(m_end - m_begin), std::memory_order_relaxed);
+    return std::move(m_part);
 }
 
 void TpsParser::readHeader(const Header& header, std::size_t specimen)
@@ -293,29 +367,38 @@ void TpsParser::readHeader(const Header& header, std::size_t specimen)
 void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
 {
     const std::size_t wanted = 3 * m_landmarks;
+    m_xyz.resize(wanted);
+    double* const out = m_xyz.data();
     std::size_t found = 0;
     const char* p = m_pos;
+    const char* const end = m_end;
     for (; found < wanted; ++found) {
-        while (p != m_end && isSpace(*p))
+        while (p != end && isSpace(*p))
             ++p;
         double value = 0.0;
-        const char* next = scanNumber(p, m_end, value);
-        const char* wordEnd = std::find_if(p, m_end, isSpace);
-        if (next == p && isMissingWord(p, wordEnd)) {
-            next = wordEnd;
-            value = std::numeric_limits<double>::quiet_NaN();
-        } else if (next == p) {
-            break;
-        } else if (next != wordEnd || std::isinf(value)) {
-            // A coordinate is one whole number standing alone: "1..5" or two numbers run
-            // together are no coordinates, and guessing where they split would shift the rest.
-            fail(p, p, specimen,
-                 tokenAt(p) + " is not a coordinate; expected numbers separated by blanks or line ends");
+        const char* next = scanNumber(p, end, value);
+        if (next == p || (next != end && !isSpace(*next)) || std::isinf(value)) {
+            const char* wordEnd = std::find_if(p, end, isSpace);
+            if (next == p && isMissingWord(p, wordEnd)) {
+                next = wordEnd;
+                value = std::numeric_limits<double>::quiet_NaN();
+            } else if (next == p) {
+                break;
+            } else {
+                // A coordinate is one whole number standing alone: "1..5" or two numbers run
+                // together are no coordinates, and guessing where they split would shift the rest.
+                fail(p, p, specimen,
+                     tokenAt(p) + " is not a coordinate; expected numbers separated by blanks or line ends");
+            }
         }
-        m_values.push_back(value);
+        out[found] = value;
         p = next;
-        if (found % 3 == 2)
-            checkMissingCode(p, specimen, found / 3 + 1);
+        if (found % 3 == 2) {
+            double* xyz = out + found - 2;
+            const auto unusual = [](double v) { return std::isnan(v) || v == -999 || v == -9999; };
+            if (unusual(xyz[0]) || unusual(xyz[1]) || unusual(xyz[2]))
+                checkMissingCode(xyz, p, specimen, found / 3 + 1);
+        }
     }
     m_pos = p;
     if (found != wanted) {
@@ -325,6 +408,9 @@ void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
                  std::to_string(std::count(m_begin, header.start, '\n') + 1) + ", found " + std::to_string(found) +
                  " before " + foundAt(p));
     }
+    if (specimen == 1)
+        m_part.landmarks = m_landmarks;
+    m_part.add(out);
 }
 
 bool isBlankLine(const char* p, const char* end)
@@ -356,8 +442,9 @@ bool isPointLine(const char* p, const char* end)
 void TpsParser::checkTrailer(const char* p, const char* end, std::size_t specimen)
 {
     static constexpr std::string_view kKeys[] = {"ID=", "IMAGE=", "SCALE=", "COMMENT=", "CURVES="};
-    const std::string allowed = "only ID=, IMAGE=, SCALE=, COMMENT=, CURVES= and POINTS= lines (with their points) "
-                                "may stand between a specimen's coordinates and the next \"LM=\" header";
+    static constexpr std::string_view allowed =
+        "only ID=, IMAGE=, SCALE=, COMMENT=, CURVES= and POINTS= lines (with their points) "
+        "may stand between a specimen's coordinates and the next \"LM=\" header";
     const char* labelFrom = p;
     const char* lineEnd = std::find(p, end, '\n');
     if (!isBlankLine(p, lineEnd)) {
@@ -365,7 +452,7 @@ void TpsParser::checkTrailer(const char* p, const char* end, std::size_t specime
             ++p;
         fail(p, labelFrom, specimen,
              "found " + tokenAt(p) + " after the " + std::to_string(3 * m_landmarks) +
-                 " numbers of the specimen's landmarks; " + allowed);
+                 " numbers of the specimen's landmarks; " + std::string(allowed));
     }
     std::size_t pointsDue = 0;
     const char* pointsAt = nullptr;
@@ -392,7 +479,7 @@ void TpsParser::checkTrailer(const char* p, const char* end, std::size_t specime
         const bool known = std::any_of(std::begin(kKeys), std::end(kKeys),
                                        [&](std::string_view key) { return startsWithNoCase(p, lineEnd, key); });
         if (!known)
-            fail(p, labelFrom, specimen, "found " + foundAt(p) + "; " + allowed);
+            fail(p, labelFrom, specimen, "found " + foundAt(p) + "; " + std::string(allowed));
     }
     if (pointsDue > 0)
         fail(end, labelFrom, specimen,
@@ -402,9 +489,8 @@ void TpsParser::checkTrailer(const char* p, const char* end, std::size_t specime
 
 // The landmark just read is missing when its three numbers are NA or NaN, or all -999, or
 // all -9999; then it is stored as NaN three times. A code in one or two of them is refused.
-void TpsParser::checkMissingCode(const char* at, std::size_t specimen, std::size_t landmark)
+void TpsParser::checkMissingCode(double* xyz, const char* at, std::size_t specimen, std::size_t landmark)
 {
-    double* xyz = m_values.data() + m_values.size() - 3;
     const auto isCode = [](double v) { return std::isnan(v) || v == -999 || v == -9999; };
     const int codes = isCode(xyz[0]) + isCode(xyz[1]) + isCode(xyz[2]);
     const int nans = std::isnan(xyz[0]) + std::isnan(xyz[1]) + std::isnan(xyz[2]);
@@ -461,18 +547,175 @@ void TpsParser::fail(const char* at, const char* labelFrom, std::size_t specimen
 
 }  // namespace
 
-TpsData parseTps(std::string_view bytes, std::string_view fileName)
+namespace {
+
+// The whole text's data from its parts, read in text order; `lineOffsets` gives the line
+// ends before each part.
+TpsData merge(std::vector<TpsPart>& parts, const std::vector<int>& lineOffsets, std::size_t threads)
+{
+    TpsData data;
+    std::size_t specimens = 0;
+    for (const TpsPart& part : parts)
+        specimens += part.specimens;
+    const std::size_t cols = 3 * parts.front().landmarks;
+    data.namelist.reserve(specimens + 1);
+    data.ids.reserve(specimens);
+    data.info.reserve(specimens);
+    std::vector<std::size_t> firstRow(parts.size(), 0);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        TpsPart& part = parts[i];
+        firstRow[i] = data.info.size();
+        for (auto& name : part.namelist)
+            data.namelist.push_back(std::move(name));
+        for (TpsSpecimenInfo& info : part.info) {
+            info.headerLine += lineOffsets[i];
+            if (info.scaleLine != 0)
+                info.scaleLine += lineOffsets[i];
+            if (!info.named)
+                info.id = "specimen" + std::to_string(data.info.size() + 1);
+            data.ids.push_back(info.id);
+            data.info.push_back(std::move(info));
+        }
+    }
+    data.namelist.emplace_back(-1.0);
+    if (parts.size() == 1) {
+        data.table = std::move(parts.front()).table();
+        return data;
+    }
+    data.table = platform::Matrix(specimens, cols);
+    const auto copyPart = [&](std::size_t i) {
+        const TpsPart& part = parts[i];
+        for (std::size_t c = 0; c < cols; ++c)
+            std::copy_n(part.values.data() + c * part.stride, part.specimens,
+                        data.table.data() + c * specimens + firstRow[i]);
+        parts[i].values = {};
+    };
+    if (threads > 1) {
+        platform::runParts(parts.size(), copyPart);
+    } else {
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            copyPart(i);
+    }
+    return data;
+}
+
+bool isHeaderLineStart(const char* p, const char* end)
+{
+    if (end - p < 3 || !isL(p[0]) || !isM(p[1]))
+        return false;
+    return p[2] == '=' || (end - p >= 4 && isDigit(p[2]) && p[3] == '=');
+}
+
+// Where the text splits into about `parts` parts: after the first specimen, at line starts
+// that hold a landmark header. The first entry is the text's start, the last its end.
+std::vector<const char*> splitPoints(const char* begin, const char* end, std::size_t parts)
+{
+    std::vector<const char*> points{begin};
+    const auto step = static_cast<std::size_t>(end - begin) / parts;
+    for (std::size_t i = 1; i < parts; ++i) {
+        const char* p = std::max(begin + i * step, points.back() + 1);
+        const char* found = nullptr;
+        while (p < end) {
+            const void* feed = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+            if (!feed)
+                break;
+            p = static_cast<const char*>(feed) + 1;
+            if (isHeaderLineStart(p, end)) {
+                found = p;
+                break;
+            }
+        }
+        if (!found)
+            break;
+        points.push_back(found);
+    }
+    points.push_back(end);
+    return points;
+}
+
+// The text read by one thread, or nullopt when any part of a parallel read is not plain (a
+// refusal, a part with other landmark counts): then the serial read says what it is.
+std::optional<TpsData> readInParts(std::string_view text, std::string_view fileName, const ReadOptions& options,
+                                   std::size_t threads)
+{
+    const std::vector<const char*> points = splitPoints(text.data(), text.data() + text.size(), threads);
+    const std::size_t count = points.size() - 1;
+    if (count < 2)
+        return std::nullopt;
+    if (options.progress && !options.progress(0, text.size()))
+        throw Cancelled();
+    std::vector<TpsPart> parts(count);
+    std::vector<int> lineEnds(count, 0);
+    std::vector<std::atomic<std::size_t>> done(count);
+    std::atomic<bool> stop{false};
+    const auto work = [&](std::size_t i) {
+        const std::string_view bytes(points[i], static_cast<std::size_t>(points[i + 1] - points[i]));
+        parts[i] = TpsParser(bytes, fileName, i == 0).run(&done[i], &stop);
+        lineEnds[i] = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
+    };
+    std::function<void()> poll;
+    if (options.progress)
+        poll = [&] {
+            std::size_t sum = 0;
+            for (const auto& d : done)
+                sum += d.load(std::memory_order_relaxed);
+            if (!stop.load() && !options.progress(sum, text.size()))
+                stop.store(true);
+        };
+    const std::vector<std::exception_ptr> failures = platform::runParts(count, work, poll);
+    if (stop.load())
+        throw Cancelled();
+    for (const std::exception_ptr& failure : failures) {
+        if (!failure)
+            continue;
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::bad_alloc&) {
+            throw;
+        } catch (const Error&) {
+            return std::nullopt;
+        }
+    }
+    for (const TpsPart& part : parts)
+        if (part.landmarks != parts.front().landmarks)
+            return std::nullopt;
+    std::vector<int> lineOffsets(count, 0);
+    for (std::size_t i = 1; i < count; ++i)
+        lineOffsets[i] = lineOffsets[i - 1] + lineEnds[i - 1];
+    return merge(parts, lineOffsets, threads);
+}
+
+TpsData readText(std::string_view text, std::string_view fileName, const ReadOptions& options)
+{
+    const std::size_t threads = platform::threadsFor(options.threads);
+    if (threads > 1 && text.size() >= options.parallelFrom)
+        if (std::optional<TpsData> data = readInParts(text, fileName, options, threads))
+            return std::move(*data);
+    std::function<bool()> report;
+    if (options.progress)
+        report = [&, at = std::size_t{0}]() mutable {
+            at = std::min(text.size(), at + kProgressStep);
+            return options.progress(at, text.size());
+        };
+    std::vector<TpsPart> parts;
+    parts.push_back(TpsParser(text, fileName, true).run(nullptr, nullptr, report));
+    return merge(parts, {0}, 1);
+}
+
+}  // namespace
+
+TpsData parseTps(std::string_view bytes, std::string_view fileName, const ReadOptions& options)
 {
     // Lines may end in LF, CRLF or a lone CR; the parser counts LFs.
     try {
         const std::optional<std::string> lineFeeds = withLineFeeds(bytes);
-        return TpsParser(lineFeeds ? std::string_view(*lineFeeds) : bytes, fileName).run();
+        return readText(lineFeeds ? std::string_view(*lineFeeds) : bytes, fileName, options);
     } catch (const std::bad_alloc&) {
         throw FileFormatError(std::string(fileName), 0, "there is not enough memory to read it");
     }
 }
 
-TpsData readChosenTps(const platform::FileChoice& choice)
+TpsData readChosenTps(const platform::FileChoice& choice, const ReadOptions& options)
 {
     // The path is fixed before the folder becomes current, so a relative folder still works.
     std::string path = joinPath(choice.folder, choice.name);
@@ -481,7 +724,7 @@ TpsData readChosenTps(const platform::FileChoice& choice)
     if (!ec)
         path = absolute.string();
     changeDirectory(choice.folder);
-    return parseTps(readFile(path), choice.name);
+    return parseTps(readFile(path), choice.name, options);
 }
 
 std::optional<platform::FileChoice> chooseTpsFile(platform::Runtime& rt, std::string_view title)

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "io/readoptions.h"
 #include "platform/runtime.h"
 #include "platform/value.h"
 
@@ -33,15 +34,17 @@ struct TpsData {
 };
 
 // Reads TPS text held in memory. Throws a FileFormatError naming the file, the specimen and
-// what was expected when the text is no usable 3D TPS data.
-TpsData parseTps(std::string_view bytes, std::string_view fileName);
+// what was expected when the text is no usable 3D TPS data, and Cancelled when the progress
+// hook of `options` stopped the read. A read in parallel gives what a serial read gives,
+// messages included.
+TpsData parseTps(std::string_view bytes, std::string_view fileName, const ReadOptions& options = {});
 
 // The file-open dialog of the TPS reader ("*.txt", then TPS files); nullopt when the user cancelled.
 inline constexpr std::string_view kTpsDialogTitle = "Specify 3D input file to load";
 std::optional<platform::FileChoice> chooseTpsFile(platform::Runtime& rt, std::string_view title = kTpsDialogTitle);
 // Makes the chosen file's folder current and reads it. Throws UnreadableFile when it cannot
 // be read and a FileFormatError when it holds no usable 3D TPS data.
-TpsData readChosenTps(const platform::FileChoice& choice);
+TpsData readChosenTps(const platform::FileChoice& choice, const ReadOptions& options = {});
 
 // The registry's dialog-driven reader: asks for a file, makes its folder current, reads it.
 struct TpsLoad {

@@ -1,6 +1,7 @@
 #include "platform/matrix.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 
 #include "platform/error.h"
@@ -18,6 +19,19 @@ Matrix::Matrix(std::size_t rows, std::size_t cols, double fill) : m_rows(rows), 
 {
     if (m_data.empty())
         m_rows = m_cols = 0;
+}
+
+Matrix Matrix::adopt(std::size_t rows, std::size_t cols, std::vector<double>&& columnMajor)
+{
+    if (columnMajor.size() != rows * cols)
+        throw std::invalid_argument("Matrix::adopt: the numbers do not fill the matrix");
+    Matrix m;
+    if (columnMajor.empty())
+        return m;
+    m.m_rows = rows;
+    m.m_cols = cols;
+    m.m_data = std::move(columnMajor);
+    return m;
 }
 
 Matrix Matrix::scalar(double value)

@@ -14,6 +14,8 @@ class Matrix {
 public:
     Matrix() = default;
     Matrix(std::size_t rows, std::size_t cols, double fill = 0.0);
+    // Takes the rows x cols numbers of `columnMajor` over without copying them.
+    static Matrix adopt(std::size_t rows, std::size_t cols, std::vector<double>&& columnMajor);
 
     static Matrix scalar(double value);
     static Matrix rowVector(std::span<const double> values);

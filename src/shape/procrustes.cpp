@@ -1,10 +1,13 @@
 #include <Eigen/Dense>
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/error.h"
+#include "platform/parallel.h"
 #include "shape/shape.h"
 
 namespace vezedo::shape {
@@ -171,6 +174,92 @@ double fitInPlace(const double* reference, double* subject, double* scratch, dou
     return cs;
 }
 
+// The fit of one specimen in a pass of getpproc3, fused into four sweeps over its p x 3
+// block: column sums; centring with the sum of squares; the nine products with the
+// reference; rotation, scaling and adding into `sum3`. The rotation of the centred block
+// equals that of the scaled one, so the scale is applied once, at the end.
+struct PassFit {
+    double cs = 0.0;
+    std::optional<Eigen::Matrix3d> badRotation;  // a rotation the check reports
+};
+
+PassFit fitForPass(const double* reference, double* subject, double* scratch, double* sum3, std::size_t p)
+{
+    PassFit out;
+    double squares = 0.0;
+    for (std::size_t c = 0; c < 3; ++c) {
+        const double* in = subject + c * p;
+        double* centred = scratch + c * p;
+        const double m = mean(in, p);
+        double a0 = 0.0, a1 = 0.0;
+        std::size_t i = 0;
+        for (; i + 2 <= p; i += 2) {
+            const double d0 = in[i] - m, d1 = in[i + 1] - m;
+            centred[i] = d0;
+            centred[i + 1] = d1;
+            a0 += d0 * d0;
+            a1 += d1 * d1;
+        }
+        for (; i < p; ++i) {
+            const double d = in[i] - m;
+            centred[i] = d;
+            a0 += d * d;
+        }
+        squares += a0 + a1;
+    }
+    out.cs = std::sqrt(squares);
+    if (!usableSize(out.cs))
+        return out;
+
+    const double* s0 = scratch;
+    const double* s1 = scratch + p;
+    const double* s2 = scratch + 2 * p;
+    const double* r0 = reference;
+    const double* r1 = reference + p;
+    const double* r2 = reference + 2 * p;
+    double a00 = 0, a01 = 0, a02 = 0, a10 = 0, a11 = 0, a12 = 0, a20 = 0, a21 = 0, a22 = 0;
+    for (std::size_t i = 0; i < p; ++i) {
+        a00 += s0[i] * r0[i];
+        a01 += s0[i] * r1[i];
+        a02 += s0[i] * r2[i];
+        a10 += s1[i] * r0[i];
+        a11 += s1[i] * r1[i];
+        a12 += s1[i] * r2[i];
+        a20 += s2[i] * r0[i];
+        a21 += s2[i] * r1[i];
+        a22 += s2[i] * r2[i];
+    }
+    Eigen::Matrix3d a;
+    a << a00, a01, a02, a10, a11, a12, a20, a21, a22;
+    Eigen::Matrix3d roto;
+    if (!a.allFinite()) {
+        roto.setConstant(std::numeric_limits<double>::quiet_NaN());
+    } else {
+        const Eigen::JacobiSVD<Eigen::Matrix3d> svd(a, Eigen::ComputeFullU | Eigen::ComputeFullV);
+        roto = svd.matrixU() * svd.matrixV().transpose();
+    }
+    const double first = roto(0, 0) * roto(0, 0) + roto(1, 0) * roto(1, 0) + roto(2, 0) * roto(2, 0);
+    if (std::round(first * kCheckScale) / kCheckScale != 1.0)
+        out.badRotation = roto;
+
+    const double inverse = 1.0 / out.cs;
+    for (Eigen::Index c = 0; c < 3; ++c) {
+        const double q0 = roto(0, c) * inverse, q1 = roto(1, c) * inverse, q2 = roto(2, c) * inverse;
+        double* fitted = subject + static_cast<std::size_t>(c) * p;
+        double* acc = sum3 + static_cast<std::size_t>(c) * p;
+        for (std::size_t i = 0; i < p; ++i) {
+            const double v = s0[i] * q0 + s1[i] * q1 + s2[i] * q2;
+            fitted[i] = v;
+            acc[i] += v;
+        }
+    }
+    return out;
+}
+
+// Specimens summed into one partial sum; the partial sums are added in order. The grouping
+// is fixed, so the fit gives the same bits on any number of threads.
+constexpr std::size_t kGroup = 256;
+
 std::string sizeProblem(double cs)
 {
     if (cs == 0.0)
@@ -232,7 +321,7 @@ Matrix partialprocrustes3a(const Matrix& reference, const Matrix& subject, Conso
     return y;
 }
 
-Superimposition getpproc3(const LandmarkSet& data, ConsoleService& console)
+Superimposition getpproc3(const LandmarkSet& data, ConsoleService& console, std::size_t threadsAsked)
 {
     const std::size_t p = data.landmarks();
     const std::size_t count = data.specimens();
@@ -274,18 +363,57 @@ Superimposition getpproc3(const LandmarkSet& data, ConsoleService& console)
         out.fitted = LandmarkSet(p, 1);
         std::copy(reference.begin(), reference.end(), out.fitted.slice(0).begin());
     } else {
-        std::vector<double> scratch(block);
-        std::vector<double> sum3(block);
+        const std::size_t groups = (count + kGroup - 1) / kGroup;
+        // Threads pay from about a million coordinates on.
+        const std::size_t threads = std::min(groups, threadsAsked != 0                         ? threadsAsked
+                                                     : count * block >= (std::size_t{1} << 20) ? platform::threadsFor(0)
+                                                                                               : std::size_t{1});
+        std::vector<double> partial(groups * block);
+        std::vector<double> scratch(threads * block);
+        struct Finding {
+            std::size_t specimen;
+            PassFit fit;
+        };
+        std::vector<std::vector<Finding>> findings(groups);  // bad rotations, then an unusable size
         for (int pass = 1; pass <= kPasses; ++pass) {
-            std::fill(sum3.begin(), sum3.end(), 0.0);
-            for (std::size_t j = 0; j < count; ++j) {
-                const double cs =
-                    fitInPlace(reference.data(), out.fitted.slice(j).data(), scratch.data(), sum3.data(), p, console);
-                if (!usableSize(cs))
-                    throw Error("getpproc3: specimen " + std::to_string(j + 1) + " " + sizeProblem(cs));
+            std::fill(partial.begin(), partial.end(), 0.0);
+            const auto work = [&](std::size_t thread) {
+                for (std::size_t g = thread; g < groups; g += threads) {
+                    findings[g].clear();
+                    double* acc = partial.data() + g * block;
+                    for (std::size_t j = g * kGroup; j < std::min(count, (g + 1) * kGroup); ++j) {
+                        PassFit fit = fitForPass(reference.data(), out.fitted.slice(j).data(),
+                                                 scratch.data() + thread * block, acc, p);
+                        const bool unusable = !usableSize(fit.cs);
+                        if (fit.badRotation || unusable)
+                            findings[g].push_back({j, std::move(fit)});
+                        if (unusable)
+                            break;
+                    }
+                }
+            };
+            if (threads > 1) {
+                for (const std::exception_ptr& failure : platform::runParts(threads, work))
+                    if (failure)
+                        std::rethrow_exception(failure);
+            } else {
+                work(0);
             }
+            // What the serial fit reports: every bad rotation up to the first unusable specimen.
+            for (const auto& group : findings) {
+                for (const Finding& finding : group) {
+                    if (!usableSize(finding.fit.cs))
+                        throw Error("getpproc3: specimen " + std::to_string(finding.specimen + 1) + " " +
+                                    sizeProblem(finding.fit.cs));
+                    checkRotation(*finding.fit.badRotation, console);
+                }
+            }
+            std::fill(reference.begin(), reference.end(), 0.0);
+            for (std::size_t g = 0; g < groups; ++g)
+                for (std::size_t i = 0; i < block; ++i)
+                    reference[i] += partial[g * block + i];
             for (std::size_t i = 0; i < block; ++i)
-                reference[i] = sum3[i] / static_cast<double>(count);
+                reference[i] /= static_cast<double>(count);
             normalise(reference, p, "the mean shape of pass " + std::to_string(pass));
         }
     }

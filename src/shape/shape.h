@@ -17,8 +17,11 @@ struct Superimposition {
     platform::Matrix mean;         // p x 3, centred, unit centroid size
     platform::LandmarkSet fitted;  // every specimen centred, scaled and rotated onto the reference
 };
-// Rotation-check reports go to `console`.
-Superimposition getpproc3(const platform::LandmarkSet& data, platform::ConsoleService& console);
+// Rotation-check reports go to `console`. The specimens are fitted on `threads` threads (0:
+// as many as the machine has, for data sets large enough to pay); the result is the same
+// to the bit on any number of threads.
+Superimposition getpproc3(const platform::LandmarkSet& data, platform::ConsoleService& console,
+                          std::size_t threads = 0);
 platform::Matrix partialprocrustes3a(const platform::Matrix& reference, const platform::Matrix& subject,
                                      platform::ConsoleService& console);
 platform::Matrix svdrot2(const platform::Matrix& reference, const platform::Matrix& subject);

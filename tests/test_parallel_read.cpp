@@ -1,0 +1,404 @@
+// A read split over threads gives what one thread gives: values, IDs, names, per-specimen
+// facts, and for a refused file the same message (the same first problem, the same line).
+// And the progress hook: called from the reading thread, and a false answer stops the read.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "io/numeric.h"
+#include "io/sizetable.h"
+#include "io/tps.h"
+#include "platform/error.h"
+
+using namespace vezedo;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string bytesOf(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+io::ReadOptions serial()
+{
+    io::ReadOptions options;
+    options.threads = 1;
+    return options;
+}
+
+// Every text, however small, in parallel parts.
+io::ReadOptions parallel(std::size_t threads)
+{
+    io::ReadOptions options;
+    options.threads = threads;
+    options.parallelFrom = 0;
+    return options;
+}
+
+// Equal as stored: NaN equals NaN, and -0 differs from 0.
+bool sameBits(const platform::Matrix& a, const platform::Matrix& b)
+{
+    return a.rows() == b.rows() && a.cols() == b.cols() &&
+           (a.numel() == 0 || std::memcmp(a.data(), b.data(), a.numel() * sizeof(double)) == 0);
+}
+
+// What a read gives, or the message of its refusal.
+struct Outcome {
+    platform::Matrix table;
+    platform::CellList namelist;
+    std::vector<std::string> ids;
+    std::vector<io::TpsSpecimenInfo> info;
+    std::string message;
+};
+
+void expectSame(const Outcome& one, const Outcome& many)
+{
+    EXPECT_EQ(one.message, many.message);
+    EXPECT_TRUE(sameBits(one.table, many.table));
+    EXPECT_EQ(one.namelist, many.namelist);
+    EXPECT_EQ(one.ids, many.ids);
+    EXPECT_EQ(one.info, many.info);
+}
+
+Outcome tpsOutcome(const std::string& bytes, const io::ReadOptions& options)
+{
+    Outcome out;
+    try {
+        io::TpsData data = io::parseTps(bytes, "data.tps", options);
+        out.table = std::move(data.table);
+        out.namelist = std::move(data.namelist);
+        out.ids = std::move(data.ids);
+        out.info = std::move(data.info);
+    } catch (const Error& e) {
+        out.message = e.what();
+    }
+    return out;
+}
+
+Outcome tableOutcome(const std::string& bytes, const io::ReadOptions& options)
+{
+    Outcome out;
+    try {
+        out.table = io::parseNumericTable(bytes, "data.txt", options);
+    } catch (const Error& e) {
+        out.message = e.what();
+    }
+    return out;
+}
+
+Outcome specimenTableOutcome(const std::string& bytes, const io::ReadOptions& options)
+{
+    Outcome out;
+    try {
+        io::SpecimenTable data = io::parseSpecimenTable(bytes, "data.txt", options);
+        out.table = std::move(data.table);
+        out.ids = std::move(data.ids);
+    } catch (const Error& e) {
+        out.message = e.what();
+    }
+    return out;
+}
+
+std::vector<fs::path> fixtures(const char* folder)
+{
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(fs::path(VEZEDO_TEST_DATA_DIR) / folder))
+        files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+TEST(ParallelRead, TpsFixturesReadAsBySerialRead)
+{
+    const auto files = fixtures("tps");
+    ASSERT_GE(files.size(), 10u);
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const std::string bytes = bytesOf(file);
+        const Outcome one = tpsOutcome(bytes, serial());
+        for (std::size_t threads : {1u, 4u}) {
+            SCOPED_TRACE(threads);
+            expectSame(one, tpsOutcome(bytes, parallel(threads)));
+        }
+    }
+}
+
+TEST(ParallelRead, TableFixturesReadAsBySerialRead)
+{
+    const auto files = fixtures("table");
+    ASSERT_GE(files.size(), 5u);
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.filename().string());
+        const std::string bytes = bytesOf(file);
+        const Outcome table = tableOutcome(bytes, serial());
+        const Outcome specimens = specimenTableOutcome(bytes, serial());
+        for (std::size_t threads : {1u, 4u}) {
+            SCOPED_TRACE(threads);
+            expectSame(table, tableOutcome(bytes, parallel(threads)));
+            expectSame(specimens, specimenTableOutcome(bytes, parallel(threads)));
+        }
+    }
+}
+
+// 40 specimens of 3 landmarks; `change` rewrites the text of specimen j (from 0).
+std::string tpsText(const std::function<void(std::size_t, std::string&)>& change = {})
+{
+    std::string out = "# made for the test\n";
+    for (std::size_t j = 0; j < 40; ++j) {
+        std::string one = "LM=3\n";
+        for (std::size_t i = 0; i < 3; ++i)
+            one += std::to_string(j) + "." + std::to_string(i) + " " + std::to_string(i) + " -" +
+                   std::to_string(j % 7) + ".5\n";
+        if (j % 3 == 0)
+            one += "ID=skull_" + std::to_string(j) + "\n";
+        if (j % 5 == 0)
+            one += "SCALE=0.5\nCURVES=1\nPOINTS=2\n1 2\n3 4\n";
+        if (change)
+            change(j, one);
+        out += one;
+    }
+    return out;
+}
+
+struct TpsCase {
+    const char* name;
+    std::function<void(std::size_t, std::string&)> change;
+};
+
+// Files larger than the fixtures, so that every part holds several specimens, with their
+// problems late in the file and more than one of them.
+const TpsCase kTpsCases[] = {
+    {"plain", {}},
+    {"missing landmarks",
+     [](std::size_t j, std::string& s) {
+         if (j % 4 != 1)
+             return;
+         const auto from = s.find('\n') + 1;
+         s.replace(from, s.find('\n', from) - from, "NA NA NA");
+     }},
+    {"late bad number",
+     [](std::size_t j, std::string& s) {
+         if (j == 33)
+             s.replace(s.find("1 -"), 1, "1..5");
+     }},
+    {"two bad numbers, the first reported",
+     [](std::size_t j, std::string& s) {
+         if (j == 25 || j == 38)
+             s.replace(s.find("1 -"), 1, "x");
+     }},
+    {"other landmark count late",
+     [](std::size_t j, std::string& s) {
+         if (j == 30)
+             s.replace(0, 4, "LM=2");
+     }},
+    {"stray line late",
+     [](std::size_t j, std::string& s) {
+         if (j == 29)
+             s += "7 7 7\n";
+     }},
+    {"header typo late",
+     [](std::size_t j, std::string& s) {
+         if (j == 35)
+             s += "LMe=3\n";
+     }},
+    {"no IDs",
+     [](std::size_t, std::string& s) {
+         if (s.find("ID=") != std::string::npos)
+             s.erase(s.find("ID="), s.find('\n', s.find("ID=")) - s.find("ID=") + 1);
+     }},
+    {"header in the middle of a line",
+     [](std::size_t j, std::string& s) {
+         if (j == 20)
+             s += "COMMENT=see LM=3\n";
+     }},
+    {"partly coded landmark late",
+     [](std::size_t j, std::string& s) {
+         if (j == 31)
+             s.replace(s.find("1 -"), 1, "-999");
+     }},
+    {"points still due",
+     [](std::size_t j, std::string& s) {
+         if (j == 35)
+             s += "POINTS=4\n1 2\n";
+     }},
+    {"lone CR line ends", [](std::size_t, std::string& s) { std::replace(s.begin(), s.end(), '\n', '\r'); }},
+};
+
+class ParallelTps : public ::testing::TestWithParam<TpsCase> {};
+
+TEST_P(ParallelTps, ReadsAsSerialRead)
+{
+    const std::string bytes = tpsText(GetParam().change);
+    const Outcome one = tpsOutcome(bytes, serial());
+    for (std::size_t threads : {2u, 3u, 4u, 7u}) {
+        SCOPED_TRACE(threads);
+        expectSame(one, tpsOutcome(bytes, parallel(threads)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ParallelTps, ::testing::ValuesIn(kTpsCases), [](const auto& param) {
+    std::string name = param.param.name;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
+});
+
+struct TableCase {
+    const char* name;
+    std::function<void(std::size_t, std::string&)> change;  // of line j (from 0), without its end
+};
+
+std::string tableText(const std::function<void(std::size_t, std::string&)>& change, bool ids)
+{
+    std::string out;
+    for (std::size_t j = 0; j < 60; ++j) {
+        std::string line = ids ? "s" + std::to_string(j) + " " : "";
+        for (std::size_t i = 0; i < 6; ++i)
+            line += std::to_string(j * 10 + i) + ".25 ";
+        line += "3.5";
+        if (change)
+            change(j, line);
+        out += line + "\n";
+    }
+    return out;
+}
+
+const TableCase kTableCases[] = {
+    {"plain", {}},
+    {"blank lines",
+     [](std::size_t j, std::string& s) {
+         if (j % 9 == 4)
+             s += "\n  \t";
+     }},
+    {"late short line",
+     [](std::size_t j, std::string& s) {
+         if (j == 50)
+             s.erase(s.rfind(' '));
+     }},
+    {"two bad lines, the first reported",
+     [](std::size_t j, std::string& s) {
+         if (j == 35 || j == 55)
+             s += " x";
+     }},
+    {"late comma without number",
+     [](std::size_t j, std::string& s) {
+         if (j == 41)
+             s.replace(0, 0, ", ");
+     }},
+    {"missing landmarks",
+     [](std::size_t j, std::string& s) {
+         if (j % 7 == 3)
+             s.replace(s.find(' ', s.find(' ') + 1), 0, " NA NA NA");
+     }},
+};
+
+class ParallelTable : public ::testing::TestWithParam<TableCase> {};
+
+TEST_P(ParallelTable, ReadsAsSerialRead)
+{
+    for (bool ids : {false, true}) {
+        SCOPED_TRACE(ids);
+        const std::string bytes = tableText(GetParam().change, ids);
+        const Outcome table = tableOutcome(bytes, serial());
+        const Outcome specimens = specimenTableOutcome(bytes, serial());
+        for (std::size_t threads : {2u, 3u, 4u, 7u}) {
+            SCOPED_TRACE(threads);
+            expectSame(table, tableOutcome(bytes, parallel(threads)));
+            expectSame(specimens, specimenTableOutcome(bytes, parallel(threads)));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ParallelTable, ::testing::ValuesIn(kTableCases), [](const auto& param) {
+    std::string name = param.param.name;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
+});
+
+struct ProgressCase {
+    const char* name;
+    std::size_t threads;
+    bool table;
+};
+
+const ProgressCase kProgressCases[] = {
+    {"tps_serial", 1, false},
+    {"tps_parallel", 3, false},
+    {"table_serial", 1, true},
+    {"table_parallel", 3, true},
+};
+
+class ReadProgress : public ::testing::TestWithParam<ProgressCase> {};
+
+// About 10 MB, so that the hook is called several times.
+const std::string& bigText(bool table)
+{
+    static const auto make = [](bool asTable) {
+        std::string out;
+        for (std::size_t j = 0; out.size() < (std::size_t{10} << 20); ++j) {
+            if (!asTable)
+                out += "LM=20\n";
+            for (std::size_t i = 0; i < 20; ++i)
+                out += "12.345678 -23.456789 34.567891" + std::string(asTable ? " " : "\n");
+            if (asTable)
+                out += "1.5\n";
+        }
+        return out;
+    };
+    static const std::string tps = make(false);
+    static const std::string tableText = make(true);
+    return table ? tableText : tps;
+}
+
+TEST_P(ReadProgress, ReportsFromTheCallingThreadAndStopsWhenTold)
+{
+    const ProgressCase& c = GetParam();
+    const std::string& bytes = bigText(c.table);
+    io::ReadOptions options = c.threads == 1 ? serial() : parallel(c.threads);
+    std::vector<std::size_t> done;
+    bool otherThread = false;
+    const auto caller = std::this_thread::get_id();
+    const auto read = [&] {
+        if (c.table)
+            io::parseNumericTable(bytes, "big.txt", options);
+        else
+            io::parseTps(bytes, "big.tps", options);
+    };
+    options.progress = [&](std::size_t at, std::size_t total) {
+        EXPECT_EQ(total, bytes.size());
+        EXPECT_LE(at, total);
+        otherThread = otherThread || std::this_thread::get_id() != caller;
+        done.push_back(at);
+        return true;
+    };
+    EXPECT_NO_THROW(read());
+    EXPECT_FALSE(otherThread);
+    if (c.threads == 1) {
+        EXPECT_GE(done.size(), 2u);
+    }
+    EXPECT_TRUE(std::is_sorted(done.begin(), done.end()));
+
+    options.progress = [](std::size_t, std::size_t) { return false; };
+    EXPECT_THROW(read(), io::Cancelled);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReadProgress, ::testing::ValuesIn(kProgressCases),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace
