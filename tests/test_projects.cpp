@@ -189,6 +189,65 @@ TEST(Projects, AProjectOfMarkupsFilesInTwoLandmarkOrdersReopensToTheSameFiles)
     expectSameSession(before, after);
 }
 
+// Corrections made in place are part of the work: the project keeps them, and opening it
+// makes them again on the data as read, so every file written from the session is the same.
+TEST(Projects, AProjectWithAnExchangeAMirrorAndAnExclusionReopensToTheSameFiles)
+{
+    Scenario before;
+    tpsWork(before);
+    before.type("SpecimenBox", idOf(1));
+    before.type("EndBox1", "3");
+    before.type("EndBox2", "1");
+    before.press("ExchangeLandmarks");
+    before.type("SpecimenBox", "4");
+    before.press("MirrorSpecimen");
+    before.type("SpecimenBox", idOf(4));
+    before.press("ExcludeSpecimen");
+    ASSERT_TRUE(before.h.messages.shown().empty()) << before.h.messages.texts()[0];
+    before.press("SaveProject", "work.vz6");
+    ASSERT_TRUE(before.h.messages.shown().empty()) << before.h.messages.texts()[0];
+    EXPECT_FALSE(before.state().revisions.correctionsChanged());
+    const json expected = json::parse(R"([
+        {"specimen": 2, "id": "skull02", "kind": "exchange", "landmarks": [1, 3]},
+        {"specimen": 4, "id": "skull04", "kind": "mirror"},
+        {"specimen": 5, "id": "skull05", "kind": "exclude"}])");
+    EXPECT_EQ(json::parse(before.read("work.vz6"))["corrections"], expected);
+    before.press("SaveCorrections", "before_corrections.csv");
+
+    Scenario after;
+    openIn(after, before.dir.path() / "work.vz6");
+    ASSERT_TRUE(after.h.messages.shown().empty()) << after.h.messages.texts()[0];
+    expectSameSession(before, after);
+    EXPECT_EQ(after.state().corrections, before.state().corrections);
+    after.press("SaveCorrections", "after_corrections.csv");
+    EXPECT_EQ(after.read("after_corrections.csv"), before.read("before_corrections.csv"));
+    // Opened, nothing is unsaved: neither the project nor its corrections ask to be saved.
+    EXPECT_FALSE(after.state().revisions.projectChanged());
+    EXPECT_FALSE(after.state().revisions.correctionsChanged());
+    EXPECT_EQ(mainTitle(after), kBaseTitle + " - work");
+
+    // The lengths file: skull05 is left out, and skull02's line 1-2 ("nasal") now runs from
+    // its third landmark as read to its second, times its SCALE (0.625).
+    const std::string lengths = after.read("after_lengths.csv");
+    EXPECT_EQ(lengths.find(idOf(4) + ","), std::string::npos) << lengths;
+    const std::size_t row = lengths.find("\n" + idOf(1) + ",");
+    ASSERT_NE(row, std::string::npos) << lengths;
+    double d2 = 0;
+    for (std::size_t d = 0; d < 3; ++d)
+        d2 += std::pow(coordinate(1, 2, d) - coordinate(1, 1, d), 2);
+    const double expectedLength = 0.625 * std::sqrt(d2);
+    EXPECT_NEAR(std::stod(lengths.substr(row + idOf(1).size() + 2)), expectedLength, 1e-12 * expectedLength);
+
+    // A correction after opening is a change of the project, and saving the project saves it.
+    after.type("SpecimenBox", idOf(4));
+    after.press("IncludeSpecimen");
+    EXPECT_TRUE(after.state().revisions.projectChanged());
+    EXPECT_EQ(mainTitle(after), kBaseTitle + " - work *");
+    after.press("SaveProject", "work.vz6");
+    EXPECT_FALSE(after.state().revisions.projectChanged());
+    EXPECT_FALSE(after.state().revisions.correctionsChanged());
+}
+
 // The data files are named from the project's folder: the whole folder moved still opens.
 TEST(Projects, AProjectMovedWithItsFolderStillOpens)
 {
@@ -232,6 +291,11 @@ template <typename Change> void edit(const fs::path& folder, Change change)
     rewrite(folder, project);
 }
 
+void setCorrections(const fs::path& folder, const std::string& list)
+{
+    edit(folder, [&](json& p) { p["corrections"] = json::parse(list); });
+}
+
 const Refusal kRefusals[] = {
     {"data_file_gone", [](const fs::path& f) { fs::remove(f / "again.tps"); }, "again.tps: cannot be read"},
     {"data_file_changed_by_one_byte",
@@ -262,9 +326,60 @@ const Refusal kRefusals[] = {
      "field \"colour\": this version does not know this field"},
     {"unknown_box", [](const fs::path& f) { edit(f, [](json& p) { p["controls"]["texts"]["NoSuchBox"] = ""; }); },
      "field \"controls.texts.NoSuchBox\": no box of the main window has this tag"},
-    {"corrections_this_version_cannot_apply",
-     [](const fs::path& f) { edit(f, [](json& p) { p["corrections"] = json::array({json::object()}); }); },
-     "field \"corrections\": this version cannot apply corrections"},
+    {"correction_of_unknown_kind",
+     [](const fs::path& f) { setCorrections(f, R"([{"specimen": 1, "id": "skull01", "kind": "rotate"}])"); },
+     "field \"corrections[0].kind\": expected \"exchange\", \"mirror\" or \"exclude\", found \"rotate\""},
+    {"correction_without_a_specimen",
+     [](const fs::path& f) { setCorrections(f, R"([{"id": "skull01", "kind": "mirror"}])"); },
+     "field \"corrections[0].specimen\": missing"},
+    {"correction_of_a_specimen_beyond_the_data_set",
+     [](const fs::path& f) { setCorrections(f, R"([{"specimen": 7, "id": "skull07", "kind": "mirror"}])"); },
+     "field \"corrections[0]\" (specimen 7 (skull07): mirrored (x -> -x)): specimen 7 does not exist: the data set "
+     "has 6 specimens"},
+    {"correction_whose_id_is_another_specimens",
+     [](const fs::path& f) { setCorrections(f, R"([{"specimen": 2, "id": "skull03", "kind": "exclude"}])"); },
+     "field \"corrections[0]\" (specimen 2 (skull03): excluded): specimen 2 of the data set is skull02, not skull03"},
+    {"exchange_of_a_landmark_beyond_the_shape",
+     [](const fs::path& f) {
+         setCorrections(f, R"([{"specimen": 2, "id": "skull02", "kind": "exchange", "landmarks": [2, 7]}])");
+     },
+     "field \"corrections[0]\" (specimen 2 (skull02): landmarks 2 and 7 exchanged): expected two different landmarks "
+     "from 1 to 6"},
+    {"exchange_of_a_landmark_with_itself",
+     [](const fs::path& f) {
+         setCorrections(f, R"([{"specimen": 2, "id": "skull02", "kind": "exchange", "landmarks": [3, 3]}])");
+     },
+     "field \"corrections[0].landmarks\": expected two different landmarks, the smaller first, found [3,3]"},
+    {"exchange_of_one_landmark",
+     [](const fs::path& f) {
+         setCorrections(f, R"([{"specimen": 2, "id": "skull02", "kind": "exchange", "landmarks": [3]}])");
+     },
+     "field \"corrections[0].landmarks\": expected a list of the two landmarks exchanged, found [3]"},
+    {"mirror_with_landmarks",
+     [](const fs::path& f) {
+         setCorrections(f, R"([{"specimen": 2, "id": "skull02", "kind": "mirror", "landmarks": [1, 2]}])");
+     },
+     "field \"corrections[0].landmarks\": only an exchange names landmarks"},
+    {"specimen_excluded_twice",
+     [](const fs::path& f) {
+         setCorrections(f, R"([{"specimen": 2, "id": "skull02", "kind": "exclude"},
+                               {"specimen": 2, "id": "skull02", "kind": "exclude"}])");
+     },
+     "field \"corrections[1]\" (specimen 2 (skull02): excluded): it is excluded already"},
+    {"excluded_specimen_changed",
+     [](const fs::path& f) {
+         setCorrections(f, R"([{"specimen": 3, "id": "skull03", "kind": "exclude"},
+                               {"specimen": 3, "id": "skull03", "kind": "mirror"}])");
+     },
+     "field \"corrections[1]\" (specimen 3 (skull03): mirrored (x -> -x)): it is excluded, so it cannot be changed"},
+    {"exclusions_leaving_one_specimen",
+     [](const fs::path& f) {
+         json list = json::array();
+         for (std::size_t j = 0; j < 5; ++j)
+             list.push_back({{"specimen", j + 1}, {"id", idOf(j)}, {"kind", "exclude"}});
+         setCorrections(f, list.dump());
+     },
+     "field \"corrections[4]\" (specimen 5 (skull05): excluded): the fit needs at least 2 specimens"},
     {"protocol_landmark_beyond_the_shape",
      [](const fs::path& f) { edit(f, [](json& p) { p["protocol"]["lines"][0]["to"] = 7; }); },
      "field \"protocol.lines[0]\": landmark 7 does not exist: the shape has 6 landmarks"},

@@ -94,6 +94,16 @@ std::string correctionsCsv(const std::vector<session::Correction>& corrections);
 // fitted again, and everything shown of them follows. False, after a message box, when the
 // corrected data cannot be completed or fitted; then nothing changes.
 bool adoptCorrections(Context& c, std::vector<session::Correction> corrections);
+// The specimens `loaded` gives with `corrections` applied, completed and fitted, for corrections
+// read from a file: each is checked first against the data set (specimen number and ID, its
+// landmarks, an exclusion only of a specimen in use, a change only of one not excluded, two
+// specimens kept). Throws an Error naming the correction by its place in the list (from 0).
+session::Specimens correctedSpecimens(const session::Specimens& loaded,
+                                      const std::vector<session::Correction>& corrections,
+                                      platform::ConsoleService& console);
+// Puts in force `corrections` and `corrected`, the specimens they give (made by
+// correctedSpecimens), right after a load: no refit, nothing left to refuse.
+void commitCorrections(Context& c, std::vector<session::Correction> corrections, session::Specimens corrected);
 // The specimen check of `specimens`; an Error when it cannot be made.
 session::SpecimenCheck runCheck(const Context& c, const session::Specimens& specimens);
 // The fitted specimens as grey points, when "Show all specimens" is ticked.

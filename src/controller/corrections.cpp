@@ -133,6 +133,8 @@ std::optional<std::size_t> boxSpecimen(Context& c)
     return canCorrect(c) ? loadedSpecimen(c) : std::nullopt;
 }
 
+void put(Context& c, std::vector<Correction> corrections, std::optional<session::Specimens> next);
+
 bool isExcluded(const Context& c, std::size_t j)
 {
     return excludedSpecimens(c.s)[j];
@@ -191,6 +193,62 @@ bool adoptCorrections(Context& c, std::vector<Correction> corrections)
             return false;
         }
     }
+    put(c, std::move(corrections), std::move(next));
+    return true;
+}
+
+void commitCorrections(Context& c, std::vector<Correction> corrections, session::Specimens corrected)
+{
+    if (!corrections.empty())
+        put(c, std::move(corrections), std::move(corrected));
+}
+
+session::Specimens correctedSpecimens(const session::Specimens& loaded, const std::vector<Correction>& corrections,
+                                      platform::ConsoleService& console)
+{
+    const std::size_t k = loaded.count(), p = loaded.read.cols() / 3;
+    if (!corrections.empty() && loaded.read.rows() != k)
+        throw Error("field \"corrections\": the specimens keep no coordinates as read, so they cannot be corrected");
+    std::vector<bool> excluded(k, false);
+    std::size_t kept = k;
+    for (std::size_t n = 0; n < corrections.size(); ++n) {
+        const Correction& x = corrections[n];
+        const std::string where = "field \"corrections[" + std::to_string(n) + "]\" (" + correctionText(x) + "): ";
+        if (x.specimen < 1 || x.specimen > k)
+            throw Error(where + "specimen " + std::to_string(x.specimen) + " does not exist: the data set has " +
+                        std::to_string(k) + " specimens");
+        if (loaded.id(x.specimen - 1) != x.id)
+            throw Error(where + "specimen " + std::to_string(x.specimen) + " of the data set is " +
+                        loaded.id(x.specimen - 1) + ", not " + x.id);
+        if (excluded[x.specimen - 1])
+            throw Error(where + (x.kind == Correction::Kind::Exclude ? "it is excluded already"
+                                                                     : "it is excluded, so it cannot be changed"));
+        switch (x.kind) {
+        case Correction::Kind::Exchange:
+            if (x.i == x.j || x.i < 1 || x.j < 1 || std::max(x.i, x.j) > p)
+                throw Error(where + "expected two different landmarks from 1 to " + std::to_string(p));
+            break;
+        case Correction::Kind::Mirror:
+            break;
+        case Correction::Kind::Exclude:
+            excluded[x.specimen - 1] = true;
+            if (--kept < kFewestKept)
+                throw Error(where + "the fit needs at least " + std::to_string(kFewestKept) + " specimens");
+            break;
+        }
+    }
+    try {
+        return corrected(loaded, corrections, console);
+    } catch (const Error& e) {
+        throw Error("field \"corrections\": the corrected specimens cannot be fitted: " + std::string(e.what()));
+    }
+}
+
+namespace {
+
+// Makes `corrections` and `next` (nullopt: the specimens as loaded) the state, and shows it.
+void put(Context& c, std::vector<Correction> corrections, std::optional<session::Specimens> next)
+{
     if (!c.s.uncorrected)
         c.s.uncorrected = std::move(c.s.specimens);
     if (next) {
@@ -213,8 +271,9 @@ bool adoptCorrections(Context& c, std::vector<Correction> corrections)
         report += line + "\n";
     c.rt.console.write(report);
     showProto(c);
-    return true;
 }
+
+}  // namespace
 
 void exchangeLandmarks(Context& c)
 {

@@ -94,12 +94,15 @@ std::string chosenPath(const platform::FileChoice& choice)
     return absolutePath(choice);
 }
 
-// Marks everything the project holds as saved: the project, and the protocol and blocks in it.
+// Marks everything the project holds as saved: the project, and the protocol, blocks and
+// corrections in it. The corrections CSV is a list for a methods section, not a way to keep
+// the work, so a project that holds them leaves nothing of them unsaved.
 void markSaved(Context& c, const std::string& path)
 {
     session::Revisions& r = c.s.revisions;
     r.savedProtocol = r.protocol;
     r.savedBlocks = r.blocks;
+    r.savedCorrections = r.corrections;
     r.savedProject = r.projectMark();
     c.s.project = path;
 }
@@ -157,6 +160,7 @@ void saveProject(Context& c)
     for (const Control& control : projectValues(c.controls))
         project.values[std::string(control.tag())] = control.value() != 0 ? 1 : 0;
     project.view = viewOf(c);
+    project.corrections = c.s.corrections;
     std::string text;
     try {
         text = session::projectText(project);
@@ -283,6 +287,16 @@ void openProject(Context& c)
         }
         replicate.emplace(std::move(*again), rs);
     }
+    // The corrections are made again on the specimens as read, as the actions made them.
+    session::Specimens corrected;
+    if (!project.corrections.empty()) {
+        try {
+            corrected = correctedSpecimens(specimens, project.corrections, c.rt.console);
+        } catch (const Error& e) {
+            c.message(refused + "File " + chosen->name + ": " + e.what());
+            return;
+        }
+    }
     std::optional<std::vector<std::string>> groups;
     if (project.groups) {
         groups = readGroups(c, specimens, groupsFile.paths.front(), fileName(groupsFile.paths.front()));
@@ -330,6 +344,7 @@ void openProject(Context& c)
     }
     if (replicate)
         commitReplicate(c, std::move(replicate->first), std::move(replicate->second), replicateText);
+    commitCorrections(c, std::move(project.corrections), std::move(corrected));
     if (groups)
         commitGroups(c, std::move(*groups), fileName(groupsFile.paths.front()), groupsFile.paths.front());
     for (const Control& control : projectValues(c.controls))
@@ -354,6 +369,7 @@ void openProject(Context& c)
     session::Revisions& r = c.s.revisions;
     r.protocol = r.next();
     r.blocks = r.next();
+    r.corrections = r.next();
     markSaved(c, path);
     c.status("Opened project " + chosen->name);
 }

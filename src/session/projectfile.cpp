@@ -1,5 +1,6 @@
 #include "session/projectfile.h"
 
+#include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
 #include <set>
@@ -20,6 +21,24 @@ ordered_json fileJson(const ProjectDataFile& f)
     out["sha256"] = f.sha256;
     out["format"] = f.format;
     out["applyScale"] = f.applyScale;
+    return out;
+}
+
+// The words a correction's kind has in the file, as "Save corrections..." writes them.
+constexpr std::pair<Correction::Kind, const char*> kKinds[] = {{Correction::Kind::Exchange, "exchange"},
+                                                               {Correction::Kind::Mirror, "mirror"},
+                                                               {Correction::Kind::Exclude, "exclude"}};
+
+ordered_json correctionJson(const Correction& c)
+{
+    ordered_json out;
+    out["specimen"] = c.specimen;
+    out["id"] = c.id;
+    for (const auto& [kind, word] : kKinds)
+        if (kind == c.kind)
+            out["kind"] = word;
+    if (c.kind == Correction::Kind::Exchange)
+        out["landmarks"] = {c.i, c.j};
     return out;
 }
 
@@ -138,6 +157,34 @@ public:
         return set;
     }
 
+    Correction correction(const json& v, const std::string& where) const
+    {
+        keys(v, where, {"specimen", "id", "kind", "landmarks"});
+        Correction c;
+        c.specimen = whole(need(v, where, "specimen"), join(where, "specimen"), 1, 1e9);
+        c.id = text(v, where, "id");
+        const std::string kind = text(v, where, "kind");
+        const auto known =
+            std::find_if(std::begin(kKinds), std::end(kKinds), [&](const auto& k) { return kind == k.second; });
+        if (known == std::end(kKinds))
+            fail(join(where, "kind"), "expected \"exchange\", \"mirror\" or \"exclude\", found \"" + kind + "\"");
+        c.kind = known->first;
+        if (c.kind != Correction::Kind::Exchange) {
+            if (v.contains("landmarks"))
+                fail(join(where, "landmarks"), "only an exchange names landmarks");
+            return c;
+        }
+        const std::string at = join(where, "landmarks");
+        const json& landmarks = array(need(v, where, "landmarks"), at);
+        if (landmarks.size() != 2)
+            fail(at, "expected a list of the two landmarks exchanged, found " + landmarks.dump());
+        c.i = whole(landmarks[0], at + "[0]", 1, 1e9);
+        c.j = whole(landmarks[1], at + "[1]", 1, 1e9);
+        if (c.i >= c.j)
+            fail(at, "expected two different landmarks, the smaller first, found " + landmarks.dump());
+        return c;
+    }
+
     static std::string join(const std::string& where, const std::string& key)
     {
         return where.empty() ? key : where + "." + key;
@@ -200,6 +247,8 @@ std::string projectText(const Project& project)
         root["view"] = nullptr;
     }
     root["corrections"] = ordered_json::array();
+    for (const Correction& c : project.corrections)
+        root["corrections"].push_back(correctionJson(c));
     try {
         return root.dump(2) + "\n";
     } catch (const ordered_json::type_error&) {
@@ -316,8 +365,8 @@ Project parseProject(std::string_view text, const std::string& file, const Proje
     }
     if (root.contains("corrections")) {
         const json& corrections = r.array(root.at("corrections"), "corrections");
-        if (!corrections.empty())
-            r.fail("corrections", "this version cannot apply corrections, so it does not open a project that has them");
+        for (std::size_t n = 0; n < corrections.size(); ++n)
+            p.corrections.push_back(r.correction(corrections[n], "corrections[" + std::to_string(n) + "]"));
     }
     return p;
 }

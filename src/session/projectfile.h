@@ -9,6 +9,7 @@
 
 #include "session/blockstructure.h"
 #include "session/protocol.h"
+#include "session/session.h"
 
 // The project file: a JSON text naming the data files of a piece of work (each with its
 // SHA-256) and holding what was built on them (protocol, blocks, the main window's boxes, the
@@ -51,6 +52,7 @@ struct Project {
     std::map<std::string, std::string> texts;  // control tag -> its text
     std::map<std::string, double> values;      // two-state control tag -> 0 or 1
     std::optional<ProjectView> view;
+    std::vector<Correction> corrections;  // in force, in the order they were made
     bool operator==(const Project&) const = default;
 };
 
@@ -66,8 +68,9 @@ struct ProjectControls {
 // Reads a project's text. Throws a FileFormatError naming `file` and the field (as
 // "specimens.files[2].sha256") when the text is no JSON, another format or version, or a field
 // is missing, of the wrong type or out of range. Keys it does not know are refused, naming
-// them, as are controls not in `known`. "corrections" is reserved and must be an empty list
-// in this version.
+// them, as are controls not in `known`. The corrections are checked for form here (a known
+// kind, two different landmarks for an exchange); whether they fit the data set is the
+// opener's to check.
 Project parseProject(std::string_view text, const std::string& file, const ProjectControls& known);
 
 }  // namespace vezedo::session
