@@ -45,6 +45,7 @@ void FrontEnd::addMenus(FigureWindow* window)
     QMenu* file = bar->addMenu("&File");
     file->setObjectName("fileMenu");
     addAction(file, "&Load TPS file...", controller::action::loadSpecimens, QKeySequence::Open);
+    addAction(file, "Load l&andmarks...", controller::action::loadLandmarks, {});
     addAction(file, "Load &protocol...", controller::action::loadProtocol, {});
     addAction(file, "Open pro&ject...", controller::action::openProject,
               QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
@@ -56,6 +57,7 @@ void FrontEnd::addMenus(FigureWindow* window)
     save->setToolTip("Save the protocol as it was last saved: a plain protocol file or a CSV with names");
     connect(save, &QAction::triggered, this, [this] { saveProtocolAsLastWritten(); });
     addAction(file, "Save lengths as &CSV...", controller::action::saveLengthsCsv, {});
+    addAction(file, "Save c&orrections...", controller::action::saveCorrections, {});
     file->addSeparator();
     QAction* recordItem = file->addAction("&Record session...");
     recordItem->setToolTip("Write what you do from now on to a script that vezedo6-run can replay");
@@ -79,13 +81,19 @@ void FrontEnd::addMenus(FigureWindow* window)
     // Closing the main window asks about unsaved work and then ends the program.
     connect(quitItem, &QAction::triggered, window, &QWidget::close);
 
-    // Undo and Redo of the protocol and block edits, and Help, from any window of the program.
+    // Undo and Redo of the protocol, block and correction edits, and Help, from any window of
+    // the program; the corrections of the specimens act on the one named under Specimen.
     QMenu* edit = bar->addMenu("&Edit");
     edit->setObjectName("editMenu");
     addAction(edit, "&Undo", controller::action::undo, QKeySequence::Undo)->setShortcutContext(Qt::ApplicationShortcut);
     // Ctrl+Shift+Z on every platform: without a desktop theme Qt would make it Ctrl+Y.
     addAction(edit, "&Redo", controller::action::redo, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z))
         ->setShortcutContext(Qt::ApplicationShortcut);
+    edit->addSeparator();
+    addAction(edit, "&Exchange landmarks", controller::action::exchangeLandmarks, {});
+    addAction(edit, "&Mirror specimen", controller::action::mirrorSpecimen, {});
+    addAction(edit, "E&xclude specimen", controller::action::excludeSpecimen, {});
+    addAction(edit, "&Include specimen", controller::action::includeSpecimen, {});
 
     QMenu* help = bar->addMenu("&Help");
     help->setObjectName("helpMenu");

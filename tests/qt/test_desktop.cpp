@@ -66,14 +66,22 @@ TEST_P(MainMenus, HoldTheEntryWithItsShortcut)
 
 INSTANTIATE_TEST_SUITE_P(Entries, MainMenus,
                          testing::Values(MenuCase{"LoadTps", "fileMenu", "Load TPS file...", "Ctrl+O"},
+                                         MenuCase{"LoadLandmarks", "fileMenu", "Load landmarks...", ""},
                                          MenuCase{"LoadProtocol", "fileMenu", "Load protocol...", ""},
+                                         MenuCase{"OpenProject", "fileMenu", "Open project...", "Ctrl+Shift+O"},
+                                         MenuCase{"SaveProject", "fileMenu", "Save project...", "Ctrl+Shift+S"},
                                          MenuCase{"SaveProtocol", "fileMenu", "Save protocol...", "Ctrl+S"},
                                          MenuCase{"SaveLengthsCsv", "fileMenu", "Save lengths as CSV...", ""},
+                                         MenuCase{"SaveCorrections", "fileMenu", "Save corrections...", ""},
                                          MenuCase{"RecordSession", "fileMenu", "Record session...", ""},
                                          MenuCase{"StopRecording", "fileMenu", "Stop recording", ""},
                                          MenuCase{"Quit", "fileMenu", "Quit", "Ctrl+Q"},
                                          MenuCase{"Undo", "editMenu", "Undo", "Ctrl+Z"},
                                          MenuCase{"Redo", "editMenu", "Redo", "Ctrl+Shift+Z"},
+                                         MenuCase{"ExchangeLandmarks", "editMenu", "Exchange landmarks", ""},
+                                         MenuCase{"MirrorSpecimen", "editMenu", "Mirror specimen", ""},
+                                         MenuCase{"ExcludeSpecimen", "editMenu", "Exclude specimen", ""},
+                                         MenuCase{"IncludeSpecimen", "editMenu", "Include specimen", ""},
                                          MenuCase{"Help", "helpMenu", "Help", "F1"}),
                          [](const auto& row) { return std::string(row.param.name); });
 
