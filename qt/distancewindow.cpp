@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStringList>
@@ -145,7 +146,17 @@ void SpecimensWindow::fitIdColumn()
     const QScrollBar* bar = m_table->verticalScrollBar();
     const int barWidth = bar->isVisible() ? 0 : bar->sizeHint().width();
     const int room = m_table->viewport()->width() - barWidth - others - 4;  // a few pixels for rounding
-    m_table->setColumnWidth(SpecimenCheckModel::Id, std::min(m_idWidth, std::clamp(room, 6 * letter, 20 * letter)));
+    const int idWidth = std::min(m_idWidth, std::clamp(room, 6 * letter, 20 * letter));
+    m_table->setColumnWidth(SpecimenCheckModel::Id, idWidth);
+    // Wider fonts than the window was sized for: the window grows, as far as the screen allows,
+    // rather than hide the columns after the IDs behind a scroll bar.
+    if (room < idWidth && isVisible()) {
+        const QScreen* shown = screen();
+        const int most = shown ? shown->availableGeometry().width() : width();
+        const int wanted = std::min(most, width() + idWidth - room);
+        if (wanted > width())
+            resize(wanted, height());
+    }
 }
 
 bool SpecimensWindow::eventFilter(QObject* watched, QEvent* event)
