@@ -288,13 +288,20 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
 namespace {
 
 // The one place where the readers report how far they are through a file: reading is the first
-// share of a load. The TPS and table readers are to take this hook and call it as they go;
-// until they do, each read reports once, at its end.
+// share of a load. The TPS and table readers call this hook as they go (every few MB), so a long
+// read shows progress and stops when the user cancels it.
 std::function<bool(std::size_t, std::size_t)> readingProgress(Context& c)
 {
     if (!c.progress)
         return [](std::size_t, std::size_t) { return true; };
     return c.progress->readerHook(0.0, kRead);
+}
+
+io::ReadOptions readOptions(Context& c)
+{
+    io::ReadOptions options;
+    options.progress = readingProgress(c);
+    return options;
 }
 
 void finishedReading(Context& c)
@@ -303,13 +310,23 @@ void finishedReading(Context& c)
     c.step(kRead);
 }
 
+// A read its progress hook stopped: the user cancelled it, so the action stops with Cancelled
+// (the next step throws it) and no message box says the file was bad.
+[[noreturn]] void stopCancelledRead(Context& c)
+{
+    c.step(kRead);
+    throw Error("a read stopped by its progress hook without a cancel");
+}
+
 }  // namespace
 
 std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& choice, bool applyScale)
 {
     io::TpsData read;
     try {
-        read = io::readChosenTps(choice);
+        read = io::readChosenTps(choice, readOptions(c));
+    } catch (const io::Cancelled&) {
+        stopCancelledRead(c);
     } catch (const io::UnreadableFile& e) {
         c.rt.console.write("Error on file open");
         c.message(unreadable(choice.name, e));
@@ -335,9 +352,11 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
             io::changeDirectory(choice.folder);
             throw;
         }
-        read = io::parseSpecimenTable(bytes, path);
+        read = io::parseSpecimenTable(bytes, path, readOptions(c));
         finishedReading(c);
         io::changeDirectory(choice.folder);
+    } catch (const io::Cancelled&) {
+        stopCancelledRead(c);
     } catch (const io::UnreadableFile& e) {
         c.message(unreadable(fname, e));
         return std::nullopt;
