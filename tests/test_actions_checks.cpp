@@ -5,6 +5,7 @@
 #include <functional>
 #include <sstream>
 
+#include "controller/loadsteps.h"
 #include "io/csv.h"
 #include "scenario_checks.h"
 #include "shape/shapecheck.h"
@@ -131,7 +132,7 @@ TEST(CheckSpecimens, FindsAPlantedSwapRanksItFirstAndSuggestsThePair)
 
     // The CSV's distances are those of a fit to convergence with rotations only, worked out
     // here directly: every specimen's distance to the converged mean.
-    const auto fit = shape::fitToConvergence(s.state().specimens.raw);
+    const auto fit = shape::fitToConvergence(controller::unfittedSpecimens(s.state().specimens));
     EXPECT_TRUE(fit.converged);
     for (std::size_t j = 0; j < 25; ++j) {
         double squared = 0;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "controller/loadsteps.h"
 #include "platform/textformat.h"
 #include "scenario_checks.h"
 
@@ -143,20 +144,45 @@ TEST_P(CancelledAction, ChangesNothing)
 
 const auto checked = [](Scenario& s) { s.press("CheckSpecimens"); };
 
+// A TPS file past the size from which the reader reports as it goes (every few MB, and at the
+// start of a read in parts): the first report comes while the file is being read.
+constexpr std::size_t kLargeSpecimens = 5000, kLargeLandmarks = 40;
+const auto largeTps = [](Scenario& s) { s.file("large.tps", makeTps(kLargeSpecimens, kLargeLandmarks)); };
+
 INSTANTIATE_TEST_SUITE_P(
     AtEachStep, CancelledAction,
-    testing::Values(
-        Case{"tps_read", "LoadFile1", {"other.tps"}, 1}, Case{"tps_estimate", "LoadFile1", {"other.tps"}, 2},
-        Case{"tps_fit", "LoadFile1", {"other.tps"}, 3}, Case{"table_read", "LoadFileIMP", {"table.txt"}, 1},
-        Case{"table_estimate", "LoadFileIMP", {"table.txt"}, 2}, Case{"table_fit", "LoadFileIMP", {"table.txt"}, 3},
-        Case{"landmarks_first_file", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 1},
-        Case{"landmarks_last_file", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 3},
-        Case{"landmarks_fit", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 5},
-        Case{"check_fit", "CheckSpecimens", {}, 1},
-        Case{"check_within_new_groups", "LoadGroups", {"groups.csv"}, 1, checked},
-        Case{"protocol_read", "LoadProto", {"legs.txt"}, 1}, Case{"protocol_checked", "LoadProto", {"legs.txt"}, 2},
-        Case{"lengths", "SaveLengths", {}, 1}, Case{"lengths_csv", "SaveLengthsCSV", {}, 1}),
+    testing::Values(Case{"tps_read", "LoadFile1", {"other.tps"}, 1},
+                    Case{"tps_estimate", "LoadFile1", {"other.tps"}, 2}, Case{"tps_fit", "LoadFile1", {"other.tps"}, 3},
+                    Case{"tps_during_the_read_of_a_large_file", "LoadFile1", {"large.tps"}, 1, largeTps},
+                    Case{"table_read", "LoadFileIMP", {"table.txt"}, 1},
+                    Case{"table_estimate", "LoadFileIMP", {"table.txt"}, 2},
+                    Case{"table_fit", "LoadFileIMP", {"table.txt"}, 3},
+                    Case{"landmarks_first_file", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 1},
+                    Case{"landmarks_last_file", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 3},
+                    Case{"landmarks_fit", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 5},
+                    Case{"check_fit", "CheckSpecimens", {}, 1},
+                    Case{"check_within_new_groups", "LoadGroups", {"groups.csv"}, 1, checked},
+                    Case{"protocol_read", "LoadProto", {"legs.txt"}, 1},
+                    Case{"protocol_checked", "LoadProto", {"legs.txt"}, 2}, Case{"lengths", "SaveLengths", {}, 1},
+                    Case{"lengths_csv", "SaveLengthsCSV", {}, 1}),
     [](const testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
+
+// The cancel of a large file's read comes from the reader itself, before the read's end: the
+// read is the first share of a load, and no later step was reached.
+TEST(CancelledDuringTheReadOfALargeTps, StopsBeforeTheReadEnds)
+{
+    Scenario s;
+    setUp(s);
+    largeTps(s);
+    const std::size_t before = s.h.progress.fractions().size();
+    s.answer("large.tps");
+    s.h.progress.cancelAt(before + 1);
+    s.press("LoadFile1");
+    ASSERT_EQ(s.h.progress.fractions().size(), before + 1);
+    EXPECT_LT(s.h.progress.fractions().back(), controller::kRead);
+    EXPECT_TRUE(s.h.messages.shown().empty());
+    EXPECT_EQ(s.state().specimens.count(), kSpecimens);
+}
 
 // The same loads without a Cancel: the progress stays within 0 to 1, every begin has its end,
 // and the result is what a program without progress (the headless one) gives.

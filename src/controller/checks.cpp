@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "controller/actions.h"
+#include "controller/loadsteps.h"
 #include "controller/views.h"
 #include "io/csv.h"
 #include "io/files.h"
@@ -70,7 +71,7 @@ session::SpecimenCheck runCheck(const Context& c, const session::Specimens& sp)
     std::vector<std::string> names;
     const std::vector<std::size_t> groups = groupNumbers(sp, names);
     const shape::CheckResult result =
-        shape::checkSpecimens(sp.unfitted(), groups, {}, [&c](double fraction) { c.step(fraction); });
+        shape::checkSpecimens(unfittedSpecimens(sp), groups, {}, [&c](double fraction) { c.step(fraction); });
     session::SpecimenCheck check;
     for (const shape::SpecimenFinding& f : result.specimens) {
         check.distance.push_back(f.distance);

@@ -208,30 +208,52 @@ std::vector<std::string> specimenNames(const std::vector<std::string>& ids)
     return specimenNames(ids, {});
 }
 
-void completeAndFit(session::Specimens& specimens, const std::vector<std::string>& names,
-                    platform::ConsoleService& console, const std::function<void(double)>& step)
+namespace {
+
+// The specimens as the fit takes them: missing landmarks estimated and, for a TPS data set,
+// every specimen centred and scaled to unit size (its centroid size goes to `sizes` when given).
+shape::Completed prepared(const session::Specimens& specimens, const std::vector<std::string>& names,
+                          std::vector<double>* sizes, const std::function<void(double)>& step)
 {
     shape::Completed completed = shape::estimateMissingLandmarks(display::vertxy3D(specimens.read), names);
     if (step)
         step(kEstimated);
-    platform::LandmarkSet data = std::move(completed.data);
     // A TPS file's specimens are centred and scaled to unit size first; their centroid sizes
     // are what the lengths are scaled back by. A table brings its own sizes.
     if (specimens.source == session::Specimens::Source::Tps) {
-        specimens.sizes.resize(data.specimens());
+        platform::LandmarkSet& data = completed.data;
+        if (sizes)
+            sizes->resize(data.specimens());
         for (std::size_t i = 0; i < data.specimens(); ++i) {
             const shape::Centred one = shape::centsize3D(data.sliceMatrix(i));
             std::copy(one.y.values().begin(), one.y.values().end(), data.slice(i).begin());
-            specimens.sizes[i] = one.cs;
+            if (sizes)
+                (*sizes)[i] = one.cs;
         }
     }
-    shape::Superimposition fit = shape::getpproc3(data, console);
+    return completed;
+}
+
+}  // namespace
+
+void completeAndFit(session::Specimens& specimens, const std::vector<std::string>& names,
+                    platform::ConsoleService& console, const std::function<void(double)>& step)
+{
+    shape::Completed completed = prepared(specimens, names, &specimens.sizes, step);
+    // Fitted in place: the coordinates before the fit are made again from `read` when wanted.
+    shape::Superimposition fit = shape::getpproc3(std::move(completed.data), console);
     if (step)
         step(kFitted);
-    specimens.raw = std::move(data);
     specimens.fitted = std::move(fit.fitted);
     specimens.mean = std::move(fit.mean);
     specimens.flags = flagsOf(completed);
+}
+
+platform::LandmarkSet unfittedSpecimens(const session::Specimens& specimens)
+{
+    if (specimens.read.empty())
+        return specimens.fitted;
+    return prepared(specimens, specimenNames(specimens.ids), nullptr, {}).data;
 }
 
 std::string absolutePath(const platform::FileChoice& choice)
@@ -264,7 +286,7 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
     }
     session::Specimens& specimens = out.specimens;
     specimens.source = session::Specimens::Source::Tps;
-    specimens.read = read.table;
+    specimens.read = std::move(read.table);
     try {
         completeAndFit(specimens, specimenNames(read.ids, headerLines), c.rt.console,
                        [&](double fraction) { c.step(fraction); });
@@ -288,13 +310,20 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
 namespace {
 
 // The one place where the readers report how far they are through a file: reading is the first
-// share of a load. The TPS and table readers are to take this hook and call it as they go;
-// until they do, each read reports once, at its end.
+// share of a load. The TPS and table readers call this hook as they go (every few MB), so a long
+// read shows progress and stops when the user cancels it.
 std::function<bool(std::size_t, std::size_t)> readingProgress(Context& c)
 {
     if (!c.progress)
         return [](std::size_t, std::size_t) { return true; };
     return c.progress->readerHook(0.0, kRead);
+}
+
+io::ReadOptions readOptions(Context& c)
+{
+    io::ReadOptions options;
+    options.progress = readingProgress(c);
+    return options;
 }
 
 void finishedReading(Context& c)
@@ -303,13 +332,23 @@ void finishedReading(Context& c)
     c.step(kRead);
 }
 
+// A read its progress hook stopped: the user cancelled it, so the action stops with Cancelled
+// (the next step throws it) and no message box says the file was bad.
+[[noreturn]] void stopCancelledRead(Context& c)
+{
+    c.step(kRead);
+    throw Error("a read stopped by its progress hook without a cancel");
+}
+
 }  // namespace
 
 std::optional<Loaded> readTpsSpecimens(Context& c, const platform::FileChoice& choice, bool applyScale)
 {
     io::TpsData read;
     try {
-        read = io::readChosenTps(choice);
+        read = io::readChosenTps(choice, readOptions(c));
+    } catch (const io::Cancelled&) {
+        stopCancelledRead(c);
     } catch (const io::UnreadableFile& e) {
         c.rt.console.write("Error on file open");
         c.message(unreadable(choice.name, e));
@@ -335,9 +374,11 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
             io::changeDirectory(choice.folder);
             throw;
         }
-        read = io::parseSpecimenTable(bytes, path);
+        read = io::parseSpecimenTable(bytes, path, readOptions(c));
         finishedReading(c);
         io::changeDirectory(choice.folder);
+    } catch (const io::Cancelled&) {
+        stopCancelledRead(c);
     } catch (const io::UnreadableFile& e) {
         c.message(unreadable(fname, e));
         return std::nullopt;

@@ -633,10 +633,16 @@ std::vector<const char*> splitPoints(const char* begin, const char* end, std::si
     return points;
 }
 
-// The text read by one thread, or nullopt when any part of a parallel read is not plain (a
+// The parts of a text as read, with the lines before each part.
+struct ReadParts {
+    std::vector<TpsPart> parts;
+    std::vector<int> lineOffsets;
+};
+
+// The parts read by one thread each, or nullopt when any part of a parallel read is not plain (a
 // refusal, a part with other landmark counts): then the serial read says what it is.
-std::optional<TpsData> readInParts(std::string_view text, std::string_view fileName, const ReadOptions& options,
-                                   std::size_t threads)
+std::optional<ReadParts> readInParts(std::string_view text, std::string_view fileName, const ReadOptions& options,
+                                     std::size_t threads)
 {
     const std::vector<const char*> points = splitPoints(text.data(), text.data() + text.size(), threads);
     const std::size_t count = points.size() - 1;
@@ -682,15 +688,26 @@ std::optional<TpsData> readInParts(std::string_view text, std::string_view fileN
     std::vector<int> lineOffsets(count, 0);
     for (std::size_t i = 1; i < count; ++i)
         lineOffsets[i] = lineOffsets[i - 1] + lineEnds[i - 1];
-    return merge(parts, lineOffsets, threads);
+    return ReadParts{std::move(parts), std::move(lineOffsets)};
 }
 
-TpsData readText(std::string_view text, std::string_view fileName, const ReadOptions& options)
+// Frees the text a read owns once its numbers are parsed, before they are gathered into one
+// table: the text and two copies of the numbers are never alive at once.
+void release(std::string* owned)
+{
+    if (owned)
+        std::string().swap(*owned);
+}
+
+// Reads `text`; `owned`, when given, holds it and is emptied as soon as it is no longer needed.
+TpsData readText(std::string_view text, std::string_view fileName, const ReadOptions& options, std::string* owned)
 {
     const std::size_t threads = platform::threadsFor(options.threads);
     if (threads > 1 && text.size() >= options.parallelFrom)
-        if (std::optional<TpsData> data = readInParts(text, fileName, options, threads))
-            return std::move(*data);
+        if (std::optional<ReadParts> read = readInParts(text, fileName, options, threads)) {
+            release(owned);
+            return merge(read->parts, read->lineOffsets, threads);
+        }
     std::function<bool()> report;
     if (options.progress)
         report = [&, at = std::size_t{0}]() mutable {
@@ -699,20 +716,30 @@ TpsData readText(std::string_view text, std::string_view fileName, const ReadOpt
         };
     std::vector<TpsPart> parts;
     parts.push_back(TpsParser(text, fileName, true).run(nullptr, nullptr, report));
+    release(owned);
     return merge(parts, {0}, 1);
+}
+
+// Reads `bytes`; `owned`, when given, holds them and is emptied as soon as they are read.
+TpsData readBytes(std::string_view bytes, std::string_view fileName, const ReadOptions& options, std::string* owned)
+{
+    // Lines may end in LF, CRLF or a lone CR; the parser counts LFs.
+    try {
+        std::optional<std::string> lineFeeds = withLineFeeds(bytes);
+        if (!lineFeeds)
+            return readText(bytes, fileName, options, owned);
+        release(owned);
+        return readText(*lineFeeds, fileName, options, &*lineFeeds);
+    } catch (const std::bad_alloc&) {
+        throw FileFormatError(std::string(fileName), 0, "there is not enough memory to read it");
+    }
 }
 
 }  // namespace
 
 TpsData parseTps(std::string_view bytes, std::string_view fileName, const ReadOptions& options)
 {
-    // Lines may end in LF, CRLF or a lone CR; the parser counts LFs.
-    try {
-        const std::optional<std::string> lineFeeds = withLineFeeds(bytes);
-        return readText(lineFeeds ? std::string_view(*lineFeeds) : bytes, fileName, options);
-    } catch (const std::bad_alloc&) {
-        throw FileFormatError(std::string(fileName), 0, "there is not enough memory to read it");
-    }
+    return readBytes(bytes, fileName, options, nullptr);
 }
 
 TpsData readChosenTps(const platform::FileChoice& choice, const ReadOptions& options)
@@ -724,7 +751,8 @@ TpsData readChosenTps(const platform::FileChoice& choice, const ReadOptions& opt
     if (!ec)
         path = absolute.string();
     changeDirectory(choice.folder);
-    return parseTps(readFile(path), choice.name, options);
+    std::string bytes = readFile(path);
+    return readBytes(bytes, choice.name, options, &bytes);
 }
 
 std::optional<platform::FileChoice> chooseTpsFile(platform::Runtime& rt, std::string_view title)

@@ -22,9 +22,6 @@ struct Specimens {
     enum class Source { Tps, Table };
 
     platform::LandmarkSet fitted;  // p x 3 x k after the fit
-    // p x 3 x k as read (missing landmarks estimated), before any fit: the specimen check
-    // fits these itself, as the fit above may mirror a specimen. Empty when a reader keeps none.
-    platform::LandmarkSet raw;
     // k x 3p as read, for writing the landmarks out again: x, y, z of landmark 1, then 2, ...,
     // SCALE applied when it was, NaN three times for a landmark the file gave as missing.
     platform::Matrix read;
@@ -39,9 +36,6 @@ struct Specimens {
     Source source = Source::Tps;
     std::string file;                        // the file's name, without folder
     std::vector<std::string> landmarkNames;  // one per landmark when the files named them, else empty
-
-    // What the specimen check fits: the coordinates as read when kept, else the fitted ones.
-    const platform::LandmarkSet& unfitted() const { return raw.empty() ? fitted : raw; }
 
     // The ID of specimen j (from 0): its own, else "specimen<j + 1>".
     std::string id(std::size_t j) const { return j < ids.size() ? ids[j] : "specimen" + std::to_string(j + 1); }

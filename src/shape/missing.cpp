@@ -43,10 +43,13 @@ public:
 
 }  // namespace
 
-Completed estimateMissingLandmarks(const LandmarkSet& raw, const std::vector<std::string>& names)
+Completed estimateMissingLandmarks(LandmarkSet given, const std::vector<std::string>& names)
 {
-    const std::size_t p = raw.landmarks(), k = raw.specimens();
-    Completed out{raw, std::vector<std::vector<std::size_t>>(k)};
+    const std::size_t p = given.landmarks(), k = given.specimens();
+    // The estimates are written in place: a specimen's own landmarks are read before its
+    // estimates are written, and the mean comes from the complete specimens only.
+    Completed out{std::move(given), std::vector<std::vector<std::size_t>>(k)};
+    const LandmarkSet& raw = out.data;
     std::vector<std::size_t> complete;
     for (std::size_t j = 0; j < k; ++j) {
         for (std::size_t i = 0; i < p; ++i)
@@ -71,7 +74,7 @@ Completed estimateMissingLandmarks(const LandmarkSet& raw, const std::vector<std
         std::copy(c.y.values().begin(), c.y.values().end(), subset.slice(s).begin());
     }
     SilentConsole silent;
-    const platform::Matrix mean = getpproc3(subset, silent).mean;
+    const platform::Matrix mean = getpproc3(std::move(subset), silent).mean;
 
     for (std::size_t j = 0; j < k; ++j) {
         if (out.estimated[j].empty())

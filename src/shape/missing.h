@@ -23,6 +23,6 @@ struct Completed {
     platform::LandmarkSet data;
     std::vector<std::vector<std::size_t>> estimated;
 };
-Completed estimateMissingLandmarks(const platform::LandmarkSet& raw, const std::vector<std::string>& names);
+Completed estimateMissingLandmarks(platform::LandmarkSet raw, const std::vector<std::string>& names);
 
 }  // namespace vezedo::shape

@@ -321,7 +321,7 @@ Matrix partialprocrustes3a(const Matrix& reference, const Matrix& subject, Conso
     return y;
 }
 
-Superimposition getpproc3(const LandmarkSet& data, ConsoleService& console, std::size_t threadsAsked)
+Superimposition getpproc3(LandmarkSet data, ConsoleService& console, std::size_t threadsAsked)
 {
     const std::size_t p = data.landmarks();
     const std::size_t count = data.specimens();
@@ -329,14 +329,15 @@ Superimposition getpproc3(const LandmarkSet& data, ConsoleService& console, std:
         throw Error("getpproc3: the landmark data set is empty (" + std::to_string(p) + " landmarks, " +
                     std::to_string(count) + " specimens)");
 
+    // The specimens are fitted in place: a caller that hands its data over keeps no second copy.
     Superimposition out;
-    out.fitted = data;
+    out.fitted = std::move(data);
     const std::size_t block = 3 * p;
 
     // The starting reference: the specimens summed as given, then centred and scaled.
     std::vector<double> reference(block, 0.0);
     for (std::size_t j = 0; j < count; ++j) {
-        const auto slice = data.slice(j);
+        const auto slice = out.fitted.slice(j);
         for (std::size_t i = 0; i < block; ++i)
             reference[i] += slice[i];
     }
@@ -350,7 +351,7 @@ Superimposition getpproc3(const LandmarkSet& data, ConsoleService& console, std:
     if (!usableSize(startSize)) {
         // Name the culprit when one specimen is degenerate on its own.
         for (std::size_t j = 0; j < count; ++j) {
-            const double cs = centroidSize(data.slice(j).data(), p);
+            const double cs = centroidSize(out.fitted.slice(j).data(), p);
             if (!usableSize(cs))
                 throw Error("getpproc3: specimen " + std::to_string(j + 1) + " " + sizeProblem(cs));
         }

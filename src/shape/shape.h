@@ -20,8 +20,7 @@ struct Superimposition {
 // Rotation-check reports go to `console`. The specimens are fitted on `threads` threads (0:
 // as many as the machine has, for data sets large enough to pay); the result is the same
 // to the bit on any number of threads.
-Superimposition getpproc3(const platform::LandmarkSet& data, platform::ConsoleService& console,
-                          std::size_t threads = 0);
+Superimposition getpproc3(platform::LandmarkSet data, platform::ConsoleService& console, std::size_t threads = 0);
 platform::Matrix partialprocrustes3a(const platform::Matrix& reference, const platform::Matrix& subject,
                                      platform::ConsoleService& console);
 platform::Matrix svdrot2(const platform::Matrix& reference, const platform::Matrix& subject);
