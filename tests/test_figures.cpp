@@ -112,13 +112,13 @@ TEST(GuiHandles, SkipsTagsThatAreNoVariableNames)
 TEST(GuiHandles, RefusesWhatIsNoWindowOrDescendant)
 {
     Window w;
-    const Handle box = w.control("EndBox2");
+    const Handle boxHandle = w.control("EndBox2");
     const struct {
         const char* name;
         Value given;
     } cases[] = {{"the root", Value(0.0)},
                  {"no object", Value(99.5)},
-                 {"two handles", Value(Matrix::rowVector({box, box}))},
+                 {"two handles", Value(Matrix::rowVector({boxHandle, boxHandle}))},
                  {"a text", Value("EndBox2")}};
     for (const auto& c : cases)
         EXPECT_EQ(errorOf([&] { gui::guihandles(w.h.rt, &c.given); }),
@@ -146,19 +146,19 @@ TEST(GuiData, IsEmptyUntilStoredThenKeptOnTheWindowOfTheDescendantItWasStoredFro
 {
     Window w;
     EXPECT_TRUE(gui::guidata(w.h.rt, Value(w.fig)).isEmptyMatrix());
-    const Handle box = w.control("Box");
+    const Handle boxHandle = w.control("Box");
     platform::Record data;
     data.set("answer", Value(42.0));
-    gui::guidata(w.h.rt, Value(box), Value(data));
+    gui::guidata(w.h.rt, Value(boxHandle), Value(data));
     EXPECT_EQ(gui::guidata(w.h.rt, Value(w.fig)), Value(data));
     EXPECT_NE(w.h.rt.graphics.appData(w.fig, "UsedByGUIData_m"), nullptr);
-    EXPECT_EQ(w.h.rt.graphics.appData(box, "UsedByGUIData_m"), nullptr);
+    EXPECT_EQ(w.h.rt.graphics.appData(boxHandle, "UsedByGUIData_m"), nullptr);
 
     // The row stores without output, reads from any descendant and refuses an output when
     // storing or a window that is not open.
     const auto& reg = w.h.program.registry();
     EXPECT_TRUE(reg.call("guidata", {Value(w.fig), Value(7.0)}, 0).empty());
-    EXPECT_EQ(reg.call("guidata", {Value(box)}, 1).at(0), Value(7.0));
+    EXPECT_EQ(reg.call("guidata", {Value(boxHandle)}, 1).at(0), Value(7.0));
     const struct {
         const char* name;
         std::vector<Value> inputs;

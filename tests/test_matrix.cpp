@@ -32,7 +32,7 @@ TEST(Matrix, OneBasedAccessReadsColumnMajorStorageAndChecksTheIndex)
     EXPECT_THROW((void)m.at(0), Error);
     EXPECT_THROW((void)m.at(7), Error);
     for (const auto& [r, c] : {std::pair<std::size_t, std::size_t>{0, 1}, {1, 0}, {3, 1}, {1, 4}}) {
-        const std::string message = errorOf([&] { (void)m.at(r, c); });
+        const std::string message = errorOf([&, r = r, c = c] { (void)m.at(r, c); });
         EXPECT_NE(message.find("(" + std::to_string(r) + ", " + std::to_string(c) + ")"), std::string::npos) << message;
         EXPECT_NE(message.find("2 x 3"), std::string::npos) << message;
     }

@@ -132,7 +132,7 @@ TEST(IoRows, LoadersReadTheChosenFileMakeItsFolderCurrentAndGiveMinusOneWhenUnre
 
     for (const auto& [function, filter] : {std::pair{"mfload", "*.*"}, {"mfloadtxt", "*.txt"}}) {
         SCOPED_TRACE(function);
-        const auto call = [&] { return h.program.registry().call(function, {Value(1.0)}, 2); };
+        const auto call = [&, function = function] { return h.program.registry().call(function, {Value(1.0)}, 2); };
         h.dialogs.queuePath(path);
         EXPECT_EQ(call(), (std::vector<Value>{table, Value("wire.txt")}));
         EXPECT_EQ(fs::current_path(), fs::canonical(dir.path()));

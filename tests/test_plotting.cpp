@@ -122,7 +122,7 @@ TEST(Wire, EachRowIsATwoPointLineInBlueSolidLeavingTheAxesModesAloneAndABadRowIs
          "wire3d: a wire list needs 3 columns (line number, first landmark, second landmark); found 2 x 2"}};
     model.setHold(axes, true);
     for (const auto& [wirelist, message] : cases)
-        EXPECT_EQ(errorOf([&] { display::wire3d(model, kSquare, wirelist, "k-"); }), message);
+        EXPECT_EQ(errorOf([&, wirelist = wirelist] { display::wire3d(model, kSquare, wirelist, "k-"); }), message);
     EXPECT_EQ(linesOf(model, axes).size(), 1u);
 }
 

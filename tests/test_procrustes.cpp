@@ -326,7 +326,7 @@ TEST(Procrustes, DegenerateDataIsRefusedNamingTheSpecimen)
         {LandmarkSet(), "the landmark data set is empty (0 landmarks, 0 specimens)"}};
     platform::CapturingConsole console;
     for (const auto& [data, message] : cases)
-        EXPECT_EQ(errorOf([&] { shape::getpproc3(data, console); }), "getpproc3: " + message);
+        EXPECT_EQ(errorOf([&, data = data] { shape::getpproc3(data, console); }), "getpproc3: " + message);
 
     const Matrix four = randomShape(4, 1);
     EXPECT_EQ(errorOf([&] { shape::partialprocrustes3a(four, point, console); }),

@@ -64,7 +64,7 @@ TEST(ThinPlateSpline, RefusesTooFewCoplanarOrCoincidentLandmarks)
         {twice, "landmarks 2 and 5 of the reference coincide"},
     };
     for (const auto& [source, message] : cases) {
-        const std::string error = errorOf([&] { shape::ThinPlateSpline(source, source); });
+        const std::string error = errorOf([source = source] { shape::ThinPlateSpline(source, source); });
         EXPECT_NE(error.find(message), std::string::npos) << error;
     }
 }
