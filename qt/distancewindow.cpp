@@ -152,10 +152,16 @@ void SpecimensWindow::fitIdColumn()
     // rather than hide the columns after the IDs behind a scroll bar.
     if (room < idWidth && isVisible()) {
         const QScreen* shown = screen();
-        const int most = shown ? shown->availableGeometry().width() : width();
-        const int wanted = std::min(most, width() + idWidth - room);
-        if (wanted > width())
+        const QRect free = shown ? shown->availableGeometry() : geometry();
+        const int frame = frameGeometry().width() - width();
+        const int wanted = std::min(free.width() - frame, width() + idWidth - room);
+        if (wanted > width()) {
             resize(wanted, height());
+            // Grown to the right past the screen's edge: moved back in.
+            const int overhang = x() + wanted + frame - (free.x() + free.width());
+            if (overhang > 0)
+                move(std::max(free.x(), x() - overhang), y());
+        }
     }
 }
 
