@@ -255,17 +255,8 @@ std::optional<std::vector<TablePart>> readInParts(const char* p, const char* end
     const std::vector<std::exception_ptr> failures = platform::runParts(count, work, poll);
     if (stop.load())
         throw Cancelled();
-    for (const std::exception_ptr& failure : failures) {
-        if (!failure)
-            continue;
-        try {
-            std::rethrow_exception(failure);
-        } catch (const std::bad_alloc&) {
-            throw;
-        } catch (const Error&) {
-            return std::nullopt;
-        }
-    }
+    if (platform::anyRefused(failures))
+        return std::nullopt;
     return parts;
 }
 

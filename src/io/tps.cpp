@@ -671,17 +671,8 @@ std::optional<ReadParts> readInParts(std::string_view text, std::string_view fil
     const std::vector<std::exception_ptr> failures = platform::runParts(count, work, poll);
     if (stop.load())
         throw Cancelled();
-    for (const std::exception_ptr& failure : failures) {
-        if (!failure)
-            continue;
-        try {
-            std::rethrow_exception(failure);
-        } catch (const std::bad_alloc&) {
-            throw;
-        } catch (const Error&) {
-            return std::nullopt;
-        }
-    }
+    if (platform::anyRefused(failures))
+        return std::nullopt;
     for (const TpsPart& part : parts)
         if (part.landmarks != parts.front().landmarks)
             return std::nullopt;

@@ -6,6 +6,8 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/error.h"
+
 namespace vezedo::platform {
 
 std::size_t threadsFor(std::size_t asked)
@@ -54,6 +56,21 @@ std::vector<std::exception_ptr> runParts(std::size_t parts, const std::function<
     for (std::thread& thread : threads)
         thread.join();
     return failures;
+}
+
+bool anyRefused(const std::vector<std::exception_ptr>& failures)
+{
+    bool refused = false;
+    for (const std::exception_ptr& failure : failures) {
+        if (!failure)
+            continue;
+        try {
+            std::rethrow_exception(failure);
+        } catch (const Error&) {
+            refused = true;
+        }
+    }
+    return refused;
 }
 
 }  // namespace vezedo::platform

@@ -17,4 +17,8 @@ std::size_t threadsFor(std::size_t asked);
 std::vector<std::exception_ptr> runParts(std::size_t parts, const std::function<void(std::size_t)>& work,
                                          const std::function<void()>& poll = {});
 
+// Whether a part was refused (threw an Error), from what runParts returned; anything else a
+// part threw (out of memory, a fault) is thrown again here.
+bool anyRefused(const std::vector<std::exception_ptr>& failures);
+
 }  // namespace vezedo::platform
