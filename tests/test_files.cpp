@@ -5,6 +5,7 @@
 #include <csignal>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -13,6 +14,7 @@
 #include "harness.h"
 #include "io/csv.h"
 #include "io/files.h"
+#include "io/lines.h"
 #include "platform/error.h"
 
 using namespace vezedo;
@@ -280,6 +282,37 @@ TEST(Csv, ParsesWhatTheWriterWritesAndRfcQuoting)
               "File f.csv, line 2: a quoted field is never closed");
     EXPECT_EQ(errorOf([] { io::parseCsv("\"a\"b,1\n", "f.csv"); }),
               "File f.csv, line 1: a closing quote must end its field; found \"b\" after it");
+}
+
+// Line feeds are counted sixteen bytes at a time with byte counters summed every 255 blocks:
+// the count must be that of one byte at a time at every length, offset and density.
+TEST(LineFeeds, CountedInBlocksAsOneByOne)
+{
+    std::mt19937 random(7);
+    std::string mixed(70000, 'x');
+    for (char& ch : mixed)
+        ch = random() % 5 == 0 ? '\n' : static_cast<char>(random() % 256);
+    const struct {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"empty", ""},
+        {"one", "\n"},
+        {"fifteen then a feed", std::string(15, 'a') + "\n"},
+        {"sixteen then a feed", std::string(16, 'a') + "\n"},
+        {"feeds at block edges", "\n" + std::string(14, ' ') + "\n\n" + std::string(14, ' ') + "\n\n"},
+        {"nothing but feeds, past every counter's 255", std::string(255 * 16 * 3 + 5, '\n')},
+        {"bytes that differ from a feed by one bit", std::string(100, '\x0b') + std::string(100, '\x8a')},
+        {"random bytes", mixed},
+    };
+    for (const auto& c : cases)
+        for (const std::size_t offset : {0u, 1u, 7u, 15u})
+            if (offset <= c.text.size()) {
+                const char* first = c.text.data() + offset;
+                const char* last = c.text.data() + c.text.size();
+                EXPECT_EQ(io::countLineFeeds(first, last), static_cast<std::size_t>(std::count(first, last, '\n')))
+                    << c.name << ", from byte " << offset;
+            }
 }
 
 TEST(Csv, ALoneCrEndsALineAsInTheOtherReaders)

@@ -166,6 +166,73 @@ const TpsRefusal kPartlyCoded[] = {
 INSTANTIATE_TEST_SUITE_P(PartlyCoded, TpsReaderRefuses, ::testing::ValuesIn(kPartlyCoded),
                          [](const auto& testCase) { return std::string(testCase.param.name); });
 
+// Long texts of 300 specimens of 3 landmarks, each number 10 * specimen + position / 8 (exact
+// in binary), written in the ways real files differ. The reader sizes its table from a count
+// of the header lines it made beforehand and gathers specimens in blocks, and it looks for
+// lone CRs sixteen bytes at a time: every variant must give the same table, names and lines.
+struct LongTextCase {
+    const char* name;
+    std::string (*write)(const std::string& plain);
+    int firstHeaderLine;  // where specimen 1's header is, after any line made for the case
+};
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+const LongTextCase kLongTexts[] = {
+    {"LineFeeds", [](const std::string& s) { return s; }, 1},
+    {"CrLf", [](const std::string& s) { return replaceAll(s, "\n", "\r\n"); }, 1},
+    {"LoneCrs", [](const std::string& s) { return replaceAll(s, "\n", "\r"); }, 1},
+    {"OneLoneCrDeepInside",
+     [](const std::string& s) {
+         std::string t = s;
+         t[t.find("\n", t.size() / 2 + 7)] = '\r';
+         return t;
+     },
+     1},
+    {"LoneCrAsLastByte", [](const std::string& s) { return s.substr(0, s.size() - 1) + "\r"; }, 1},
+    {"FirstHeaderAfterTextOnItsLine", [](const std::string& s) { return "# from the arm " + s; }, 1},
+    {"CommentLineFirst", [](const std::string& s) { return "# ruler in mm\n" + s; }, 2},
+    {"LowerCaseHeadersAndBlankLines", [](const std::string& s) { return replaceAll(s, "LM=3\n", "\nlm=3\n"); }, 2},
+};
+
+class TpsReaderLongText : public ::testing::TestWithParam<LongTextCase> {};
+
+TEST_P(TpsReaderLongText, GivesTheSameTableNamesAndLines)
+{
+    constexpr std::size_t kSpecimens = 300;
+    std::string plain;
+    Matrix expected(kSpecimens, 9);
+    for (std::size_t s = 0; s < kSpecimens; ++s) {
+        plain += "LM=3\n";
+        for (std::size_t k = 0; k < 9; ++k) {
+            expected(s, k) = 10.0 * static_cast<double>(s + 1) + static_cast<double>(k) / 8;
+            plain += std::to_string(expected(s, k));  // "%f": exact for eighths
+            plain += k % 3 == 2 ? "\n" : " ";
+        }
+        if (s % 7 == 3)
+            plain += "ID=skull " + std::to_string(s + 1) + "\n";
+    }
+    const LongTextCase& c = GetParam();
+    const io::TpsData d = io::parseTps(c.write(plain), "long.tps");
+    EXPECT_EQ(d.table, expected);
+    ASSERT_EQ(d.ids.size(), kSpecimens);
+    ASSERT_EQ(d.info.size(), kSpecimens);
+    int line = c.firstHeaderLine;
+    for (std::size_t s = 0; s < kSpecimens; ++s) {
+        EXPECT_EQ(d.ids[s], s % 7 == 3 ? "skull " + std::to_string(s + 1) : "specimen" + std::to_string(s + 1)) << s;
+        EXPECT_EQ(d.info[s].headerLine, line) << "specimen " << s + 1;
+        line += 4 + (s % 7 == 3) + (std::string(c.name) == "LowerCaseHeadersAndBlankLines");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Variants, TpsReaderLongText, ::testing::ValuesIn(kLongTexts),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
 TEST(IoRows, Gettpsfile3DReadsTheChosenFileAndMakesItsFolderCurrent)
 {
     const RestoreCurrentFolder restore;

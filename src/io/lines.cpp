@@ -1,8 +1,38 @@
 #include "io/lines.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace vezedo::io {
+
+std::size_t countLineFeeds(const char* p, const char* end)
+{
+    std::size_t n = 0;
+#if defined(__SSE2__) && defined(__x86_64__)
+    // Sixteen bytes at a time: each match subtracts -1 from its byte's counter, and the
+    // counters are summed before any of them can pass 255.
+    const __m128i feed = _mm_set1_epi8('\n');
+    const __m128i zero = _mm_setzero_si128();
+    while (end - p >= 16) {
+        const auto blocks = std::min<std::ptrdiff_t>((end - p) / 16, 255);
+        __m128i counters = zero;
+        for (std::ptrdiff_t i = 0; i < blocks; ++i, p += 16)
+            counters =
+                _mm_sub_epi8(counters, _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), feed));
+        const __m128i sums = _mm_sad_epu8(counters, zero);
+        n += static_cast<std::size_t>(_mm_cvtsi128_si64(sums)) +
+             static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+    }
+#endif
+    for (; p != end; ++p)
+        n += *p == '\n';
+    return n;
+}
 
 LineSpan lineAt(const char* p, const char* end)
 {

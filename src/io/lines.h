@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,9 @@ LineSpan lineAt(const char* p, const char* end);
 // The text with every CRLF and lone CR made a LF, or nullopt when it holds no lone CR (then
 // the text can be read as it is, a CR before a LF being a blank).
 std::optional<std::string> withLineFeeds(std::string_view text);
+
+// How many line feeds stand in [first, last): the readers' line numbers.
+std::size_t countLineFeeds(const char* first, const char* last);
 
 // The fields of a line separated by blanks and tabs, empty ones left out.
 std::vector<std::string_view> splitBlanks(std::string_view text);

@@ -20,11 +20,6 @@ using platform::Value;
 
 namespace {
 
-bool isDigit(char ch)
-{
-    return ch >= '0' && ch <= '9';
-}
-
 // Blanks within a line; the line feed ends the line instead.
 bool isBlank(char ch)
 {
@@ -99,39 +94,8 @@ const char* contentEnd(const char* p, const char* next)
 
 }  // namespace
 
-const char* scanNumber(const char* first, const char* last, double& value)
+const char* detail::scanOtherNumber(const char* first, const char* p, const char* last, bool negative, double& value)
 {
-    const char* p = first;
-    const bool negative = p != last && *p == '-';
-    if (p != last && (*p == '+' || *p == '-'))
-        ++p;
-    if (p == last || *p == '+' || *p == '-')
-        return first;
-
-    // Plain decimals without exponent, the bulk of landmark files: an integer of at most
-    // 2^53 divided by a power of ten of at most 10^22 is two exact doubles, and one IEEE
-    // division of them is correctly rounded.
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    std::uint64_t digits = 0;
-    std::ptrdiff_t count = 0;
-    std::ptrdiff_t decimals = 0;
-    const char* q = p;
-    for (; q != last && isDigit(*q); ++q, ++count)
-        digits = digits * 10 + static_cast<std::uint64_t>(*q - '0');
-    if (q != last && *q == '.') {
-        const char* afterPoint = ++q;
-        for (; q != last && isDigit(*q); ++q, ++count)
-            digits = digits * 10 + static_cast<std::uint64_t>(*q - '0');
-        decimals = q - afterPoint;
-    }
-    if (count > 0 && count <= 19 && decimals <= 22 && digits <= (std::uint64_t{1} << 53) &&
-        (q == last || (*q != 'e' && *q != 'E'))) {
-        const double magnitude = static_cast<double>(digits) / kPowersOfTen[decimals];
-        value = negative ? -magnitude : magnitude;
-        return q;
-    }
-
     double magnitude = 0.0;
     const auto [end, ec] = std::from_chars(p, last, magnitude);
     if (ec == std::errc::invalid_argument)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,11 +13,56 @@
 
 namespace vezedo::io {
 
+namespace detail {
+
+inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// scanNumber past plain decimals: exponents, long mantissas, inf, infinity and nan; `p` is
+// just after the sign.
+const char* scanOtherNumber(const char* first, const char* p, const char* last, bool negative, double& value);
+
+}  // namespace detail
+
 // Reads the number that starts at `first` as the "%f" conversion of formatted input does:
 // an optional sign, digits with an optional decimal point and exponent, or inf, infinity or
 // nan in any letter case. Returns the end of the number, or `first` when none starts there.
 // The value is the correctly rounded double; beyond the range of doubles it is +-Inf or +-0.
-const char* scanNumber(const char* first, const char* last, double& value);
+// Inline: the readers call it once per number.
+inline const char* scanNumber(const char* first, const char* last, double& value)
+{
+    const char* p = first;
+    const bool negative = p != last && *p == '-';
+    if (p != last && (*p == '+' || *p == '-'))
+        ++p;
+    if (p == last || *p == '+' || *p == '-')
+        return first;
+
+    // Plain decimals without exponent, the bulk of landmark files: an integer of at most
+    // 2^53 divided by a power of ten of at most 10^22 is two exact doubles, and one IEEE
+    // division of them is correctly rounded.
+    const auto digitAt = [](const char* q) { return static_cast<unsigned>(static_cast<unsigned char>(*q) - '0'); };
+    std::uint64_t digits = 0;
+    const char* q = p;
+    for (; q != last && digitAt(q) < 10; ++q)
+        digits = digits * 10 + digitAt(q);
+    std::ptrdiff_t count = q - p;
+    std::ptrdiff_t decimals = 0;
+    if (q != last && *q == '.') {
+        const char* afterPoint = ++q;
+        for (; q != last && digitAt(q) < 10; ++q)
+            digits = digits * 10 + digitAt(q);
+        decimals = q - afterPoint;
+        count += decimals;
+    }
+    if (count > 0 && count <= 19 && decimals <= 22 && digits <= (std::uint64_t{1} << 53) &&
+        (q == last || (*q != 'e' && *q != 'E'))) {
+        const double magnitude = static_cast<double>(digits) / detail::kPowersOfTen[decimals];
+        value = negative ? -magnitude : magnitude;
+        return q;
+    }
+    return detail::scanOtherNumber(first, p, last, negative, value);
+}
 
 // The rows x cols matrix of numbers given row after row.
 platform::Matrix fromRowMajor(const std::vector<double>& values, std::size_t rows, std::size_t cols);

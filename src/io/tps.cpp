@@ -3,7 +3,9 @@
 #include "io/tps.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -17,15 +19,27 @@
 #include "platform/error.h"
 #include "platform/parallel.h"
 
+#if defined(__SSE2__) && defined(__x86_64__)
+#include <emmintrin.h>
+#endif
+
 namespace vezedo::io {
 
 using platform::Value;
 
 namespace {
 
+// The blanks and line ends that separate numbers, by byte.
+constexpr auto kSpaces = [] {
+    std::array<bool, 256> table{};
+    for (const char ch : {' ', '\n', '\t', '\r', '\v', '\f'})
+        table[static_cast<unsigned char>(ch)] = true;
+    return table;
+}();
+
 bool isSpace(char ch)
 {
-    return ch == ' ' || ch == '\n' || ch == '\t' || ch == '\r' || ch == '\v' || ch == '\f';
+    return kSpaces[static_cast<unsigned char>(ch)];
 }
 
 bool isL(char ch)
@@ -79,6 +93,57 @@ Header findHeader(const char* p, const char* end, bool beforeFirstSpecimen)
     }
     return {};
 }
+
+bool isHeaderLineStart(const char* p, const char* end)
+{
+    if (end - p < 3 || !isL(p[0]) || !isM(p[1]))
+        return false;
+    return p[2] == '=' || (end - p >= 4 && isDigit(p[2]) && p[3] == '=');
+}
+
+// What one pass over a text finds before it is read: how many of its lines start with a
+// landmark header (in a plain text, its specimens), and whether a CR stands alone somewhere
+// (then the text is read again with its line ends made LFs). Only the letters L and l and
+// CRs are looked at closely, sixteen bytes at a time where the machine allows.
+struct Survey {
+    std::size_t headerLines = 0;
+    bool loneCr = false;
+};
+
+Survey survey(const char* begin, const char* end)
+{
+    Survey found;
+    const auto atLetter = [&](const char* p) {
+        if ((p == begin || p[-1] == '\n') && isHeaderLineStart(p, end))
+            ++found.headerLines;
+    };
+    const auto atReturn = [&](const char* p) { found.loneCr |= p + 1 == end || p[1] != '\n'; };
+    const char* p = begin;
+#if defined(__SSE2__) && defined(__x86_64__)
+    const __m128i letter = _mm_set1_epi8('l');
+    const __m128i lowerCase = _mm_set1_epi8(0x20);
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    for (; end - p >= 16; p += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        auto letters = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(bytes, lowerCase), letter)));
+        auto returns = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, carriageReturn)));
+        for (; letters != 0; letters &= letters - 1)
+            atLetter(p + std::countr_zero(letters));
+        for (; returns != 0; returns &= returns - 1)
+            atReturn(p + std::countr_zero(returns));
+    }
+#endif
+    for (; p != end; ++p) {
+        if (isL(*p))
+            atLetter(p);
+        else if (*p == '\r')
+            atReturn(p);
+    }
+    return found;
+}
+
+// Thrown by a read that meets a lone CR before it reads anything.
+struct LoneCarriageReturn {};
 
 bool startsWithNoCase(const char* p, const char* end, std::string_view word)
 {
@@ -195,21 +260,50 @@ struct TpsPart {
         stride = rows;
     }
 
-    // Stores the 3p numbers of the next specimen.
-    void add(const double* xyz)
+    // Specimens are gathered row by row in a block small enough to stay in the cache, and
+    // written to their columns a block at a time: a specimen written straight to its columns
+    // would touch 3p cache lines and pages of its own.
+    static constexpr std::size_t kBlockNumbers = 65536;  // 512 kB
+    std::vector<double> block;
+    std::size_t blockRows = 0;
+    std::size_t blockCapacity = 0;
+
+    // Where the 3p numbers of the next specimen go; commitRow() keeps them.
+    double* nextRow(std::size_t cols)
     {
-        if (specimens == stride)
-            reserveRows(std::max<std::size_t>(2 * stride, 16));
+        if (block.empty()) {
+            blockCapacity = std::clamp<std::size_t>(kBlockNumbers / cols, 1, 128);
+            block.resize(blockCapacity * cols);
+        }
+        return block.data() + blockRows * cols;
+    }
+
+    void commitRow()
+    {
+        if (++blockRows == blockCapacity)
+            flush();
+    }
+
+    // Writes the block's rows to the columns.
+    void flush()
+    {
+        if (blockRows == 0)
+            return;
+        if (specimens + blockRows > stride)
+            reserveRows(std::max({2 * stride, specimens + blockRows, std::size_t{16}}));
         const std::size_t cols = 3 * landmarks;
         double* out = values.data() + specimens;
         for (std::size_t c = 0; c < cols; ++c)
-            out[c * stride] = xyz[c];
-        ++specimens;
+            for (std::size_t r = 0; r < blockRows; ++r)
+                out[c * stride + r] = block[r * cols + c];
+        specimens += blockRows;
+        blockRows = 0;
     }
 
     // The numbers as a table, without room left over.
     platform::Matrix table() &&
     {
+        flush();
         const std::size_t cols = 3 * landmarks;
         if (stride != specimens) {
             for (std::size_t c = 1; c < cols; ++c)
@@ -257,7 +351,6 @@ private:
     bool m_startsText;
     std::size_t m_landmarks = 0;
     TpsPart m_part;
-    std::vector<double> m_xyz;  // the specimen being read
     const char* m_countedTo = nullptr;
     int m_linesBefore = 0;  // line ends before m_countedTo
 };
@@ -268,7 +361,7 @@ int TpsParser::lineAt(const char* p)
         m_countedTo = m_begin;
         m_linesBefore = 0;
     }
-    m_linesBefore += static_cast<int>(std::count(m_countedTo, p, '\n'));
+    m_linesBefore += static_cast<int>(countLineFeeds(m_countedTo, p));
     m_countedTo = p;
     return m_linesBefore + 1;
 }
@@ -276,13 +369,16 @@ int TpsParser::lineAt(const char* p)
 TpsPart TpsParser::run(std::atomic<std::size_t>* done, const std::atomic<bool>* stop,
                        const std::function<bool()>& report)
 {
+    const Survey text = survey(m_begin, m_end);
+    if (text.loneCr)
+        throw LoneCarriageReturn();
     Header header = findHeader(m_pos, m_end, m_startsText);
     if (!header.start)
         throw FileFormatError(m_file, 0,
                               "no landmark header was found; each specimen of a TPS file begins with a line such "
                               "as \"LM=10\" or \"LM3=10\"");
-    const char* firstStart = header.start;
     const char* reported = m_begin;
+    const bool firstOnItsLine = header.start == m_begin || header.start[-1] == '\n';
     std::size_t specimen = 1;
     for (;; ++specimen) {
         readHeader(header, specimen);
@@ -319,14 +415,14 @@ TpsPart TpsParser::run(std::atomic<std::size_t>* done, const std::atomic<bool>* 
         if (!header.start)
             break;
         if (specimen == 1) {
-            // Room for the specimens still to come if they are written like the first.
-            const auto perSpecimen = static_cast<std::size_t>(regionEnd - firstStart);
-            const auto expected = static_cast<std::size_t>(m_end - firstStart) / perSpecimen + 1;
-            m_part.reserveRows(expected + expected / 16 + 1);
+            // Room for exactly the specimens of a plain text, so that the table needs no
+            // compacting at the end; odd texts only cost a copy.
+            m_part.reserveRows(text.headerLines + (firstOnItsLine ? 0 : 1));
         }
     }
     if (done)
         done->store(static_cast<std::size_t>(m_end - m_begin), std::memory_order_relaxed);
+    m_part.flush();
     return std::move(m_part);
 }
 
@@ -367,9 +463,13 @@ void TpsParser::readHeader(const Header& header, std::size_t specimen)
 void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
 {
     const std::size_t wanted = 3 * m_landmarks;
-    m_xyz.resize(wanted);
-    double* const out = m_xyz.data();
+    if (specimen == 1)
+        m_part.landmarks = m_landmarks;
+    double* const out = m_part.nextRow(wanted);
     std::size_t found = 0;
+    // Set by a number that may be a missing code (NaN, -999 or -9999), so that only such
+    // landmarks are looked at closely.
+    bool unusual = false;
     const char* p = m_pos;
     const char* const end = m_end;
     for (; found < wanted; ++found) {
@@ -393,11 +493,10 @@ void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
         }
         out[found] = value;
         p = next;
-        if (found % 3 == 2) {
-            double* xyz = out + found - 2;
-            const auto unusual = [](double v) { return std::isnan(v) || v == -999 || v == -9999; };
-            if (unusual(xyz[0]) || unusual(xyz[1]) || unusual(xyz[2]))
-                checkMissingCode(xyz, p, specimen, found / 3 + 1);
+        unusual |= !(value > -999.0);
+        if (unusual && found % 3 == 2) {
+            checkMissingCode(out + found - 2, p, specimen, found / 3 + 1);
+            unusual = false;
         }
     }
     m_pos = p;
@@ -405,12 +504,10 @@ void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
         fail(p, p, specimen,
              "expected " + std::to_string(wanted) + " numbers (x, y and z of " + std::to_string(m_landmarks) +
                  (m_landmarks == 1 ? " landmark" : " landmarks") + ") after the header on line " +
-                 std::to_string(std::count(m_begin, header.start, '\n') + 1) + ", found " + std::to_string(found) +
+                 std::to_string(countLineFeeds(m_begin, header.start) + 1) + ", found " + std::to_string(found) +
                  " before " + foundAt(p));
     }
-    if (specimen == 1)
-        m_part.landmarks = m_landmarks;
-    m_part.add(out);
+    m_part.commitRow();
 }
 
 bool isBlankLine(const char* p, const char* end)
@@ -536,7 +633,7 @@ void TpsParser::fail(const char* at, const char* labelFrom, std::size_t specimen
 {
     if (at == m_end && at != m_begin && at[-1] == '\n')
         --at;  // the end of the last line rather than the empty line after it
-    const int line = static_cast<int>(std::count(m_begin, at, '\n')) + 1;
+    const int line = static_cast<int>(countLineFeeds(m_begin, at)) + 1;
     const Header next = findHeader(labelFrom, m_end, false);
     const Label label = labelIn(labelFrom, next.start ? next.start : m_end);
     std::string name = "specimen " + std::to_string(specimen);
@@ -599,13 +696,6 @@ TpsData merge(std::vector<TpsPart>& parts, const std::vector<int>& lineOffsets, 
     return data;
 }
 
-bool isHeaderLineStart(const char* p, const char* end)
-{
-    if (end - p < 3 || !isL(p[0]) || !isM(p[1]))
-        return false;
-    return p[2] == '=' || (end - p >= 4 && isDigit(p[2]) && p[3] == '=');
-}
-
 // Where the text splits into about `parts` parts: after the first specimen, at line starts
 // that hold a landmark header. The first entry is the text's start, the last its end.
 std::vector<const char*> splitPoints(const char* begin, const char* end, std::size_t parts)
@@ -657,7 +747,7 @@ std::optional<ReadParts> readInParts(std::string_view text, std::string_view fil
     const auto work = [&](std::size_t i) {
         const std::string_view bytes(points[i], static_cast<std::size_t>(points[i + 1] - points[i]));
         parts[i] = TpsParser(bytes, fileName, i == 0).run(&done[i], &stop);
-        lineEnds[i] = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
+        lineEnds[i] = static_cast<int>(countLineFeeds(bytes.data(), bytes.data() + bytes.size()));
     };
     std::function<void()> poll;
     if (options.progress)
@@ -714,13 +804,16 @@ TpsData readText(std::string_view text, std::string_view fileName, const ReadOpt
 // Reads `bytes`; `owned`, when given, holds them and is emptied as soon as they are read.
 TpsData readBytes(std::string_view bytes, std::string_view fileName, const ReadOptions& options, std::string* owned)
 {
-    // Lines may end in LF, CRLF or a lone CR; the parser counts LFs.
+    // Lines may end in LF, CRLF or a lone CR; the parser counts LFs, and takes the CR of a
+    // CRLF for a blank.
     try {
-        std::optional<std::string> lineFeeds = withLineFeeds(bytes);
-        if (!lineFeeds)
+        try {
             return readText(bytes, fileName, options, owned);
+        } catch (const LoneCarriageReturn&) {
+        }
+        std::string lineFeeds = withLineFeeds(bytes).value();
         release(owned);
-        return readText(*lineFeeds, fileName, options, &*lineFeeds);
+        return readText(lineFeeds, fileName, options, &lineFeeds);
     } catch (const std::bad_alloc&) {
         throw FileFormatError(std::string(fileName), 0, "there is not enough memory to read it");
     }
