@@ -75,7 +75,7 @@ struct PartlyCodedRow {
 
 class SpecimenTableRefuses : public ::testing::TestWithParam<PartlyCodedRow> {};
 
-TEST_P(SpecimenTableRefuses, APartlyCodedLandmarkNamingLineAndSpecimen)
+TEST_P(SpecimenTableRefuses, NamingTheLine)
 {
     EXPECT_EQ(test::errorOf([&] { io::parseSpecimenTable(GetParam().text, "t.txt"); }), GetParam().message);
 }
@@ -93,6 +93,63 @@ const PartlyCodedRow kPartlyCoded[] = {
 
 INSTANTIATE_TEST_SUITE_P(PartlyCoded, SpecimenTableRefuses, ::testing::ValuesIn(kPartlyCoded),
                          [](const auto& testCase) { return std::string(testCase.param.name); });
+
+const PartlyCodedRow kOtherRows[] = {
+    // An ID alone would name the next line's numbers: refused rather than shifting every name.
+    {"IdWithoutNumbers", "a 1 2 3 4 5 6 10\nb\nc 1 2 3 4 5 6 10\n",
+     "File t.txt, line 2: found the ID \"b\" without numbers after it; every line with an ID must hold its "
+     "specimen's numbers"},
+    {"FirstLineIdWithoutNumbers", "\nskull1\t\n",
+     "File t.txt, line 2: found the ID \"skull1\" without numbers "
+     "after it; every line with an ID must hold its specimen's numbers"},
+    // A line that is no row is reported before a landmark coded in part on an earlier line.
+    {"RaggedRowAfterACodedOne", "1 2 3 -999 5 6 10\n1 2 3\n",
+     "File t.txt, line 2: found 3 numbers, but line 1 holds 7; every line must hold as many numbers as line 1"},
+    {"InfiniteCoordinate", "1 2 inf 4 5 6 10\n",
+     "File t.txt, line 1: specimen 1, landmark 1 has an infinite coordinate"},
+    {"RowNumbersPassOverBlankLines", "\n1 2 3 4 5 6 10\n\n1 -999 3 4 5 6 10\n",
+     "File t.txt, line 4: specimen 2, landmark 1" + kSomeOnly},
+    {"CommaBeforeTheId", ", a 1 2 3 4 5 6 10\n",
+     "File t.txt, line 1: a comma without a number before it; expected numbers separated by blanks, tabs or commas"},
+};
+
+INSTANTIATE_TEST_SUITE_P(OtherRows, SpecimenTableRefuses, ::testing::ValuesIn(kOtherRows),
+                         [](const auto& testCase) { return std::string(testCase.param.name); });
+
+// The same two specimens as editors and spreadsheets write them: IDs and numbers read the same.
+TEST(SpecimenTable, ReadsIdsAndNumbersInEveryLayout)
+{
+    const Matrix expected = Matrix::fromRows({{1, 2, 3, 4, 5, 6, 10}, {7, 8, 9, 10, 11, 12, 20}});
+    const std::pair<const char*, std::string> cases[] = {
+        {"blanks", "a 1 2 3 4 5 6 10\nb 7 8 9 10 11 12 20\n"},
+        {"commas", "a,1,2,3,4,5,6,10\nb,7,8,9,10,11,12,20"},
+        {"tabs and CRLF", "a\t1\t2\t3\t4\t5\t6\t10\r\nb\t7 8 9 10 11 12 20\r\n"},
+        {"lone CRs, leading blanks, a blank line", "  a 1 2 3 4 5 6 10\r\r b 7 8 9 10 11 12 20\r"},
+        {"byte-order mark", "\xEF\xBB\xBF"
+                            "a 1 2 3 4 5 6 10\nb 7 8 9 10 11 12 20\n"},
+    };
+    for (const auto& [name, text] : cases) {
+        const io::SpecimenTable read = io::parseSpecimenTable(text, "t.txt");
+        EXPECT_EQ(read.table, expected) << name;
+        EXPECT_EQ(read.ids, (std::vector<std::string>{"a", "b"})) << name;
+    }
+    const io::SpecimenTable plain = io::parseSpecimenTable("1 2 3 4 5 6 10\n7 8 9 10 11 12 20\n", "t.txt");
+    EXPECT_EQ(plain.table, expected);
+    EXPECT_TRUE(plain.ids.empty());
+
+    // Three equal codes, or three NaNs, make a landmark missing; the size column is left alone.
+    const io::SpecimenTable coded =
+        io::parseSpecimenTable("a -999 -999 -999 4 5 6 -999\nb 7 8 9 NA nan NaN 20\n", "t.txt");
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Matrix marked = Matrix::fromRows({{nan, nan, nan, 4, 5, 6, -999}, {7, 8, 9, nan, nan, nan, 20}});
+    ASSERT_EQ(coded.table.rows(), 2u);
+    ASSERT_EQ(coded.table.cols(), 7u);
+    for (std::size_t r = 0; r < 2; ++r)
+        for (std::size_t col = 0; col < 7; ++col)
+            EXPECT_TRUE(coded.table(r, col) == marked(r, col) ||
+                        (std::isnan(coded.table(r, col)) && std::isnan(marked(r, col))))
+                << r << ", " << col;
+}
 
 TEST(NumericTable, ShowsANulByteInARefusedEntry)
 {

@@ -277,6 +277,13 @@ std::string tableText(const std::function<void(std::size_t, std::string&)>& chan
     return out;
 }
 
+// Makes the fourth field of a line -999: one coordinate of a landmark coded missing.
+void codeFourthField(std::string& line)
+{
+    const std::size_t at = line.find(' ', line.find(' ', line.find(' ') + 1) + 1) + 1;
+    line.replace(at, line.find(' ', at) - at, "-999");
+}
+
 const TableCase kTableCases[] = {
     {"plain", {}},
     {"blank lines",
@@ -303,6 +310,23 @@ const TableCase kTableCases[] = {
      [](std::size_t j, std::string& s) {
          if (j % 7 == 3)
              s.replace(s.find(' ', s.find(' ') + 1), 0, " NA NA NA");
+     }},
+    {"partly coded landmark late",
+     [](std::size_t j, std::string& s) {
+         if (j == 40)
+             codeFourthField(s);
+     }},
+    {"partly coded landmark, then a short line",
+     [](std::size_t j, std::string& s) {
+         if (j == 20)
+             codeFourthField(s);
+         if (j == 50)
+             s.erase(s.rfind(' '));
+     }},
+    {"ID alone late",
+     [](std::size_t j, std::string& s) {
+         if (j == 44)
+             s.erase(s.find(' '));
      }},
 };
 

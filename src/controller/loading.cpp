@@ -411,10 +411,9 @@ std::optional<Loaded> readTableSpecimens(Context& c, const platform::FileChoice&
     specimens.ids = read.ids;
     for (std::size_t j = specimens.ids.size(); j < m; ++j)
         specimens.ids.push_back("specimen" + std::to_string(j + 1));
+    // Column after column, the landmark columns come first: all but the sizes at the end.
     specimens.read = Matrix(m, n - 1);
-    for (std::size_t j = 0; j < m; ++j)
-        for (std::size_t col = 0; col + 1 < n; ++col)
-            specimens.read(j, col) = data(j, col);
+    std::copy_n(data.data(), m * (n - 1), specimens.read.data());
     try {
         completeAndFit(specimens, specimenNames(specimens.ids, {}), c.rt.console,
                        [&](double fraction) { c.step(fraction); });

@@ -1,6 +1,7 @@
 #include "io/lines.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -32,6 +33,37 @@ std::size_t countLineFeeds(const char* p, const char* end)
     for (; p != end; ++p)
         n += *p == '\n';
     return n;
+}
+
+LineEnds surveyLineEnds(const char* p, const char* end)
+{
+    LineEnds found;
+    const auto atReturn = [&](const char* r) { found.loneCr |= r + 1 == end || r[1] != '\n'; };
+#if defined(__SSE2__) && defined(__x86_64__)
+    const __m128i feed = _mm_set1_epi8('\n');
+    const __m128i carriageReturn = _mm_set1_epi8('\r');
+    const __m128i zero = _mm_setzero_si128();
+    while (end - p >= 16) {
+        const auto blocks = std::min<std::ptrdiff_t>((end - p) / 16, 255);
+        __m128i counters = zero;
+        for (std::ptrdiff_t i = 0; i < blocks; ++i, p += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            counters = _mm_sub_epi8(counters, _mm_cmpeq_epi8(bytes, feed));
+            for (auto returns = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, carriageReturn)));
+                 returns != 0; returns &= returns - 1)
+                atReturn(p + std::countr_zero(returns));
+        }
+        const __m128i sums = _mm_sad_epu8(counters, zero);
+        found.feeds += static_cast<std::size_t>(_mm_cvtsi128_si64(sums)) +
+                       static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+    }
+#endif
+    for (; p != end; ++p) {
+        found.feeds += *p == '\n';
+        if (*p == '\r')
+            atReturn(p);
+    }
+    return found;
 }
 
 LineSpan lineAt(const char* p, const char* end)

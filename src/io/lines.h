@@ -26,6 +26,14 @@ std::optional<std::string> withLineFeeds(std::string_view text);
 // How many line feeds stand in [first, last): the readers' line numbers.
 std::size_t countLineFeeds(const char* first, const char* last);
 
+// What one pass over a text finds about its line ends: how many LFs, and whether a CR stands
+// alone somewhere (then withLineFeeds() rewrites the text).
+struct LineEnds {
+    std::size_t feeds = 0;
+    bool loneCr = false;
+};
+LineEnds surveyLineEnds(const char* first, const char* last);
+
 // The fields of a line separated by blanks and tabs, empty ones left out.
 std::vector<std::string_view> splitBlanks(std::string_view text);
 

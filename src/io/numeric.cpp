@@ -1,14 +1,19 @@
 #include "io/numeric.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 
+#include "io/columns.h"
 #include "io/files.h"
 #include "io/lines.h"
+#include "io/sizetable.h"
 #include "platform/error.h"
 #include "platform/numtext.h"
 #include "platform/parallel.h"
@@ -20,10 +25,17 @@ using platform::Value;
 
 namespace {
 
-// Blanks within a line; the line feed ends the line instead.
+// Blanks within a line, by byte; the line feed ends the line instead.
+constexpr auto kBlanks = [] {
+    std::array<bool, 256> table{};
+    for (const char ch : {' ', '\t', '\r', '\v', '\f'})
+        table[static_cast<unsigned char>(ch)] = true;
+    return table;
+}();
+
 bool isBlank(char ch)
 {
-    return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\v' || ch == '\f';
+    return kBlanks[static_cast<unsigned char>(ch)];
 }
 
 // Whether a decimal number beyond the range of doubles is too large (else it is too
@@ -42,8 +54,11 @@ std::string entryAt(const char* p, const char* end)
     return stop - p > 40 ? text + "..." : text;
 }
 
-// Appends the numbers of one line (without its line feed) to `out` and returns how many.
-std::size_t parseLine(const char* p, const char* end, std::vector<double>& out, std::string_view fileName, int line)
+// Reads the numbers of one line (without its line feed) and returns how many it holds;
+// the first `room` of them go to `out`. `unusual` is set by a number that may be a missing
+// code or is infinite.
+std::size_t parseNumbers(const char* p, const char* end, double* out, std::size_t room, bool& unusual,
+                         std::string_view fileName, int line)
 {
     std::size_t count = 0;
     bool entrySinceComma = false;
@@ -73,7 +88,9 @@ std::size_t parseLine(const char* p, const char* end, std::vector<double>& out, 
                                   "\"" + entryAt(p, end) +
                                       "\" is not a number; expected numbers separated by "
                                       "blanks, tabs or commas");
-        out.push_back(value);
+        if (count < room)
+            out[count] = value;
+        unusual |= !(value > -999.0 && value < std::numeric_limits<double>::infinity());
         ++count;
         entrySinceComma = true;
         p = next;
@@ -106,63 +123,124 @@ const char* detail::scanOtherNumber(const char* first, const char* p, const char
     return end;
 }
 
-void copyRows(const double* values, std::size_t rows, Matrix& into, std::size_t firstRow)
-{
-    // In bands of rows, so that the rows being read stay in cache while their columns
-    // are written.
-    constexpr std::size_t kBand = 32;
-    const std::size_t cols = into.cols();
-    const std::size_t stride = into.rows();
-    double* out = into.data() + firstRow;
-    for (std::size_t r0 = 0; r0 < rows; r0 += kBand) {
-        const std::size_t r1 = std::min(rows, r0 + kBand);
-        for (std::size_t c = 0; c < cols; ++c)
-            for (std::size_t r = r0; r < r1; ++r)
-                out[c * stride + r] = values[r * cols + c];
-    }
-}
-
-Matrix fromRowMajor(const std::vector<double>& values, std::size_t rows, std::size_t cols)
-{
-    Matrix m(rows, cols);
-    if (!m.empty())
-        copyRows(values.data(), rows, m, 0);
-    return m;
-}
-
 namespace {
 
-// The rows of one stretch of a table, row after row.
-struct TablePart {
-    std::vector<double> values;
-    std::size_t rows = 0;
+// How the lines of a table are read.
+struct TableForm {
+    // The first field of each line is an ID: up to a blank, tab, comma or CR, after any of
+    // those; a comma right after it is passed over, as a blank.
+    bool leadingIds = false;
+    // Missing codes are looked for in the landmark columns (all but the last, when the
+    // table has 3p + 1 columns) and marked NaN.
+    bool landmarks = false;
 };
 
+bool isFieldEnd(char ch)
+{
+    return ch == ' ' || ch == '\t' || ch == ',' || ch == '\r';
+}
+
+// A landmark coded missing in only some of its coordinates, or with an infinite one: refused,
+// but only once the whole table has been read, so that a line that is no row of the table
+// is what a read reports first.
+struct LandmarkProblem {
+    int line = 0;
+    std::string message;
+};
+
+// One stretch of a table as read.
+struct TablePart {
+    ColumnRows rows;
+    std::vector<std::string> ids;
+    std::optional<LandmarkProblem> problem;  // the first of the stretch
+};
+
+// Reads one line's content [p, stop): its ID when the form has them (the view stays empty
+// when the line holds only separators) and its numbers, the first `room` of them into `out`.
+std::size_t readLine(const char* p, const char* stop, const TableForm& form, double* out, std::size_t room,
+                     std::string_view& id, bool& unusual, std::string_view fileName, int line)
+{
+    if (form.leadingIds) {
+        const char* from = std::find_if(p, stop, [](char ch) { return !isFieldEnd(ch); });
+        if (from != stop) {
+            // Before the ID stand only separators; a comma among them has no number before it.
+            parseNumbers(p, from, out, 0, unusual, fileName, line);
+            const char* to = std::find_if(from, stop, isFieldEnd);
+            id = std::string_view(from, static_cast<std::size_t>(to - from));
+            p = to != stop && *to == ',' ? to + 1 : to;
+        }
+    }
+    return parseNumbers(p, stop, out, room, unusual, fileName, line);
+}
+
+// Marks the missing landmarks of one row of a table with 3p + 1 columns: three NaNs, or
+// three equal codes -999 or -9999, become three NaNs. A code in only some coordinates, or an
+// infinite coordinate, is the row's problem.
+std::optional<std::string> markMissing(double* row, std::size_t cols, std::size_t rowNumber)
+{
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    const auto isCode = [](double v) { return std::isnan(v) || v == -999 || v == -9999; };
+    for (std::size_t i = 0; 3 * i + 3 < cols; ++i) {
+        double* xyz = row + 3 * i;
+        const int nans = std::isnan(xyz[0]) + std::isnan(xyz[1]) + std::isnan(xyz[2]);
+        const int codes = isCode(xyz[0]) + isCode(xyz[1]) + isCode(xyz[2]);
+        const bool coded = (xyz[0] == -999 || xyz[0] == -9999) && xyz[1] == xyz[0] && xyz[2] == xyz[0];
+        if (nans == 3 || coded) {
+            xyz[0] = xyz[1] = xyz[2] = kNaN;
+            continue;
+        }
+        const std::string which = "specimen " + std::to_string(rowNumber) + ", landmark " + std::to_string(i + 1);
+        if (codes != 0)
+            return which + " is missing in some coordinates only; a missing landmark has NA, NaN, -999 or -9999 as all "
+                           "three of x, y and z";
+        if (std::isinf(xyz[0]) || std::isinf(xyz[1]) || std::isinf(xyz[2]))
+            return which + " has an infinite coordinate";
+    }
+    return std::nullopt;
+}
+
+[[noreturn]] void refuseIdAlone(std::string_view id, std::string_view fileName, int line)
+{
+    throw FileFormatError(std::string(fileName), line,
+                          "found the ID \"" + shownText(id) +
+                              "\" without numbers after it; every line with an ID must hold its specimen's numbers");
+}
+
 // Reads the lines of [p, end) after the first line with numbers, which gave `cols` numbers
-// on line `firstLine`; `line` is the number of the line before p.
-// Lines of `lineLength` bytes are expected, for the room kept for the numbers.
-void readRows(const char* p, const char* end, std::size_t cols, int firstLine, int line, std::size_t lineLength,
+// on line `firstLine`; `line` is the number of the line before p, `rowsBefore` the rows
+// before p.
+void readRows(const char* p, const char* end, const TableForm& form, int firstLine, int line, std::size_t rowsBefore,
               std::string_view fileName, TablePart& part, std::atomic<std::size_t>* done,
               const std::atomic<bool>* cancel, const std::function<bool(std::size_t)>& report)
 {
+    const std::size_t cols = part.rows.cols();
+    const bool landmarks = form.landmarks && cols >= 4 && (cols - 1) % 3 == 0;
     const char* const begin = p;
     const char* reported = p;
-    const auto length = static_cast<std::size_t>(end - p);
-    part.values.reserve(part.values.size() + std::min(length / 2, (length / lineLength + 2) * cols));
     for (const char* next = p; p != end; p = next) {
         next = lineAfter(p, end);
         ++line;
-        const char* stop = contentEnd(p, next);
-        if (std::all_of(p, stop, isBlank))
-            continue;
-        const std::size_t found = parseLine(p, stop, part.values, fileName, line);
+        std::string_view id;
+        bool unusual = false;
+        double* row = part.rows.nextRow();
+        const std::size_t found = readLine(p, contentEnd(p, next), form, row, cols, id, unusual, fileName, line);
+        if (found == 0) {
+            if (id.data())
+                refuseIdAlone(id, fileName, line);
+            continue;  // a blank line
+        }
         if (found != cols) {
             throw FileFormatError(std::string(fileName), line,
                                   "found " + std::to_string(found) + " numbers, but line " + std::to_string(firstLine) +
                                       " holds " + std::to_string(cols) +
                                       "; every line must hold as many numbers as line " + std::to_string(firstLine));
         }
-        ++part.rows;
+        if (form.leadingIds)
+            part.ids.emplace_back(id);
+        if (unusual && landmarks && !part.problem)
+            if (auto problem = markMissing(row, cols, rowsBefore + part.rows.rows() + 1))
+                part.problem = LandmarkProblem{line, std::move(*problem)};
+        part.rows.commitRow();
         if (next - reported >= static_cast<std::ptrdiff_t>(kProgressStep)) {
             reported = next;
             if (done)
@@ -193,9 +271,10 @@ std::vector<const char*> lineStarts(const char* begin, const char* end, std::siz
 
 // The rows after the first line with numbers, read in parallel stretches, or nullopt when a
 // stretch holds a refusal (the serial read then says which comes first).
-std::optional<std::vector<TablePart>> readInParts(const char* p, const char* end, std::size_t cols, int firstLine,
-                                                  std::size_t lineLength, std::string_view fileName,
-                                                  const ReadOptions& options, std::size_t threads, std::size_t total)
+std::optional<std::vector<TablePart>> readInParts(const char* p, const char* end, const TableForm& form,
+                                                  std::size_t cols, int firstLine, std::size_t lineLength,
+                                                  std::string_view fileName, const ReadOptions& options,
+                                                  std::size_t threads, std::size_t total)
 {
     const std::vector<const char*> points = lineStarts(p, end, threads);
     const std::size_t count = points.size() - 1;
@@ -205,7 +284,10 @@ std::optional<std::vector<TablePart>> readInParts(const char* p, const char* end
     std::vector<std::atomic<std::size_t>> done(count);
     std::atomic<bool> stop{false};
     const auto work = [&](std::size_t i) {
-        readRows(points[i], points[i + 1], cols, firstLine, 0, lineLength, fileName, parts[i], &done[i], &stop, {});
+        parts[i].rows = ColumnRows(cols);
+        // Room for the rows if they are as long as the first; the parts are copied anyway.
+        parts[i].rows.reserve(static_cast<std::size_t>(points[i + 1] - points[i]) / lineLength + 16);
+        readRows(points[i], points[i + 1], form, firstLine, 0, 0, fileName, parts[i], &done[i], &stop, {});
     };
     std::function<void()> poll;
     if (options.progress)
@@ -221,48 +303,96 @@ std::optional<std::vector<TablePart>> readInParts(const char* p, const char* end
         throw Cancelled();
     if (platform::anyRefused(failures))
         return std::nullopt;
+    for (const TablePart& part : parts)
+        if (part.problem)
+            return std::nullopt;  // its row number is known to the serial read only
     return parts;
 }
 
-}  // namespace
-
-Matrix parseNumericTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options)
+// Whether a field is a number or the missing code NA.
+bool isNumberOrMissing(std::string_view field)
 {
-    const std::optional<std::string> lineFeeds = withLineFeeds(bytes);
+    double value = 0;
+    const char* end = field.data() + field.size();
+    if (scanNumber(field.data(), end, value) == end)
+        return true;
+    return field.size() == 2 && (field[0] == 'N' || field[0] == 'n') && (field[1] == 'A' || field[1] == 'a');
+}
+
+// Whether the lines of [p, end) lead with IDs: the first field of the first line with
+// anything but separators on it is neither a number nor NA.
+bool leadsWithIds(const char* p, const char* end)
+{
+    for (const char* next = p; p != end; p = next) {
+        next = lineAfter(p, end);
+        const char* stop = contentEnd(p, next);
+        const char* from = std::find_if(p, stop, [](char ch) { return !isFieldEnd(ch); });
+        if (from == stop)
+            continue;
+        const char* to = std::find_if(from, stop, isFieldEnd);
+        return !isNumberOrMissing(std::string_view(from, static_cast<std::size_t>(to - from)));
+    }
+    return false;
+}
+
+struct TableRead {
+    Matrix table;
+    std::vector<std::string> ids;
+};
+
+TableRead readTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options, TableForm form)
+{
+    const LineEnds ends = surveyLineEnds(bytes.data(), bytes.data() + bytes.size());
+    const std::optional<std::string> lineFeeds = ends.loneCr ? withLineFeeds(bytes) : std::nullopt;
     if (lineFeeds)
         bytes = *lineFeeds;
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     if (bytes.starts_with("\xEF\xBB\xBF"))  // a byte-order mark some editors write
         p += 3;
+    if (form.leadingIds)
+        form.leadingIds = leadsWithIds(p, end);
 
     // Blank lines are passed over wherever they are; the first line with numbers fixes the
     // column count.
     std::vector<TablePart> parts(1);
-    std::size_t cols = 0;
     int line = 0;
     int firstLine = 0;
     std::size_t lineLength = 1;
     for (const char* next = p; p != end; p = next) {
         next = lineAfter(p, end);
         ++line;
+        std::string_view id;
+        bool unusual = false;
         const char* stop = contentEnd(p, next);
-        if (std::all_of(p, stop, isBlank))
+        const std::size_t cols = readLine(p, stop, form, nullptr, 0, id, unusual, fileName, line);
+        if (cols == 0) {
+            if (id.data())
+                refuseIdAlone(id, fileName, line);
             continue;
-        cols = parseLine(p, stop, parts[0].values, fileName, line);
+        }
         firstLine = line;
         lineLength = static_cast<std::size_t>(next - p);
-        parts[0].rows = 1;
+        // Room for a row per line still to come: exact for a table without blank lines.
+        parts[0].rows = ColumnRows(cols);
+        const std::size_t feeds = lineFeeds ? countLineFeeds(bytes.data(), end) : ends.feeds;
+        const std::size_t linesAfter =
+            feeds - countLineFeeds(bytes.data(), next) + (next != end && end[-1] != '\n' ? 1 : 0);
+        parts[0].rows.reserve(1 + linesAfter);
+        // The first row is read again, now into its place.
+        readRows(p, next, form, firstLine, line - 1, 0, fileName, parts[0], nullptr, nullptr, {});
         p = next;
         break;
     }
-    if (parts[0].rows == 0)
-        return Matrix();
+    if (parts[0].rows.rows() == 0)
+        return {};
+    const std::size_t cols = parts[0].rows.cols();
 
     const std::size_t threads = platform::threadsFor(options.threads);
     bool read = false;
     if (threads > 1 && bytes.size() >= options.parallelFrom) {
-        if (auto more = readInParts(p, end, cols, firstLine, lineLength, fileName, options, threads, bytes.size())) {
+        if (auto more =
+                readInParts(p, end, form, cols, firstLine, lineLength, fileName, options, threads, bytes.size())) {
             for (TablePart& part : *more)
                 parts.push_back(std::move(part));
             read = true;
@@ -273,19 +403,33 @@ Matrix parseNumericTable(std::string_view bytes, std::string_view fileName, cons
         std::function<bool(std::size_t)> report;
         if (options.progress)
             report = [&](std::size_t at) { return options.progress(before + at, bytes.size()); };
-        readRows(p, end, cols, firstLine, line, lineLength, fileName, parts[0], nullptr, nullptr, report);
+        readRows(p, end, form, firstLine, line, 0, fileName, parts[0], nullptr, nullptr, report);
     }
+    if (parts[0].problem)
+        throw FileFormatError(std::string(fileName), parts[0].problem->line, parts[0].problem->message);
 
+    TableRead out;
+    for (TablePart& part : parts)
+        for (std::string& id : part.ids)
+            out.ids.push_back(std::move(id));
+    if (parts.size() == 1) {
+        out.table = std::move(parts[0].rows).table();
+        return out;
+    }
     std::size_t rows = 0;
-    for (const TablePart& part : parts)
-        rows += part.rows;
-    Matrix m(rows, cols);
+    for (TablePart& part : parts) {
+        part.rows.flush();
+        rows += part.rows.rows();
+    }
+    out.table = Matrix(rows, cols);
     std::vector<std::size_t> firstRow(parts.size(), 0);
     for (std::size_t i = 1; i < parts.size(); ++i)
-        firstRow[i] = firstRow[i - 1] + parts[i - 1].rows;
+        firstRow[i] = firstRow[i - 1] + parts[i - 1].rows.rows();
     const auto copyPart = [&](std::size_t i) {
-        copyRows(parts[i].values.data(), parts[i].rows, m, firstRow[i]);
-        parts[i].values = {};
+        const ColumnRows& from = parts[i].rows;
+        for (std::size_t c = 0; c < cols; ++c)
+            std::copy_n(from.columns() + c * from.stride(), from.rows(), out.table.data() + c * rows + firstRow[i]);
+        parts[i].rows.clear();
     };
     if (parts.size() > 2) {
         platform::runParts(parts.size(), copyPart);
@@ -293,7 +437,24 @@ Matrix parseNumericTable(std::string_view bytes, std::string_view fileName, cons
         for (std::size_t i = 0; i < parts.size(); ++i)
             copyPart(i);
     }
-    return m;
+    return out;
+}
+
+}  // namespace
+
+Matrix parseNumericTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options)
+{
+    return readTable(bytes, fileName, options, {}).table;
+}
+
+SpecimenTable parseSpecimenTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options)
+{
+    try {
+        TableRead read = readTable(bytes, fileName, options, {true, true});
+        return {std::move(read.table), std::move(read.ids)};
+    } catch (const std::bad_alloc&) {
+        throw FileFormatError(std::string(fileName), 0, "there is not enough memory to read it");
+    }
 }
 
 Value dload(const std::string& path)

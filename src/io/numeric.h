@@ -64,12 +64,6 @@ inline const char* scanNumber(const char* first, const char* last, double& value
     return detail::scanOtherNumber(first, p, last, negative, value);
 }
 
-// The rows x cols matrix of numbers given row after row.
-platform::Matrix fromRowMajor(const std::vector<double>& values, std::size_t rows, std::size_t cols);
-// Copies `rows` rows of into.cols() numbers each, given row after row, into `into` from row
-// `firstRow` on.
-void copyRows(const double* values, std::size_t rows, platform::Matrix& into, std::size_t firstRow);
-
 // Reads a numeric table held in memory: one row per line, numbers separated by blanks, tabs
 // or commas; reading ends at the first line after the first that is exactly one character
 // long, line end included. Throws a FileFormatError naming the file and line for a line

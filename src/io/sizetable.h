@@ -18,15 +18,15 @@ struct SpecimenTable {
     std::vector<std::string> ids;  // one per line when the table has an ID column, else empty
 };
 
-// Throws a FileFormatError naming the file and line for a line that is not such a row, and
-// for a landmark coded missing in only some of its coordinates; Cancelled when the progress
-// hook of `options` stopped the read.
+// Read as parseNumericTable reads a table (io/numeric.cpp reads both), except that the first
+// field of each line is its ID when the first line with anything but blanks, tabs, commas
+// and CRs on it leads with neither a number nor NA; an ID ends at a blank, tab, comma or CR,
+// and a comma right after it is passed over. With 3p + 1 columns, three NaNs or three equal
+// codes -999 or -9999 in a landmark's x, y and z become three NaNs.
+// Throws a FileFormatError naming the file and line for a line that is not such a row (a line
+// with an ID and no numbers included), and, once the rest has been read, for a landmark coded
+// missing in only some of its coordinates or with an infinite coordinate; Cancelled when the
+// progress hook of `options` stopped the read.
 SpecimenTable parseSpecimenTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options = {});
-
-// Marks the missing landmarks of a k x 3p (+ more) table: three NaNs, or three equal codes
-// -999 or -9999, become three NaNs. Throws a FileFormatError naming the row (as `lineOf`
-// gives its line) and landmark when only some coordinates carry a code or one is infinite.
-void markMissingLandmarks(platform::Matrix& table, std::size_t landmarks, std::string_view fileName,
-                          const std::vector<int>& lineOf);
 
 }  // namespace vezedo::io
