@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <new>
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include "io/files.h"
 #include "io/lines.h"
@@ -549,53 +552,88 @@ void TpsParser::fail(const char* at, const char* labelFrom, std::size_t specimen
 
 namespace {
 
-// The whole text's data from its parts, read in text order; `lineOffsets` gives the line
-// ends before each part.
-TpsData merge(std::vector<TpsPart>& parts, const std::vector<int>& lineOffsets, std::size_t threads)
+// The parts of a text as read, in text order, with the line ends each holds.
+struct ReadParts {
+    std::vector<TpsPart> parts;
+    std::vector<int> lineEnds;
+};
+
+// Whether every part has the landmarks of the first; otherwise the serial read says where
+// the count changed.
+bool sameLandmarks(const ReadParts& read)
 {
+    return std::all_of(read.parts.begin(), read.parts.end(),
+                       [&](const TpsPart& part) { return part.landmarks == read.parts.front().landmarks; });
+}
+
+// Gives the whole pages within [from, to) back to the system, whatever they held being no
+// longer wanted, and returns where the next call for the same buffer starts: at the page that
+// `to` falls in, which is given back with the next call.
+const double* dropPages(const double* from, const double* to)
+{
+    static const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const std::uintptr_t start = (reinterpret_cast<std::uintptr_t>(from) + page - 1) / page * page;
+    const std::uintptr_t stop = reinterpret_cast<std::uintptr_t>(to) / page * page;
+    if (stop <= start)
+        return from;
+    ::madvise(reinterpret_cast<void*>(start), stop - start, MADV_DONTNEED);
+    return from + (stop - reinterpret_cast<std::uintptr_t>(from)) / sizeof(double);
+}
+
+// The table of all parts, gathered column by column: its pages are touched only as they are
+// written, and each column of a part is given back once copied, so the numbers are held
+// about once while they move.
+platform::Matrix gather(std::vector<TpsPart>& parts, std::size_t specimens)
+{
+    const std::size_t cols = 3 * parts.front().landmarks;
+    std::vector<double> values;
+    values.reserve(specimens * cols);
+    std::vector<const double*> kept(parts.size());  // where each part's pages are still held
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        kept[i] = parts[i].values.data();
+    for (std::size_t c = 0; c < cols; ++c)
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+            const TpsPart& part = parts[i];
+            const double* column = part.values.data() + c * part.stride;
+            values.insert(values.end(), column, column + part.specimens);
+            kept[i] = dropPages(kept[i], column + part.stride);
+        }
+    for (TpsPart& part : parts)
+        part.values = std::vector<double>();
+    return platform::Matrix::adopt(specimens, cols, std::move(values));
+}
+
+// The whole text's data from its parts, read in text order.
+TpsData merge(ReadParts& read)
+{
+    std::vector<TpsPart>& parts = read.parts;
     TpsData data;
     std::size_t specimens = 0;
     for (const TpsPart& part : parts)
         specimens += part.specimens;
-    const std::size_t cols = 3 * parts.front().landmarks;
     data.namelist.reserve(specimens + 1);
     data.ids.reserve(specimens);
     data.info.reserve(specimens);
-    std::vector<std::size_t> firstRow(parts.size(), 0);
+    int lineOffset = 0;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         TpsPart& part = parts[i];
-        firstRow[i] = data.info.size();
         for (auto& name : part.namelist)
             data.namelist.push_back(std::move(name));
+        part.namelist = platform::CellList();
         for (TpsSpecimenInfo& info : part.info) {
-            info.headerLine += lineOffsets[i];
+            info.headerLine += lineOffset;
             if (info.scaleLine != 0)
-                info.scaleLine += lineOffsets[i];
+                info.scaleLine += lineOffset;
             if (!info.named)
                 info.id = "specimen" + std::to_string(data.info.size() + 1);
             data.ids.push_back(info.id);
             data.info.push_back(std::move(info));
         }
+        part.info = std::vector<TpsSpecimenInfo>();
+        lineOffset += read.lineEnds[i];
     }
     data.namelist.emplace_back(-1.0);
-    if (parts.size() == 1) {
-        data.table = std::move(parts.front()).table();
-        return data;
-    }
-    data.table = platform::Matrix(specimens, cols);
-    const auto copyPart = [&](std::size_t i) {
-        const TpsPart& part = parts[i];
-        for (std::size_t c = 0; c < cols; ++c)
-            std::copy_n(part.values.data() + c * part.stride, part.specimens,
-                        data.table.data() + c * specimens + firstRow[i]);
-        parts[i].values = {};
-    };
-    if (threads > 1) {
-        platform::runParts(parts.size(), copyPart);
-    } else {
-        for (std::size_t i = 0; i < parts.size(); ++i)
-            copyPart(i);
-    }
+    data.table = parts.size() == 1 ? std::move(parts.front()).table() : gather(parts, specimens);
     return data;
 }
 
@@ -633,11 +671,57 @@ std::vector<const char*> splitPoints(const char* begin, const char* end, std::si
     return points;
 }
 
-// The parts of a text as read, with the lines before each part.
-struct ReadParts {
-    std::vector<TpsPart> parts;
-    std::vector<int> lineOffsets;
-};
+// The line feeds in `text`, eight bytes at a time.
+int countLineFeeds(std::string_view text)
+{
+    constexpr std::uint64_t kLows = 0x7f7f7f7f7f7f7f7fULL;
+    constexpr std::uint64_t kFeeds = 0x0a0a0a0a0a0a0a0aULL;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::size_t count = 0;
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, sizeof word);
+        const std::uint64_t x = word ^ kFeeds;  // a zero byte where a line feed stood
+        // The high bit of each byte that is zero, exactly: no carry crosses a byte.
+        count += static_cast<std::size_t>(std::popcount(~(((x & kLows) + kLows) | x) & ~kLows));
+    }
+    count += static_cast<std::size_t>(std::count(p, end, '\n'));
+    return static_cast<int>(count);
+}
+
+// Reads the parts of a stretch of the text between `points`, one thread each, and appends them
+// to `read`; the stretch starts the whole text when `startsText`. `progress` is called on the
+// calling thread with the stretch's bytes read so far; a false answer stops the read with
+// Cancelled. Returns false when a part was refused: the serial read then says what is wrong.
+bool readStretch(const std::vector<const char*>& points, bool startsText, std::string_view fileName,
+                 const std::function<bool(std::size_t)>& progress, ReadParts& read)
+{
+    const std::size_t count = points.size() - 1;
+    const std::size_t first = read.parts.size();
+    read.parts.resize(first + count);
+    read.lineEnds.resize(first + count, 0);
+    std::vector<std::atomic<std::size_t>> done(count);
+    std::atomic<bool> stop{false};
+    const auto work = [&](std::size_t i) {
+        const std::string_view bytes(points[i], static_cast<std::size_t>(points[i + 1] - points[i]));
+        read.parts[first + i] = TpsParser(bytes, fileName, startsText && i == 0).run(&done[i], &stop);
+        read.lineEnds[first + i] = countLineFeeds(bytes);
+    };
+    std::function<void()> poll;
+    if (progress)
+        poll = [&] {
+            std::size_t sum = 0;
+            for (const auto& d : done)
+                sum += d.load(std::memory_order_relaxed);
+            if (!stop.load() && !progress(sum))
+                stop.store(true);
+        };
+    const std::vector<std::exception_ptr> failures = platform::runParts(count, work, poll);
+    if (stop.load())
+        throw Cancelled();
+    return !platform::anyRefused(failures);
+}
 
 // The parts read by one thread each, or nullopt when any part of a parallel read is not plain (a
 // refusal, a part with other landmark counts): then the serial read says what it is.
@@ -645,41 +729,17 @@ std::optional<ReadParts> readInParts(std::string_view text, std::string_view fil
                                      std::size_t threads)
 {
     const std::vector<const char*> points = splitPoints(text.data(), text.data() + text.size(), threads);
-    const std::size_t count = points.size() - 1;
-    if (count < 2)
+    if (points.size() < 3)
         return std::nullopt;
     if (options.progress && !options.progress(0, text.size()))
         throw Cancelled();
-    std::vector<TpsPart> parts(count);
-    std::vector<int> lineEnds(count, 0);
-    std::vector<std::atomic<std::size_t>> done(count);
-    std::atomic<bool> stop{false};
-    const auto work = [&](std::size_t i) {
-        const std::string_view bytes(points[i], static_cast<std::size_t>(points[i + 1] - points[i]));
-        parts[i] = TpsParser(bytes, fileName, i == 0).run(&done[i], &stop);
-        lineEnds[i] = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
-    };
-    std::function<void()> poll;
+    std::function<bool(std::size_t)> progress;
     if (options.progress)
-        poll = [&] {
-            std::size_t sum = 0;
-            for (const auto& d : done)
-                sum += d.load(std::memory_order_relaxed);
-            if (!stop.load() && !options.progress(sum, text.size()))
-                stop.store(true);
-        };
-    const std::vector<std::exception_ptr> failures = platform::runParts(count, work, poll);
-    if (stop.load())
-        throw Cancelled();
-    if (platform::anyRefused(failures))
+        progress = [&](std::size_t done) { return options.progress(done, text.size()); };
+    ReadParts read;
+    if (!readStretch(points, true, fileName, progress, read) || !sameLandmarks(read))
         return std::nullopt;
-    for (const TpsPart& part : parts)
-        if (part.landmarks != parts.front().landmarks)
-            return std::nullopt;
-    std::vector<int> lineOffsets(count, 0);
-    for (std::size_t i = 1; i < count; ++i)
-        lineOffsets[i] = lineOffsets[i - 1] + lineEnds[i - 1];
-    return ReadParts{std::move(parts), std::move(lineOffsets)};
+    return read;
 }
 
 // Frees the text a read owns once its numbers are parsed, before they are gathered into one
@@ -697,7 +757,7 @@ TpsData readText(std::string_view text, std::string_view fileName, const ReadOpt
     if (threads > 1 && text.size() >= options.parallelFrom)
         if (std::optional<ReadParts> read = readInParts(text, fileName, options, threads)) {
             release(owned);
-            return merge(read->parts, read->lineOffsets, threads);
+            return merge(*read);
         }
     std::function<bool()> report;
     if (options.progress)
@@ -705,10 +765,11 @@ TpsData readText(std::string_view text, std::string_view fileName, const ReadOpt
             at = std::min(text.size(), at + kProgressStep);
             return options.progress(at, text.size());
         };
-    std::vector<TpsPart> parts;
-    parts.push_back(TpsParser(text, fileName, true).run(nullptr, nullptr, report));
+    ReadParts read;
+    read.parts.push_back(TpsParser(text, fileName, true).run(nullptr, nullptr, report));
+    read.lineEnds.push_back(0);
     release(owned);
-    return merge(parts, {0}, 1);
+    return merge(read);
 }
 
 // Reads `bytes`; `owned`, when given, holds them and is emptied as soon as they are read.
@@ -724,6 +785,91 @@ TpsData readBytes(std::string_view bytes, std::string_view fileName, const ReadO
     } catch (const std::bad_alloc&) {
         throw FileFormatError(std::string(fileName), 0, "there is not enough memory to read it");
     }
+}
+
+// How much of `text` holds whole specimens: the text before its last line that starts with a
+// landmark header, or 0 when no line after the first is such a line.
+std::size_t wholeSpecimens(std::string_view text)
+{
+    std::size_t feed = text.size();
+    while (feed != 0 && (feed = text.rfind('\n', feed - 1)) != std::string_view::npos) {
+        if (isHeaderLineStart(text.data() + feed + 1, text.data() + text.size()))
+            return feed + 1;
+    }
+    return 0;
+}
+
+// Whether `text` holds a CR that is not followed by a LF; a CR that ends the text counts only
+// at the end of the file, since its LF may still come.
+bool holdsLoneCr(std::string_view text, bool atEnd)
+{
+    for (std::size_t at = text.find('\r'); at != std::string_view::npos; at = text.find('\r', at + 1)) {
+        if (at + 1 == text.size())
+            return atEnd;
+        if (text[at + 1] != '\n')
+            return true;
+    }
+    return false;
+}
+
+// Reads a file larger than one piece a piece at a time: the whole specimens of each piece are
+// read in parallel parts while the unfinished specimen at its end waits for the next piece.
+// Line numbers and default IDs count on over the pieces. A file with a lone CR, or one any
+// part of which is refused, is read again whole, the latter by one thread, so that every
+// message is that of the serial read.
+TpsData readInPieces(TextFileReader& file, const std::string& path, std::string_view fileName,
+                     const ReadOptions& options)
+{
+    const std::size_t total = static_cast<std::size_t>(file.size());
+    const std::size_t piece = std::max<std::size_t>(options.chunkBytes, 1);
+    const std::size_t threads = platform::threadsFor(options.threads);
+    std::string buffer;
+    ReadParts read;
+    const auto again = [&](const ReadOptions& how) {
+        std::string().swap(buffer);
+        read = {};
+        std::string bytes = readFile(path);
+        return readBytes(bytes, fileName, how, &bytes);
+    };
+    ReadOptions serially = options;
+    serially.threads = 1;
+
+    if (options.progress && !options.progress(0, total))
+        throw Cancelled();
+    std::size_t held = 0;    // bytes in the buffer: the unfinished specimen carried over
+    std::size_t base = 0;    // where in the file the buffer starts
+    std::size_t crFrom = 0;  // where the buffer is still to be searched for a lone CR
+    for (bool atEnd = false; !atEnd;) {
+        if (buffer.size() < held + piece)
+            buffer.resize(held + piece);
+        const std::size_t got = file.read(buffer.data() + held, piece);
+        atEnd = got < piece;
+        const std::string_view text(buffer.data(), held + got);
+        if (holdsLoneCr(text.substr(crFrom), atEnd))
+            return again(options);
+        crFrom = text.size() - (!atEnd && !text.empty() && text.back() == '\r' ? 1 : 0);
+        held = text.size();
+        const std::size_t cut = atEnd ? text.size() : wholeSpecimens(text);
+        if (cut == 0 && !atEnd)
+            continue;  // one specimen larger than a piece: the next piece completes it
+        const std::string_view stretch = text.substr(0, cut);
+        std::function<bool(std::size_t)> progress;
+        if (options.progress)
+            progress = [&](std::size_t done) { return options.progress(base + done, total); };
+        if (!readStretch(splitPoints(stretch.data(), stretch.data() + stretch.size(), threads), base == 0, fileName,
+                         progress, read))
+            return again(serially);
+        std::memmove(buffer.data(), buffer.data() + cut, held - cut);
+        held -= cut;
+        base += cut;
+        crFrom -= cut;
+        if (options.progress && !options.progress(std::min(base, total), total))
+            throw Cancelled();
+    }
+    std::string().swap(buffer);
+    if (!sameLandmarks(read))
+        return again(serially);
+    return merge(read);
 }
 
 }  // namespace
@@ -742,7 +888,15 @@ TpsData readChosenTps(const platform::FileChoice& choice, const ReadOptions& opt
     if (!ec)
         path = absolute.string();
     changeDirectory(choice.folder);
-    std::string bytes = readFile(path);
+    TextFileReader file(path);
+    if (file.size() > options.chunkBytes) {
+        try {
+            return readInPieces(file, path, choice.name, options);
+        } catch (const std::bad_alloc&) {
+            throw FileFormatError(choice.name, 0, "there is not enough memory to read it");
+        }
+    }
+    std::string bytes = file.rest();
     return readBytes(bytes, choice.name, options, &bytes);
 }
 
