@@ -1,6 +1,7 @@
 // A read split over threads gives what one thread gives: values, IDs, names, per-specimen
 // facts, and for a refused file the same message (the same first problem, the same line).
-// And the progress hook: called from the reading thread, and a false answer stops the read.
+// So does a TPS file read a piece at a time, wherever the pieces end. And the progress hook:
+// called from the reading thread, and a false answer stops the read.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "harness.h"
+#include "io/files.h"
 #include "io/numeric.h"
 #include "io/sizetable.h"
 #include "io/tps.h"
@@ -78,6 +81,26 @@ Outcome tpsOutcome(const std::string& bytes, const io::ReadOptions& options)
     Outcome out;
     try {
         io::TpsData data = io::parseTps(bytes, "data.tps", options);
+        out.table = std::move(data.table);
+        out.namelist = std::move(data.namelist);
+        out.ids = std::move(data.ids);
+        out.info = std::move(data.info);
+    } catch (const Error& e) {
+        out.message = e.what();
+    }
+    return out;
+}
+
+// What readChosenTps gives for `bytes` as a file, read `pieceBytes` at a time.
+Outcome pieceOutcome(const std::string& bytes, std::size_t pieceBytes, io::ReadOptions options)
+{
+    const test::TempDir dir;
+    const test::RestoreCurrentFolder restore;
+    dir.write("data.tps", bytes);
+    options.chunkBytes = pieceBytes;
+    Outcome out;
+    try {
+        io::TpsData data = io::readChosenTps({"data.tps", dir.path().string()}, options);
         out.table = std::move(data.table);
         out.namelist = std::move(data.namelist);
         out.ids = std::move(data.ids);
@@ -235,6 +258,31 @@ const TpsCase kTpsCases[] = {
              s += "POINTS=4\n1 2\n";
      }},
     {"lone CR line ends", [](std::size_t, std::string& s) { std::replace(s.begin(), s.end(), '\n', '\r'); }},
+    {"CRLF line ends",
+     [](std::size_t, std::string& s) {
+         for (std::size_t at = s.find('\n'); at != std::string::npos; at = s.find('\n', at + 2))
+             s.insert(at, 1, '\r');
+     }},
+    {"first header l=",
+     [](std::size_t j, std::string& s) {
+         if (j == 0)
+             s.replace(0, 2, "l");
+     }},
+    {"LM3= headers and text after a count",
+     [](std::size_t j, std::string& s) {
+         if (j % 6 == 2)
+             s.replace(0, 4, "LM3=3 skull " + std::to_string(j));
+     }},
+    {"a specimen longer than many pieces",
+     [](std::size_t j, std::string& s) {
+         if (j == 17)
+             s += "COMMENT=" + std::string(3000, 'c') + "\n";
+     }},
+    {"last line without line end",
+     [](std::size_t j, std::string& s) {
+         if (j == 39)
+             s.pop_back();
+     }},
 };
 
 class ParallelTps : public ::testing::TestWithParam<TpsCase> {};
@@ -246,6 +294,22 @@ TEST_P(ParallelTps, ReadsAsSerialRead)
     for (std::size_t threads : {2u, 3u, 4u, 7u}) {
         SCOPED_TRACE(threads);
         expectSame(one, tpsOutcome(bytes, parallel(threads)));
+    }
+}
+
+// Pieces of every size from one byte up, so that a header, a number, a CRLF, an ID line and
+// each refusal fall on a piece's edge somewhere.
+TEST_P(ParallelTps, ReadsAsSerialReadWhenTheFileIsReadInPieces)
+{
+    const std::string bytes = tpsText(GetParam().change);
+    const Outcome one = tpsOutcome(bytes, serial());
+    for (std::size_t threads : {1u, 3u}) {
+        for (std::size_t piece : {1u, 2u, 3u, 5u, 8u, 13u, 21u, 34u, 55u, 89u, 144u, 233u, 610u, 1597u}) {
+            SCOPED_TRACE(std::to_string(threads) + " threads, pieces of " + std::to_string(piece) + " bytes");
+            io::ReadOptions options;
+            options.threads = threads;
+            expectSame(one, pieceOutcome(bytes, piece, options));
+        }
     }
 }
 
@@ -424,5 +488,79 @@ TEST_P(ReadProgress, ReportsFromTheCallingThreadAndStopsWhenTold)
 
 INSTANTIATE_TEST_SUITE_P(Cases, ReadProgress, ::testing::ValuesIn(kProgressCases),
                          [](const auto& param) { return std::string(param.param.name); });
+
+struct PieceProgressCase {
+    const char* name;
+    std::size_t threads;
+    std::string (*text)();  // of the file
+};
+
+// The hook hears of the file's size and is called from the reading thread however the file is
+// read: in pieces, or again whole when a late part is refused or a lone CR turns up.
+const PieceProgressCase kPieceProgressCases[] = {
+    {"serial", 1, [] { return bigText(false); }},
+    {"parallel", 3, [] { return bigText(false); }},
+    {"refused late", 3, [] { return bigText(false) + "LM=20\n1 2 3\n"; }},
+    {"lone CR late", 3, [] { return bigText(false) + "\r"; }},
+};
+
+class PieceProgress : public ::testing::TestWithParam<PieceProgressCase> {};
+
+TEST_P(PieceProgress, ReportsFromTheCallingThreadAndStopsWhenTold)
+{
+    const PieceProgressCase& c = GetParam();
+    const std::string bytes = c.text();
+    io::ReadOptions options;
+    options.threads = c.threads;
+    std::vector<std::size_t> done;
+    bool otherThread = false;
+    const auto caller = std::this_thread::get_id();
+    options.progress = [&](std::size_t at, std::size_t total) {
+        EXPECT_EQ(total, bytes.size());
+        EXPECT_LE(at, total);
+        otherThread = otherThread || std::this_thread::get_id() != caller;
+        done.push_back(at);
+        return true;
+    };
+    const Outcome read = pieceOutcome(bytes, std::size_t{1} << 20, options);
+    EXPECT_EQ(read.message, tpsOutcome(bytes, serial()).message);
+    EXPECT_FALSE(otherThread);
+    EXPECT_GE(done.size(), 10u);  // at least once a piece
+
+    std::size_t calls = 0;
+    options.progress = [&](std::size_t, std::size_t) { return ++calls < 3; };
+    EXPECT_EQ(pieceOutcome(bytes, std::size_t{1} << 20, options).message, io::Cancelled().what());
+    EXPECT_EQ(calls, 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PieceProgress, ::testing::ValuesIn(kPieceProgressCases), [](const auto& param) {
+    std::string name = param.param.name;
+    std::replace(name.begin(), name.end(), ' ', '_');
+    return name;
+});
+
+// A file larger than a piece is refused as a whole read refuses it, before any of it is parsed.
+TEST(PieceRead, RefusesWhatTheWholeReadRefuses)
+{
+    const test::TempDir dir;
+    const std::string nulEarly = "LM=1\n1 2 3\n" + std::string(1, '\0') + std::string(5000, ' ');
+    const std::string path = dir.write("nul.tps", nulEarly);
+    std::string whole;
+    try {
+        io::readFile(path);
+    } catch (const io::UnreadableFile& e) {
+        whole = e.what();
+    }
+    ASSERT_NE(whole.find("byte 12 is a NUL byte"), std::string::npos) << whole;
+    const test::RestoreCurrentFolder restore;
+    io::ReadOptions options;
+    options.chunkBytes = 100;
+    try {
+        io::readChosenTps({"nul.tps", dir.path().string()}, options);
+        ADD_FAILURE() << "read";
+    } catch (const io::UnreadableFile& e) {
+        EXPECT_EQ(e.what(), whole);
+    }
+}
 
 }  // namespace

@@ -79,7 +79,7 @@ session::Specimens corrected(const session::Specimens& loaded, const std::vector
     for (std::size_t j = 0; j < k; ++j)
         if (!excluded[j])
             names.push_back(allNames[j]);
-    completeAndFit(out, names, console);
+    completeAndFit(out, std::move(names), console);
     out.reference = out.mean;
     return out;
 }

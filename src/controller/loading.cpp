@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "io/sizetable.h"
 #include "io/tps.h"
 #include "platform/error.h"
+#include "platform/parallel.h"
 #include "platform/textformat.h"
 #include "shape/missing.h"
 #include "shape/shape.h"
@@ -222,24 +224,36 @@ shape::Completed prepared(const session::Specimens& specimens, const std::vector
     // are what the lengths are scaled back by. A table brings its own sizes.
     if (specimens.source == session::Specimens::Source::Tps) {
         platform::LandmarkSet& data = completed.data;
+        const std::size_t k = data.specimens();
         if (sizes)
-            sizes->resize(data.specimens());
-        for (std::size_t i = 0; i < data.specimens(); ++i) {
-            const shape::Centred one = shape::centsize3D(data.sliceMatrix(i));
-            std::copy(one.y.values().begin(), one.y.values().end(), data.slice(i).begin());
-            if (sizes)
-                (*sizes)[i] = one.cs;
-        }
+            sizes->resize(k);
+        // Each specimen on its own, so the parts give the same numbers on any number of threads.
+        const std::size_t threads = std::min(platform::threadsFor(0), std::max<std::size_t>(k / 1024, 1));
+        const auto centre = [&](std::size_t part) {
+            for (std::size_t i = k * part / threads; i < k * (part + 1) / threads; ++i) {
+                const shape::Centred one = shape::centsize3D(data.sliceMatrix(i));
+                std::copy(one.y.values().begin(), one.y.values().end(), data.slice(i).begin());
+                if (sizes)
+                    (*sizes)[i] = one.cs;
+            }
+        };
+        if (threads == 1)
+            centre(0);
+        else
+            for (const std::exception_ptr& failure : platform::runParts(threads, centre))
+                if (failure)
+                    std::rethrow_exception(failure);
     }
     return completed;
 }
 
 }  // namespace
 
-void completeAndFit(session::Specimens& specimens, const std::vector<std::string>& names,
-                    platform::ConsoleService& console, const std::function<void(double)>& step)
+void completeAndFit(session::Specimens& specimens, std::vector<std::string> names, platform::ConsoleService& console,
+                    const std::function<void(double)>& step)
 {
     shape::Completed completed = prepared(specimens, names, &specimens.sizes, step);
+    names = std::vector<std::string>();  // only the estimates name specimens
     // Fitted in place: the coordinates before the fit are made again from `read` when wanted.
     shape::Superimposition fit = shape::getpproc3(std::move(completed.data), console);
     if (step)
@@ -276,26 +290,34 @@ std::optional<Loaded> fitTpsData(Context& c, io::TpsData read, const std::string
     }
     const std::size_t nd = read.table.rows();
     const std::size_t p = read.table.cols() / 3;
+    // What is kept of the header lines and the per-specimen facts is taken out first, and the
+    // rest freed: the fit, which holds the numbers twice, is when memory is fullest.
+    read.namelist = platform::CellList();
     std::vector<int> headerLines;
+    headerLines.reserve(nd);
+    std::vector<std::string> unappliedScales;
+    unappliedScales.reserve(nd);
     for (const io::TpsSpecimenInfo& info : read.info) {
         headerLines.push_back(info.headerLine);
         facts.namedInFile += info.named ? 1u : 0u;
         facts.comments += info.comments;
         facts.curves += info.curves;
         facts.curvePoints += info.curvePoints;
+        unappliedScales.push_back(facts.scaleApplied ? std::string() : info.scale.value_or(""));
     }
+    read.info = std::vector<io::TpsSpecimenInfo>();
+    std::vector<std::string> names = specimenNames(read.ids, headerLines);
+    headerLines = std::vector<int>();
     session::Specimens& specimens = out.specimens;
     specimens.source = session::Specimens::Source::Tps;
     specimens.read = std::move(read.table);
     try {
-        completeAndFit(specimens, specimenNames(read.ids, headerLines), c.rt.console,
-                       [&](double fraction) { c.step(fraction); });
-        for (const io::TpsSpecimenInfo& info : read.info)
-            specimens.unappliedScales.push_back(facts.scaleApplied ? std::string() : info.scale.value_or(""));
+        completeAndFit(specimens, std::move(names), c.rt.console, [&](double fraction) { c.step(fraction); });
     } catch (const Error& e) {
         c.message(loadProblem(fname, e));
         return std::nullopt;
     }
+    specimens.unappliedScales = std::move(unappliedScales);
     specimens.ids = std::move(read.ids);
     facts.landmarks = p;
     facts.ids = specimens.ids;

@@ -51,10 +51,11 @@ std::string absolutePath(const platform::FileChoice& choice);
 // The steps of a load after reading, on `specimens.read`: the estimate of missing landmarks,
 // for a TPS data set the centring and scaling of every specimen (its centroid size), and the
 // fit. Fills flags, fitted and mean (and sizes for TPS). Throws an Error, naming a
-// specimen by `names[j]`, when the data cannot be completed or fitted.
+// specimen by `names[j]`, when the data cannot be completed or fitted. The names are freed
+// once the estimates are made, before the fit.
 // `step`, when given, hears the fractions kEstimated and kFitted of a load's progress as they pass.
-void completeAndFit(session::Specimens& specimens, const std::vector<std::string>& names,
-                    platform::ConsoleService& console, const std::function<void(double)>& step = {});
+void completeAndFit(session::Specimens& specimens, std::vector<std::string> names, platform::ConsoleService& console,
+                    const std::function<void(double)>& step = {});
 // p x 3 x k as the fit took them: missing landmarks estimated, and for a TPS data set every
 // specimen centred and scaled to unit size. The specimen check fits these itself, as the fit may
 // mirror a specimen. Made again from `read` (kept for writing the landmarks out), not stored, so

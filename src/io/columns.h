@@ -97,4 +97,9 @@ private:
     std::size_t m_blockCapacity = 0;
 };
 
+// The rows of all parts, in order, as one table. Its pages are touched only as they are
+// written, and each column of a part is given back to the system once copied, so that the
+// numbers are held about once while they move. Leaves the parts empty.
+platform::Matrix gatherColumns(const std::vector<ColumnRows*>& parts);
+
 }  // namespace vezedo::io

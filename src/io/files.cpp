@@ -23,11 +23,6 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-struct FdCloser {
-    int fd;
-    ~FdCloser() { ::close(fd); }
-};
-
 std::string failure(const std::string& doing, const std::string& path, int error)
 {
     return "Cannot " + doing + " file \"" + path + "\": " + std::strerror(error);
@@ -112,7 +107,7 @@ std::string sizeText(std::uint64_t bytes)
 
 }  // namespace
 
-std::string readFile(const std::string& path, std::uint64_t maxBytes)
+TextFileReader::TextFileReader(const std::string& path, std::uint64_t maxBytes) : m_path(path)
 {
     // Only regular files: a named pipe would wait for a writer for ever and a device may
     // never end. The file is read by its size.
@@ -122,57 +117,106 @@ std::string readFile(const std::string& path, std::uint64_t maxBytes)
     if (!S_ISREG(info.st_mode))
         refuseKind(path, info.st_mode);
     errno = 0;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (m_fd < 0)
         failOpening(path, errno);
-    const FdCloser closer{fd};
-    if (::fstat(fd, &info) != 0)
-        failReading("read", path, errno);
-    if (!S_ISREG(info.st_mode))
-        refuseKind(path, info.st_mode);
-    const auto fileSize = static_cast<std::uint64_t>(info.st_size);
-    if (fileSize > maxBytes)
-        throw UnreadableFile("Cannot read file \"" + path + "\": it holds " + std::to_string(fileSize) +
-                             " bytes, more than the " + sizeText(maxBytes) + " a file read here may have");
-
-    // A text file holds no NUL byte; looking at its start spares reading a large binary file.
-    constexpr std::size_t kProbe = 4096;
-    std::string content;
     try {
-        content.assign(static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kProbe)), '\0');
-    } catch (const std::bad_alloc&) {
-        throw UnreadableFile("Cannot read file \"" + path + "\": there is not enough memory to hold it");
+        if (::fstat(m_fd, &info) != 0)
+            failReading("read", path, errno);
+        if (!S_ISREG(info.st_mode))
+            refuseKind(path, info.st_mode);
+        m_size = static_cast<std::uint64_t>(info.st_size);
+        if (m_size > maxBytes)
+            throw UnreadableFile("Cannot read file \"" + path + "\": it holds " + std::to_string(m_size) +
+                                 " bytes, more than the " + sizeText(maxBytes) + " a file read here may have");
+
+        // A text file holds no NUL byte; looking at its start spares reading a large binary file.
+        constexpr std::size_t kProbe = 4096;
+        try {
+            m_head.assign(static_cast<std::size_t>(std::min<std::uint64_t>(m_size, kProbe)), '\0');
+        } catch (const std::bad_alloc&) {
+            throw UnreadableFile("Cannot read file \"" + path + "\": there is not enough memory to hold it");
+        }
+        std::size_t got = 0;
+        while (got < m_head.size()) {
+            const ssize_t n = ::read(m_fd, m_head.data() + got, m_head.size() - got);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                failReading("read", path, errno);
+            }
+            if (n == 0)
+                break;  // the file shrank while it was read
+            got += static_cast<std::size_t>(n);
+        }
+        const bool whole = got == m_head.size();
+        m_head.resize(got);
+        if (const void* nul = std::memchr(m_head.data(), '\0', got)) {
+            if (!whole)
+                throw UnreadableFile("Cannot read file \"" + path + "\": it is not a text file (it holds a NUL byte)");
+            throw UnreadableFile("Cannot read file \"" + path + "\": it is not a text file (byte " +
+                                 std::to_string(static_cast<const char*>(nul) - m_head.data() + 1) + " is a NUL byte)");
+        }
+        if (!whole)
+            m_size = got;
+    } catch (...) {
+        ::close(m_fd);
+        throw;
     }
-    std::size_t size = 0;
-    bool probed = false;
-    while (size < content.size()) {
-        const ssize_t got = ::read(fd, content.data() + size, content.size() - size);
-        if (got < 0) {
+}
+
+TextFileReader::~TextFileReader()
+{
+    ::close(m_fd);
+}
+
+std::size_t TextFileReader::read(char* into, std::size_t most)
+{
+    most = static_cast<std::size_t>(std::min<std::uint64_t>(most, m_size - m_done));
+    std::size_t got = 0;
+    if (m_done < m_head.size()) {
+        got = std::min(most, m_head.size() - static_cast<std::size_t>(m_done));
+        std::memcpy(into, m_head.data() + m_done, got);
+        m_done += got;
+        if (m_done == m_head.size())
+            std::string().swap(m_head);
+    }
+    while (got < most) {
+        const ssize_t n = ::read(m_fd, into + got, most - got);
+        if (n < 0) {
             if (errno == EINTR)
                 continue;
-            failReading("read", path, errno);
+            failReading("read", m_path, errno);
         }
-        if (got == 0)
-            break;  // the file shrank while it was read
-        size += static_cast<std::size_t>(got);
-        if (!probed && size == content.size()) {
-            probed = true;
-            if (const void* nul = std::memchr(content.data(), '\0', size))
-                throw UnreadableFile("Cannot read file \"" + path + "\": it is not a text file (byte " +
-                                     std::to_string(static_cast<const char*>(nul) - content.data() + 1) +
-                                     " is a NUL byte)");
-            try {
-                content.resize(static_cast<std::size_t>(fileSize));
-            } catch (const std::bad_alloc&) {
-                throw UnreadableFile("Cannot read file \"" + path + "\": there is not enough memory to hold it (" +
-                                     std::to_string(fileSize) + " bytes)");
-            }
+        if (n == 0) {
+            m_size = m_done;  // the file shrank while it was read
+            break;
         }
+        got += static_cast<std::size_t>(n);
+        m_done += static_cast<std::uint64_t>(n);
     }
+    return got;
+}
+
+std::string TextFileReader::rest()
+{
+    std::string content;
+    try {
+        content.resize(static_cast<std::size_t>(m_size - m_done));
+    } catch (const std::bad_alloc&) {
+        throw UnreadableFile("Cannot read file \"" + m_path + "\": there is not enough memory to hold it (" +
+                             std::to_string(m_size) + " bytes)");
+    }
+    std::size_t size = 0;
+    while (const std::size_t got = read(content.data() + size, content.size() - size))
+        size += got;
     content.resize(size);
-    if (!probed && std::memchr(content.data(), '\0', size) != nullptr)
-        throw UnreadableFile("Cannot read file \"" + path + "\": it is not a text file (it holds a NUL byte)");
     return content;
+}
+
+std::string readFile(const std::string& path, std::uint64_t maxBytes)
+{
+    return TextFileReader(path, maxBytes).rest();
 }
 
 void writeFileAtomically(const std::string& path, std::string_view content)

@@ -416,27 +416,10 @@ TableRead readTable(std::string_view bytes, std::string_view fileName, const Rea
         out.table = std::move(parts[0].rows).table();
         return out;
     }
-    std::size_t rows = 0;
-    for (TablePart& part : parts) {
-        part.rows.flush();
-        rows += part.rows.rows();
-    }
-    out.table = Matrix(rows, cols);
-    std::vector<std::size_t> firstRow(parts.size(), 0);
-    for (std::size_t i = 1; i < parts.size(); ++i)
-        firstRow[i] = firstRow[i - 1] + parts[i - 1].rows.rows();
-    const auto copyPart = [&](std::size_t i) {
-        const ColumnRows& from = parts[i].rows;
-        for (std::size_t c = 0; c < cols; ++c)
-            std::copy_n(from.columns() + c * from.stride(), from.rows(), out.table.data() + c * rows + firstRow[i]);
-        parts[i].rows.clear();
-    };
-    if (parts.size() > 2) {
-        platform::runParts(parts.size(), copyPart);
-    } else {
-        for (std::size_t i = 0; i < parts.size(); ++i)
-            copyPart(i);
-    }
+    std::vector<ColumnRows*> numbers;
+    for (TablePart& part : parts)
+        numbers.push_back(&part.rows);
+    out.table = gatherColumns(numbers);
     return out;
 }
 

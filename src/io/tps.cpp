@@ -13,6 +13,7 @@
 #include <limits>
 #include <new>
 
+#include "io/columns.h"
 #include "io/files.h"
 #include "io/lines.h"
 #include "io/numeric.h"
@@ -239,80 +240,10 @@ bool isMissingWord(const char* p, const char* next)
 // column with room for `stride` rows, so that a whole text read by one thread becomes the
 // table without a copy.
 struct TpsPart {
-    std::vector<double> values;  // column c of row r at c * stride + r
-    std::size_t stride = 0;
-    std::size_t landmarks = 0;  // of its first specimen
-    std::size_t specimens = 0;
+    ColumnRows rows;              // 3p numbers per specimen
+    std::size_t landmarks = 0;    // of its first specimen
     platform::CellList namelist;  // the rest of each header line
     std::vector<TpsSpecimenInfo> info;
-
-    // Makes room for `rows` rows of 3p numbers.
-    void reserveRows(std::size_t rows)
-    {
-        const std::size_t cols = 3 * landmarks;
-        if (rows <= stride)
-            return;
-        std::vector<double> bigger(rows * cols);
-        for (std::size_t c = 0; c < cols; ++c)
-            std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(c * stride), specimens,
-                        bigger.begin() + static_cast<std::ptrdiff_t>(c * rows));
-        values = std::move(bigger);
-        stride = rows;
-    }
-
-    // Specimens are gathered row by row in a block small enough to stay in the cache, and
-    // written to their columns a block at a time: a specimen written straight to its columns
-    // would touch 3p cache lines and pages of its own.
-    static constexpr std::size_t kBlockNumbers = 65536;  // 512 kB
-    std::vector<double> block;
-    std::size_t blockRows = 0;
-    std::size_t blockCapacity = 0;
-
-    // Where the 3p numbers of the next specimen go; commitRow() keeps them.
-    double* nextRow(std::size_t cols)
-    {
-        if (block.empty()) {
-            blockCapacity = std::clamp<std::size_t>(kBlockNumbers / cols, 1, 128);
-            block.resize(blockCapacity * cols);
-        }
-        return block.data() + blockRows * cols;
-    }
-
-    void commitRow()
-    {
-        if (++blockRows == blockCapacity)
-            flush();
-    }
-
-    // Writes the block's rows to the columns.
-    void flush()
-    {
-        if (blockRows == 0)
-            return;
-        if (specimens + blockRows > stride)
-            reserveRows(std::max({2 * stride, specimens + blockRows, std::size_t{16}}));
-        const std::size_t cols = 3 * landmarks;
-        double* out = values.data() + specimens;
-        for (std::size_t c = 0; c < cols; ++c)
-            for (std::size_t r = 0; r < blockRows; ++r)
-                out[c * stride + r] = block[r * cols + c];
-        specimens += blockRows;
-        blockRows = 0;
-    }
-
-    // The numbers as a table, without room left over.
-    platform::Matrix table() &&
-    {
-        flush();
-        const std::size_t cols = 3 * landmarks;
-        if (stride != specimens) {
-            for (std::size_t c = 1; c < cols; ++c)
-                std::memmove(values.data() + c * specimens, values.data() + c * stride, specimens * sizeof(double));
-            values.resize(specimens * cols);
-            stride = specimens;
-        }
-        return platform::Matrix::adopt(specimens, cols, std::move(values));
-    }
 };
 
 // Reads one TPS text, or one part of it that starts at a header: keeps the scan position,
@@ -417,12 +348,12 @@ TpsPart TpsParser::run(std::atomic<std::size_t>* done, const std::atomic<bool>* 
         if (specimen == 1) {
             // Room for exactly the specimens of a plain text, so that the table needs no
             // compacting at the end; odd texts only cost a copy.
-            m_part.reserveRows(text.headerLines + (firstOnItsLine ? 0 : 1));
+            m_part.rows.reserve(text.headerLines + (firstOnItsLine ? 0 : 1));
         }
     }
     if (done)
         done->store(static_cast<std::size_t>(m_end - m_begin), std::memory_order_relaxed);
-    m_part.flush();
+    m_part.rows.flush();
     return std::move(m_part);
 }
 
@@ -463,9 +394,11 @@ void TpsParser::readHeader(const Header& header, std::size_t specimen)
 void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
 {
     const std::size_t wanted = 3 * m_landmarks;
-    if (specimen == 1)
+    if (specimen == 1) {
         m_part.landmarks = m_landmarks;
-    double* const out = m_part.nextRow(wanted);
+        m_part.rows = ColumnRows(wanted);
+    }
+    double* const out = m_part.rows.nextRow();
     std::size_t found = 0;
     // Set by a number that may be a missing code (NaN, -999 or -9999), so that only such
     // landmarks are looked at closely.
@@ -507,7 +440,7 @@ void TpsParser::readCoordinates(const Header& header, std::size_t specimen)
                  std::to_string(countLineFeeds(m_begin, header.start) + 1) + ", found " + std::to_string(found) +
                  " before " + foundAt(p));
     }
-    m_part.commitRow();
+    m_part.rows.commitRow();
 }
 
 bool isBlankLine(const char* p, const char* end)
@@ -646,52 +579,57 @@ void TpsParser::fail(const char* at, const char* labelFrom, std::size_t specimen
 
 namespace {
 
-// The whole text's data from its parts, read in text order; `lineOffsets` gives the line
-// ends before each part.
-TpsData merge(std::vector<TpsPart>& parts, const std::vector<int>& lineOffsets, std::size_t threads)
+// The parts of a text as read, in text order, with the line ends each holds.
+struct ReadParts {
+    std::vector<TpsPart> parts;
+    std::vector<int> lineEnds;
+};
+
+// Whether every part has the landmarks of the first; otherwise the serial read says where
+// the count changed.
+bool sameLandmarks(const ReadParts& read)
 {
+    return std::all_of(read.parts.begin(), read.parts.end(),
+                       [&](const TpsPart& part) { return part.landmarks == read.parts.front().landmarks; });
+}
+
+// The whole text's data from its parts, read in text order.
+TpsData merge(ReadParts& read)
+{
+    std::vector<TpsPart>& parts = read.parts;
     TpsData data;
     std::size_t specimens = 0;
     for (const TpsPart& part : parts)
-        specimens += part.specimens;
-    const std::size_t cols = 3 * parts.front().landmarks;
+        specimens += part.rows.rows();
     data.namelist.reserve(specimens + 1);
     data.ids.reserve(specimens);
     data.info.reserve(specimens);
-    std::vector<std::size_t> firstRow(parts.size(), 0);
+    int lineOffset = 0;
     for (std::size_t i = 0; i < parts.size(); ++i) {
         TpsPart& part = parts[i];
-        firstRow[i] = data.info.size();
         for (auto& name : part.namelist)
             data.namelist.push_back(std::move(name));
+        part.namelist = platform::CellList();
         for (TpsSpecimenInfo& info : part.info) {
-            info.headerLine += lineOffsets[i];
+            info.headerLine += lineOffset;
             if (info.scaleLine != 0)
-                info.scaleLine += lineOffsets[i];
+                info.scaleLine += lineOffset;
             if (!info.named)
                 info.id = "specimen" + std::to_string(data.info.size() + 1);
             data.ids.push_back(info.id);
             data.info.push_back(std::move(info));
         }
+        part.info = std::vector<TpsSpecimenInfo>();
+        lineOffset += read.lineEnds[i];
     }
     data.namelist.emplace_back(-1.0);
     if (parts.size() == 1) {
-        data.table = std::move(parts.front()).table();
-        return data;
-    }
-    data.table = platform::Matrix(specimens, cols);
-    const auto copyPart = [&](std::size_t i) {
-        const TpsPart& part = parts[i];
-        for (std::size_t c = 0; c < cols; ++c)
-            std::copy_n(part.values.data() + c * part.stride, part.specimens,
-                        data.table.data() + c * specimens + firstRow[i]);
-        parts[i].values = {};
-    };
-    if (threads > 1) {
-        platform::runParts(parts.size(), copyPart);
+        data.table = std::move(parts.front().rows).table();
     } else {
-        for (std::size_t i = 0; i < parts.size(); ++i)
-            copyPart(i);
+        std::vector<ColumnRows*> numbers;
+        for (TpsPart& part : parts)
+            numbers.push_back(&part.rows);
+        data.table = gatherColumns(numbers);
     }
     return data;
 }
@@ -723,11 +661,38 @@ std::vector<const char*> splitPoints(const char* begin, const char* end, std::si
     return points;
 }
 
-// The parts of a text as read, with the lines before each part.
-struct ReadParts {
-    std::vector<TpsPart> parts;
-    std::vector<int> lineOffsets;
-};
+// Reads the parts of a stretch of the text between `points`, one thread each, and appends them
+// to `read`; the stretch starts the whole text when `startsText`. `progress` is called on the
+// calling thread with the stretch's bytes read so far; a false answer stops the read with
+// Cancelled. Returns false when a part was refused: the serial read then says what is wrong.
+bool readStretch(const std::vector<const char*>& points, bool startsText, std::string_view fileName,
+                 const std::function<bool(std::size_t)>& progress, ReadParts& read)
+{
+    const std::size_t count = points.size() - 1;
+    const std::size_t first = read.parts.size();
+    read.parts.resize(first + count);
+    read.lineEnds.resize(first + count, 0);
+    std::vector<std::atomic<std::size_t>> done(count);
+    std::atomic<bool> stop{false};
+    const auto work = [&](std::size_t i) {
+        const std::string_view bytes(points[i], static_cast<std::size_t>(points[i + 1] - points[i]));
+        read.parts[first + i] = TpsParser(bytes, fileName, startsText && i == 0).run(&done[i], &stop);
+        read.lineEnds[first + i] = static_cast<int>(countLineFeeds(bytes.data(), bytes.data() + bytes.size()));
+    };
+    std::function<void()> poll;
+    if (progress)
+        poll = [&] {
+            std::size_t sum = 0;
+            for (const auto& d : done)
+                sum += d.load(std::memory_order_relaxed);
+            if (!stop.load() && !progress(sum))
+                stop.store(true);
+        };
+    const std::vector<std::exception_ptr> failures = platform::runParts(count, work, poll);
+    if (stop.load())
+        throw Cancelled();
+    return !platform::anyRefused(failures);
+}
 
 // The parts read by one thread each, or nullopt when any part of a parallel read is not plain (a
 // refusal, a part with other landmark counts): then the serial read says what it is.
@@ -735,41 +700,17 @@ std::optional<ReadParts> readInParts(std::string_view text, std::string_view fil
                                      std::size_t threads)
 {
     const std::vector<const char*> points = splitPoints(text.data(), text.data() + text.size(), threads);
-    const std::size_t count = points.size() - 1;
-    if (count < 2)
+    if (points.size() < 3)
         return std::nullopt;
     if (options.progress && !options.progress(0, text.size()))
         throw Cancelled();
-    std::vector<TpsPart> parts(count);
-    std::vector<int> lineEnds(count, 0);
-    std::vector<std::atomic<std::size_t>> done(count);
-    std::atomic<bool> stop{false};
-    const auto work = [&](std::size_t i) {
-        const std::string_view bytes(points[i], static_cast<std::size_t>(points[i + 1] - points[i]));
-        parts[i] = TpsParser(bytes, fileName, i == 0).run(&done[i], &stop);
-        lineEnds[i] = static_cast<int>(countLineFeeds(bytes.data(), bytes.data() + bytes.size()));
-    };
-    std::function<void()> poll;
+    std::function<bool(std::size_t)> progress;
     if (options.progress)
-        poll = [&] {
-            std::size_t sum = 0;
-            for (const auto& d : done)
-                sum += d.load(std::memory_order_relaxed);
-            if (!stop.load() && !options.progress(sum, text.size()))
-                stop.store(true);
-        };
-    const std::vector<std::exception_ptr> failures = platform::runParts(count, work, poll);
-    if (stop.load())
-        throw Cancelled();
-    if (platform::anyRefused(failures))
+        progress = [&](std::size_t done) { return options.progress(done, text.size()); };
+    ReadParts read;
+    if (!readStretch(points, true, fileName, progress, read) || !sameLandmarks(read))
         return std::nullopt;
-    for (const TpsPart& part : parts)
-        if (part.landmarks != parts.front().landmarks)
-            return std::nullopt;
-    std::vector<int> lineOffsets(count, 0);
-    for (std::size_t i = 1; i < count; ++i)
-        lineOffsets[i] = lineOffsets[i - 1] + lineEnds[i - 1];
-    return ReadParts{std::move(parts), std::move(lineOffsets)};
+    return read;
 }
 
 // Frees the text a read owns once its numbers are parsed, before they are gathered into one
@@ -787,7 +728,7 @@ TpsData readText(std::string_view text, std::string_view fileName, const ReadOpt
     if (threads > 1 && text.size() >= options.parallelFrom)
         if (std::optional<ReadParts> read = readInParts(text, fileName, options, threads)) {
             release(owned);
-            return merge(read->parts, read->lineOffsets, threads);
+            return merge(*read);
         }
     std::function<bool()> report;
     if (options.progress)
@@ -795,10 +736,11 @@ TpsData readText(std::string_view text, std::string_view fileName, const ReadOpt
             at = std::min(text.size(), at + kProgressStep);
             return options.progress(at, text.size());
         };
-    std::vector<TpsPart> parts;
-    parts.push_back(TpsParser(text, fileName, true).run(nullptr, nullptr, report));
+    ReadParts read;
+    read.parts.push_back(TpsParser(text, fileName, true).run(nullptr, nullptr, report));
+    read.lineEnds.push_back(0);
     release(owned);
-    return merge(parts, {0}, 1);
+    return merge(read);
 }
 
 // Reads `bytes`; `owned`, when given, holds them and is emptied as soon as they are read.
@@ -819,6 +761,79 @@ TpsData readBytes(std::string_view bytes, std::string_view fileName, const ReadO
     }
 }
 
+// How much of `text` holds whole specimens: the text before its last line that starts with a
+// landmark header, or 0 when no line after the first is such a line.
+std::size_t wholeSpecimens(std::string_view text)
+{
+    std::size_t feed = text.size();
+    while (feed != 0 && (feed = text.rfind('\n', feed - 1)) != std::string_view::npos) {
+        if (isHeaderLineStart(text.data() + feed + 1, text.data() + text.size()))
+            return feed + 1;
+    }
+    return 0;
+}
+
+// Reads a file larger than one piece a piece at a time: the whole specimens of each piece are
+// read in parallel parts while the unfinished specimen at its end waits for the next piece.
+// Line numbers and default IDs count on over the pieces. A file with a lone CR, or one any
+// part of which is refused, is read again whole, the latter by one thread, so that every
+// message is that of the serial read.
+TpsData readInPieces(TextFileReader& file, const std::string& path, std::string_view fileName,
+                     const ReadOptions& options)
+{
+    const std::size_t total = static_cast<std::size_t>(file.size());
+    const std::size_t piece = std::max<std::size_t>(options.chunkBytes, 1);
+    const std::size_t threads = platform::threadsFor(options.threads);
+    std::string buffer;
+    ReadParts read;
+    const auto again = [&](const ReadOptions& how) {
+        std::string().swap(buffer);
+        read = {};
+        std::string bytes = readFile(path);
+        return readBytes(bytes, fileName, how, &bytes);
+    };
+    ReadOptions serially = options;
+    serially.threads = 1;
+
+    if (options.progress && !options.progress(0, total))
+        throw Cancelled();
+    std::size_t held = 0;  // bytes in the buffer: the unfinished specimen carried over
+    std::size_t base = 0;  // where in the file the buffer starts
+    for (bool atEnd = false; !atEnd;) {
+        if (buffer.size() < held + piece)
+            buffer.resize(held + piece);
+        const std::size_t got = file.read(buffer.data() + held, piece);
+        atEnd = got < piece;
+        const std::string_view text(buffer.data(), held + got);
+        held = text.size();
+        const std::size_t cut = atEnd ? text.size() : wholeSpecimens(text);
+        if (cut == 0 && !atEnd)
+            continue;  // one specimen larger than a piece: the next piece completes it
+        const std::string_view stretch = text.substr(0, cut);
+        std::function<bool(std::size_t)> progress;
+        if (options.progress)
+            progress = [&](std::size_t done) { return options.progress(base + done, total); };
+        // A stretch ends before a header line, so a CR at its end is the file's last byte: each
+        // part finds any lone CR in its own bytes before it reads them.
+        try {
+            if (!readStretch(splitPoints(stretch.data(), stretch.data() + stretch.size(), threads), base == 0, fileName,
+                             progress, read))
+                return again(serially);
+        } catch (const LoneCarriageReturn&) {
+            return again(options);
+        }
+        std::memmove(buffer.data(), buffer.data() + cut, held - cut);
+        held -= cut;
+        base += cut;
+        if (options.progress && !options.progress(std::min(base, total), total))
+            throw Cancelled();
+    }
+    std::string().swap(buffer);
+    if (!sameLandmarks(read))
+        return again(serially);
+    return merge(read);
+}
+
 }  // namespace
 
 TpsData parseTps(std::string_view bytes, std::string_view fileName, const ReadOptions& options)
@@ -835,7 +850,15 @@ TpsData readChosenTps(const platform::FileChoice& choice, const ReadOptions& opt
     if (!ec)
         path = absolute.string();
     changeDirectory(choice.folder);
-    std::string bytes = readFile(path);
+    TextFileReader file(path);
+    if (file.size() > options.chunkBytes) {
+        try {
+            return readInPieces(file, path, choice.name, options);
+        } catch (const std::bad_alloc&) {
+            throw FileFormatError(choice.name, 0, "there is not enough memory to read it");
+        }
+    }
+    std::string bytes = file.rest();
     return readBytes(bytes, choice.name, options, &bytes);
 }
 
