@@ -48,6 +48,26 @@ TEST(Vertxy, RowsBecomeSpecimensAndTriplesLandmarksDroppingTheRest)
               "vertxy3D: a coordinate table needs at least 3 columns (x, y, z of one landmark); found 1 x 2");
 }
 
+// A large table is copied a block of specimens at a time on every core: a count of specimens
+// that fills no last block, and more than a million landmarks in all, land where small ones do.
+TEST(Vertxy, LargeTablesLandEveryNumberInItsPlace)
+{
+    const std::size_t k = 70001, p = 31;
+    Matrix table(k, 3 * p + 1);
+    for (std::size_t c = 0; c < table.cols(); ++c)
+        for (std::size_t r = 0; r < k; ++r)
+            table(r, c) = static_cast<double>(r * 1000 + c);
+    const LandmarkSet set = display::vertxy3D(table);
+    ASSERT_EQ(set.landmarks(), p);
+    ASSERT_EQ(set.specimens(), k);
+    std::size_t wrong = 0;
+    for (std::size_t r = 0; r < k; ++r)
+        for (std::size_t i = 0; i < p; ++i)
+            for (std::size_t j = 0; j < 3; ++j)
+                wrong += set(i, j, r) != static_cast<double>(r * 1000 + 3 * i + j);
+    EXPECT_EQ(wrong, 0u);
+}
+
 TEST(ShowShape, EachSpecimenIsAMarkerSetAndHoldStaysOnSoCallsAccumulate)
 {
     GraphicsModel model;
