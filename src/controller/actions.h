@@ -94,6 +94,19 @@ std::string correctionsCsv(const std::vector<session::Correction>& corrections);
 // fitted again, and everything shown of them follows. False, after a message box, when the
 // corrected data cannot be completed or fitted; then nothing changes.
 bool adoptCorrections(Context& c, std::vector<session::Correction> corrections);
+// What a change of the corrections leads to, worked out before anything changes: the
+// corrections, the specimens they give (nullopt: the specimens as loaded) and the check on view
+// made again (nullopt: none is on view).
+struct CorrectedState {
+    std::vector<session::Correction> corrections;
+    std::optional<session::Specimens> specimens;
+    std::optional<session::SpecimenCheck> check;
+};
+// The first half of adoptCorrections, under a progress dialog whose Cancel stops it (Cancelled)
+// with nothing changed; nullopt after a message box when the specimens cannot be corrected.
+std::optional<CorrectedState> prepareCorrections(Context& c, std::vector<session::Correction> corrections);
+// The second half: puts `next` in force and shows it. Takes no step, so it cannot be stopped.
+void putCorrections(Context& c, CorrectedState next);
 // The specimens `loaded` gives with `corrections` applied, completed and fitted, for corrections
 // read from a file: each is checked first against the data set (specimen number and ID, its
 // landmarks, an exclusion only of a specimen in use, a change only of one not excluded, two
