@@ -195,6 +195,7 @@ const auto unchecked = [](Scenario& s) {
     s.type("EndBox1", "1");
     s.type("EndBox2", "2");
 };
+const auto replicated = [](Scenario& s) { s.load("LoadReplicate", "again.tps", makeTps(kSpecimens, kLandmarks)); };
 
 // A TPS file past the size from which the reader reports as it goes (every few MB, and at the
 // start of a read in parts): the first report comes while the file is being read.
@@ -203,34 +204,39 @@ const auto largeTps = [](Scenario& s) { s.file("large.tps", makeTps(kLargeSpecim
 
 INSTANTIATE_TEST_SUITE_P(
     AtEachStep, CancelledAction,
-    testing::Values(Case{"tps_read", "LoadFile1", {"other.tps"}, 1},
-                    Case{"tps_estimate", "LoadFile1", {"other.tps"}, 2}, Case{"tps_fit", "LoadFile1", {"other.tps"}, 3},
-                    Case{"tps_during_the_read_of_a_large_file", "LoadFile1", {"large.tps"}, 1, largeTps},
-                    Case{"table_read", "LoadFileIMP", {"table.txt"}, 1},
-                    Case{"table_estimate", "LoadFileIMP", {"table.txt"}, 2},
-                    Case{"table_fit", "LoadFileIMP", {"table.txt"}, 3},
-                    Case{"landmarks_first_file", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 1},
-                    Case{"landmarks_last_file", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 3},
-                    Case{"landmarks_fit", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 5},
-                    Case{"check_fit", "CheckSpecimens", {}, 1},
-                    Case{"check_within_new_groups", "LoadGroups", {"groups.csv"}, 1, checked},
-                    Case{"protocol_read", "LoadProto", {"legs.txt"}, 1},
-                    Case{"protocol_checked", "LoadProto", {"legs.txt"}, 2}, Case{"lengths", "SaveLengths", {}, 1},
-                    Case{"lengths_csv", "SaveLengthsCSV", {}, 1},
-                    Case{"check_before_saving", "SaveSpecimenCheck", {}, 1},
-                    Case{"exchange_first", "ExchangeLandmarks", {}, 1, toCorrect},
-                    Case{"exchange_last", "ExchangeLandmarks", {}, kLast, toCorrect},
-                    Case{"exchange_unchecked_last", "ExchangeLandmarks", {}, kLast, unchecked},
-                    Case{"mirror_first", "MirrorSpecimen", {}, 1, toCorrect},
-                    Case{"mirror_last", "MirrorSpecimen", {}, kLast, toCorrect},
-                    Case{"exclude_first", "ExcludeSpecimen", {}, 1, toCorrect},
-                    Case{"exclude_last", "ExcludeSpecimen", {}, kLast, toCorrect},
-                    Case{"include_first", "IncludeSpecimen", {}, 1, excluded, 1},
-                    Case{"include_last", "IncludeSpecimen", {}, kLast, excluded, 1},
-                    Case{"undo_correction_first", "Undo", {}, 1, exchanged, 1},
-                    Case{"undo_correction_last", "Undo", {}, kLast, exchanged, 1},
-                    Case{"redo_correction_first", "Redo", {}, 1, exchangedAndUndone},
-                    Case{"redo_correction_last", "Redo", {}, kLast, exchangedAndUndone}),
+    testing::Values(
+        Case{"tps_read", "LoadFile1", {"other.tps"}, 1}, Case{"tps_estimate", "LoadFile1", {"other.tps"}, 2},
+        Case{"tps_fit", "LoadFile1", {"other.tps"}, 3},
+        Case{"tps_during_the_read_of_a_large_file", "LoadFile1", {"large.tps"}, 1, largeTps},
+        Case{"table_read", "LoadFileIMP", {"table.txt"}, 1}, Case{"table_estimate", "LoadFileIMP", {"table.txt"}, 2},
+        Case{"table_fit", "LoadFileIMP", {"table.txt"}, 3},
+        Case{"landmarks_first_file", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 1},
+        Case{"landmarks_last_file", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 3},
+        Case{"landmarks_fit", "LoadLandmarks", {"skull0.fcsv", "skull1.fcsv", "skull2.fcsv"}, 5},
+        Case{"check_fit", "CheckSpecimens", {}, 1},
+        Case{"check_within_new_groups", "LoadGroups", {"groups.csv"}, 1, checked},
+        Case{"protocol_read", "LoadProto", {"legs.txt"}, 1}, Case{"protocol_checked", "LoadProto", {"legs.txt"}, 2},
+        Case{"lengths", "SaveLengths", {}, 1}, Case{"lengths_csv", "SaveLengthsCSV", {}, 1},
+        Case{"check_before_saving", "SaveSpecimenCheck", {}, 1},
+        Case{"exchange_first", "ExchangeLandmarks", {}, 1, toCorrect},
+        Case{"exchange_last", "ExchangeLandmarks", {}, kLast, toCorrect},
+        Case{"exchange_unchecked_last", "ExchangeLandmarks", {}, kLast, unchecked},
+        Case{"mirror_first", "MirrorSpecimen", {}, 1, toCorrect},
+        Case{"mirror_last", "MirrorSpecimen", {}, kLast, toCorrect},
+        Case{"exclude_first", "ExcludeSpecimen", {}, 1, toCorrect},
+        Case{"exclude_last", "ExcludeSpecimen", {}, kLast, toCorrect},
+        Case{"include_first", "IncludeSpecimen", {}, 1, excluded, 1},
+        Case{"include_last", "IncludeSpecimen", {}, kLast, excluded, 1},
+        Case{"undo_correction_first", "Undo", {}, 1, exchanged, 1},
+        Case{"undo_correction_last", "Undo", {}, kLast, exchanged, 1},
+        Case{"redo_correction_first", "Redo", {}, 1, exchangedAndUndone},
+        Case{"redo_correction_last", "Redo", {}, kLast, exchangedAndUndone},
+        Case{"line_summary_first", "SaveLineSummary", {}, 1}, Case{"line_summary_last", "SaveLineSummary", {}, kLast},
+        Case{"measurement_error_first", "SaveMeasurementError", {}, 1, replicated},
+        Case{"measurement_error_last", "SaveMeasurementError", {}, kLast, replicated},
+        Case{"landmarks_tps_first", "SaveLandmarks", {"out.tps"}, 1},
+        Case{"landmarks_tps_last", "SaveLandmarks", {"out.tps"}, kLast},
+        Case{"landmarks_morphologika_last", "SaveLandmarks", {"out.txt"}, kLast}),
     [](const testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
 
 // The cancel of a large file's read comes from the reader itself, before the read's end: the
@@ -333,13 +339,22 @@ TEST_P(ProgressOfLongActions, ReportsStepsOnTheWay)
 
 INSTANTIATE_TEST_SUITE_P(
     EachAction, ProgressOfLongActions,
-    testing::Values(Reported{"exchange", "ExchangeLandmarks", {}, toCorrect, "Fitting the specimens again", 5},
-                    Reported{
-                        "exchange_unchecked", "ExchangeLandmarks", {}, unchecked, "Fitting the specimens again", 3},
-                    Reported{"include", "IncludeSpecimen", {}, excluded, "Fitting the specimens again", 3},
-                    // Back to the specimens as loaded: no fit, the check again only.
-                    Reported{"undo_correction", "Undo", {}, exchanged, "Fitting the specimens again", 3},
-                    Reported{"redo_correction", "Redo", {}, exchangedAndUndone, "Fitting the specimens again", 5}),
+    testing::Values(
+        Reported{"exchange", "ExchangeLandmarks", {}, toCorrect, "Fitting the specimens again", 5},
+        Reported{"exchange_unchecked", "ExchangeLandmarks", {}, unchecked, "Fitting the specimens again", 3},
+        Reported{"include", "IncludeSpecimen", {}, excluded, "Fitting the specimens again", 3},
+        // Back to the specimens as loaded: no fit, the check again only.
+        Reported{"undo_correction", "Undo", {}, exchanged, "Fitting the specimens again", 3},
+        Reported{"redo_correction", "Redo", {}, exchangedAndUndone, "Fitting the specimens again", 5},
+        // One step per line after the lengths: 5 lines.
+        Reported{"line_summary", "SaveLineSummary", {}, nullptr, "Working out the summary of 5 lines", 7},
+        Reported{"measurement_error",
+                 "SaveMeasurementError",
+                 {},
+                 replicated,
+                 "Working out the measurement error of 5 lines",
+                 3},
+        Reported{"landmarks", "SaveLandmarks", {"out.tps"}, nullptr, "Writing the landmarks of 12 specimens", 2}),
     [](const testing::TestParamInfo<Reported>& row) { return std::string(row.param.name); });
 
 }  // namespace

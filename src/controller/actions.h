@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,11 +69,14 @@ void saveMeasurementError(Context& c);
 // The measurement error of every protocol line, then of the centroid size, between the loaded
 // specimens and the replicate. Throws an Error saying what is missing (a replicate, protocol
 // lines, enough specimens in both).
-shape::ReplicateComparison measurementError(const session::Session& s);
+// `step`, when given, hears how far it has come (0 to 1) now and then.
+shape::ReplicateComparison measurementError(const session::Session& s, const std::function<void(double)>& step = {});
 // The lengths of every protocol line (outer) in every specimen (inner) at the specimens' own
-// scale; nullopt where an end of the line was estimated.
+// scale; nullopt where an end of the line was estimated. `step`, when given, hears the share of
+// the specimens done (0 to 1) every few hundred specimens.
 std::vector<std::vector<std::optional<double>>> lineLengths(const session::Specimens& specimens,
-                                                            const session::Protocol& protocol);
+                                                            const session::Protocol& protocol,
+                                                            const std::function<void(double)>& step = {});
 // Specimens over the mean
 void showSpecimen(Context& c);
 // The specimen the "Specimen" box names, by its ID first, else by its number from 1, both in
