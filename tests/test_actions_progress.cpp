@@ -196,6 +196,7 @@ const auto unchecked = [](Scenario& s) {
     s.type("EndBox2", "2");
 };
 const auto replicated = [](Scenario& s) { s.load("LoadReplicate", "again.tps", makeTps(kSpecimens, kLandmarks)); };
+const auto projectSaved = [](Scenario& s) { s.press("SaveProject", "work.vz6"); };
 
 // A TPS file past the size from which the reader reports as it goes (every few MB, and at the
 // start of a read in parts): the first report comes while the file is being read.
@@ -236,7 +237,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"measurement_error_last", "SaveMeasurementError", {}, kLast, replicated},
         Case{"landmarks_tps_first", "SaveLandmarks", {"out.tps"}, 1},
         Case{"landmarks_tps_last", "SaveLandmarks", {"out.tps"}, kLast},
-        Case{"landmarks_morphologika_last", "SaveLandmarks", {"out.txt"}, kLast}),
+        Case{"landmarks_morphologika_last", "SaveLandmarks", {"out.txt"}, kLast},
+        Case{"project_save_first", "SaveProject", {"work.vz6"}, 1},
+        Case{"project_save_last", "SaveProject", {"work.vz6"}, kLast},
+        Case{"project_open_first", "OpenProject", {"work.vz6"}, 1, projectSaved},
+        Case{"project_open_last", "OpenProject", {"work.vz6"}, kLast, projectSaved}),
     [](const testing::TestParamInfo<Case>& row) { return std::string(row.param.name); });
 
 // The cancel of a large file's read comes from the reader itself, before the read's end: the
@@ -354,7 +359,78 @@ INSTANTIATE_TEST_SUITE_P(
                  replicated,
                  "Working out the measurement error of 5 lines",
                  3},
-        Reported{"landmarks", "SaveLandmarks", {"out.tps"}, nullptr, "Writing the landmarks of 12 specimens", 2}),
+        Reported{"landmarks", "SaveLandmarks", {"out.tps"}, nullptr, "Writing the landmarks of 12 specimens", 2},
+        Reported{"project_save", "SaveProject", {"work.vz6"}, nullptr, "Saving the project work.vz6", 4},
+        Reported{"project_open", "OpenProject", {"work.vz6"}, projectSaved, "Opening work.vz6", 6}),
     [](const testing::TestParamInfo<Reported>& row) { return std::string(row.param.name); });
+
+// A load whose specimens miss landmarks reports within the estimate, specimen after specimen,
+// between the end of the read and the end of the estimate; Cancel there changes nothing.
+constexpr std::size_t kGappySpecimens = 600;
+
+std::string gappyTps()
+{
+    std::string text = makeTps(kGappySpecimens, kLandmarks);
+    // Landmark 2 of every tenth specimen but the first is missing.
+    std::size_t at = 0;
+    for (std::size_t j = 0; j < kGappySpecimens; ++j) {
+        at = text.find("LM=", at);
+        const std::size_t line = text.find('\n', text.find('\n', at) + 1) + 1;
+        const std::size_t end = text.find('\n', line);
+        if (j > 0 && j % 10 == 0)
+            text.replace(line, end - line, "NA NA NA");
+        at = line;
+    }
+    return text;
+}
+
+TEST(ProgressOfTheEstimate, ReportsBetweenTheReadAndItsEnd)
+{
+    Scenario s;
+    setUp(s);
+    s.file("gaps.tps", gappyTps());
+    const std::size_t first = s.h.progress.fractions().size();
+    s.press("LoadFile1", "gaps.tps");
+    ASSERT_TRUE(s.h.messages.shown().empty());
+    ASSERT_EQ(s.state().specimens.count(), kGappySpecimens);
+    std::size_t within = 0;
+    for (std::size_t i = first; i < s.h.progress.fractions().size(); ++i) {
+        const double f = s.h.progress.fractions()[i];
+        within += f > controller::kRead && f < controller::kEstimated ? 1u : 0u;
+    }
+    // Reports at specimens 256 and 512 of 600.
+    EXPECT_EQ(within, 2u);
+}
+
+TEST(ProgressOfTheEstimate, CancelWithinItChangesNothing)
+{
+    Scenario s;
+    setUp(s);
+    s.file("gaps.tps", gappyTps());
+    s.h.console.take();
+    const Everything before = everything(s);
+    std::size_t at = 0;
+    {
+        Scenario dry;
+        setUp(dry);
+        dry.file("gaps.tps", gappyTps());
+        const std::size_t first = dry.h.progress.fractions().size();
+        dry.press("LoadFile1", "gaps.tps");
+        for (std::size_t i = first; i < dry.h.progress.fractions().size() && at == 0; ++i)
+            if (dry.h.progress.fractions()[i] > controller::kRead)
+                at = i - first + 1;
+    }
+    ASSERT_GT(at, 0u);
+    s.answer("gaps.tps");
+    s.h.progress.cancelAt(s.h.progress.fractions().size() + at);
+    s.press("LoadFile1");
+    EXPECT_TRUE(s.h.messages.shown().empty());
+    EXPECT_LT(s.h.progress.fractions().back(), controller::kEstimated);
+    EXPECT_GT(s.h.progress.fractions().back(), controller::kRead);
+    const Everything after = everything(s);
+    EXPECT_TRUE(after.session == before.session);
+    EXPECT_EQ(after.objects, before.objects);
+    EXPECT_NE(s.h.console.text().find("Loading gaps.tps cancelled: nothing was changed\n"), std::string::npos);
+}
 
 }  // namespace
