@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <unistd.h>
+#include <utility>
 
 #include "script/runner.h"
 #include "shell/program.h"
@@ -364,9 +365,45 @@ std::string makeReplicateTps(std::size_t k, std::size_t p)
     return out;
 }
 
+// The longest stretch, in ms, that an action went without telling its progress (from its begin,
+// between its steps, to its end): a dialog due after 0.1 s shows at the first step after it.
+class GapProgress : public platform::ProgressService {
+public:
+    void begin(std::string_view) override
+    {
+        if (m_depth++ == 0)
+            m_last = Clock::now();
+    }
+    bool advance(double) override
+    {
+        note();
+        return true;
+    }
+    void end() override
+    {
+        if (--m_depth == 0)
+            note();
+    }
+    // The longest gap since the last take, 0 when nothing showed progress.
+    double take() { return std::exchange(m_longest, 0.0); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void note()
+    {
+        const auto now = Clock::now();
+        m_longest = std::max(m_longest, std::chrono::duration<double, std::milli>(now - m_last).count());
+        m_last = now;
+    }
+    int m_depth = 0;
+    Clock::time_point m_last{};
+    double m_longest = 0;
+};
+
 // Every action a user can run on the 10,000 x 100 set with a 200-line protocol, one after the
 // other as a user would, each timed alone: its milliseconds are the counter named after it
-// (a second run of an action adds a suffix). Any action past 100 ms must show its progress.
+// (a second run of an action adds a suffix), and for one that shows progress the longest
+// stretch without a step is NAME_gap. Any action past 100 ms must show its progress.
 void BM_EveryActionOnTheLargeSet(benchmark::State& state)
 {
     setUp();
@@ -380,7 +417,16 @@ void BM_EveryActionOnTheLargeSet(benchmark::State& state)
     }();
     benchmark::DoNotOptimize(written);
     for (auto _ : state) {
-        Headless h;
+        struct WithProgress {
+            platform::ScriptedDialogs dialogs;
+            platform::RecordingMessages messages;
+            platform::CapturingConsole console;
+            GapProgress progress;
+            platform::Runtime rt{dialogs, messages, console, progress};
+            shell::Program program{rt};
+            WithProgress() { program.start(); }
+            void open(const std::string& name) { dialogs.queuePath((kFolder / name).string()); }
+        } h;
         std::string failure;
         const auto type = [&](const char* tag, const std::string& text) {
             h.rt.graphics.set(h.rt.graphics.findByTag(tag).at(0), "String", platform::Value(text));
@@ -393,6 +439,8 @@ void BM_EveryActionOnTheLargeSet(benchmark::State& state)
             h.program.runAction(action);
             const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
             state.counters[counter] = took.count();
+            if (const double gap = h.progress.take(); gap > 0)
+                state.counters[counter + "_gap"] = gap;
             if (h.messages.shown().size() != shown && failure.empty())
                 failure = counter + ": " + h.messages.shown().back().text;
         };
