@@ -3,6 +3,7 @@
 // "LoadProto" of 1,000,000 lines, and a session script doing the first three.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <random>
 #include <sstream>
 #include <unistd.h>
+#include <utility>
 
 #include "script/runner.h"
 #include "shell/program.h"
@@ -344,3 +346,176 @@ void BM_ReplayScript(benchmark::State& state)
 BENCHMARK(BM_ReplayScript)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
+
+// The same base shape as makeTps (same first draws) with other noise: the specimens digitised
+// again, for "LoadReplicate".
+std::string makeReplicateTps(std::size_t k, std::size_t p)
+{
+    std::mt19937 baseRng(3);
+    std::vector<double> base(3 * p);
+    for (double& v : base)
+        v = std::uniform_real_distribution<double>(-50, 50)(baseRng);
+    std::mt19937 rng(11);
+    std::normal_distribution<double> noise(0, 0.5);
+    std::string out;
+    out.reserve(k * p * 30);
+    char buf[96];
+    for (std::size_t j = 0; j < k; ++j) {
+        out += "LM=" + std::to_string(p) + "\n";
+        for (std::size_t i = 0; i < p; ++i) {
+            std::snprintf(buf, sizeof buf, "%.4f %.4f %.4f\n", base[3 * i] + noise(rng), base[3 * i + 1] + noise(rng),
+                          base[3 * i + 2] + noise(rng));
+            out += buf;
+        }
+        out += "ID=s" + std::to_string(j + 1) + "\n";
+    }
+    return out;
+}
+
+// The longest stretch, in ms, that an action went without telling its progress (from its begin,
+// between its steps, to its end): a dialog due after 0.1 s shows at the first step after it.
+class GapProgress : public platform::ProgressService {
+public:
+    void begin(std::string_view) override
+    {
+        if (m_depth++ == 0)
+            m_last = Clock::now();
+    }
+    bool advance(double) override
+    {
+        note();
+        return true;
+    }
+    void end() override
+    {
+        if (--m_depth == 0)
+            note();
+    }
+    // The longest gap since the last take, 0 when nothing showed progress.
+    double take() { return std::exchange(m_longest, 0.0); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void note()
+    {
+        const auto now = Clock::now();
+        m_longest = std::max(m_longest, std::chrono::duration<double, std::milli>(now - m_last).count());
+        m_last = now;
+    }
+    int m_depth = 0;
+    Clock::time_point m_last{};
+    double m_longest = 0;
+};
+
+// Every action a user can run on the 10,000 x 100 set with a 200-line protocol, one after the
+// other as a user would, each timed alone: its milliseconds are the counter named after it
+// (a second run of an action adds a suffix), and for one that shows progress the longest
+// stretch without a step is NAME_gap. Any action past 100 ms must show its progress.
+void BM_EveryActionOnTheLargeSet(benchmark::State& state)
+{
+    setUp();
+    static const bool written = [] {
+        write("again.tps", makeReplicateTps(10000, 100));
+        std::string groups = "id,group\n";
+        for (std::size_t j = 0; j < 10000; ++j)
+            groups += "s" + std::to_string(j + 1) + (j % 3 == 0 ? ",a\n" : j % 3 == 1 ? ",b\n" : ",c\n");
+        write("groups.csv", groups);
+        return true;
+    }();
+    benchmark::DoNotOptimize(written);
+    for (auto _ : state) {
+        struct WithProgress {
+            platform::ScriptedDialogs dialogs;
+            platform::RecordingMessages messages;
+            platform::CapturingConsole console;
+            GapProgress progress;
+            platform::Runtime rt{dialogs, messages, console, progress};
+            shell::Program program{rt};
+            WithProgress() { program.start(); }
+            void open(const std::string& name) { dialogs.queuePath((kFolder / name).string()); }
+        } h;
+        std::string failure;
+        const auto type = [&](const char* tag, const std::string& text) {
+            h.rt.graphics.set(h.rt.graphics.findByTag(tag).at(0), "String", platform::Value(text));
+        };
+        const auto timed = [&](const std::string& counter, const char* action, const char* file = nullptr) {
+            if (file)
+                h.open(file);
+            const std::size_t shown = h.messages.shown().size();
+            const auto start = std::chrono::steady_clock::now();
+            h.program.runAction(action);
+            const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+            state.counters[counter] = took.count();
+            if (const double gap = h.progress.take(); gap > 0)
+                state.counters[counter + "_gap"] = gap;
+            if (h.messages.shown().size() != shown && failure.empty())
+                failure = counter + ": " + h.messages.shown().back().text;
+        };
+        timed("LoadFile1", "LoadFile1", "big.tps");
+        timed("LoadProto", "LoadProto", "proto200.txt");
+        timed("ShowProto", "ShowProto");
+        timed("CheckSpecimens", "CheckSpecimens");
+        timed("SaveSpecimenCheck", "SaveSpecimenCheck", "check.csv");
+        type("SpecimenBox", "7");
+        timed("ShowSpecimen", "ShowSpecimen");
+        timed("SaveLineSummary", "SaveLineSummary", "summary.csv");
+        timed("SaveLengths", "SaveLengths", "lengths.txt");
+        timed("SaveLengthsCSV", "SaveLengthsCSV", "lengths.csv");
+        timed("SaveLandmarks", "SaveLandmarks", "landmarks.tps");
+        timed("SaveProtocol", "SaveProtocol", "saved_protocol.txt");
+        timed("SaveProtocolCSV", "SaveProtocolCSV", "saved_protocol.csv");
+        timed("SaveProtocolMarkups", "SaveProtocolMarkups", "saved.mrk.json");
+        type("ActivePointBox", "7");
+        timed("ShowLine", "ShowLine");
+        timed("ShowLine2", "ShowLine2");
+        timed("ShowMLine", "ShowMLine");
+        type("LineNameBox", "jaw");
+        timed("RenameLine", "RenameLine");
+        timed("DeleteLine", "DeleteLine");
+        timed("Undo_line", "Undo");
+        timed("Redo_line", "Redo");
+        type("EndBox1", "3");
+        type("EndBox2", "40");
+        timed("AddLine", "AddLine");
+        type("MaxBlockBox", "4");
+        timed("SetBlocks", "SetBlocks");
+        type("CurrentBlockBox", "1");
+        type("BlockBox", "1 2 3 4 5");
+        timed("BlockEnter", "BlockEnter");
+        timed("BlockUp", "BlockUp");
+        timed("BlockDown", "BlockDown");
+        type("TargetLineBox", "9");
+        timed("AddLinetoBlock", "AddLinetoBlock");
+        type("MaxBlockBox", "2");
+        timed("AddBlocks", "AddBlocks");
+        timed("ShowAllBlock", "ShowAllBlock");
+        timed("ShowBlockStructure", "ShowBlockStructure");
+        timed("ReplotM", "ReplotM");
+        timed("SaveMatrix", "SaveMatrix", "blocks.txt");
+        timed("LoadBlock", "LoadBlock", "blocks.txt");
+        timed("LoadGroups", "LoadGroups", "groups.csv");
+        type("SpecimenBox", "7");
+        type("EndBox1", "1");
+        type("EndBox2", "2");
+        timed("ExchangeLandmarks", "ExchangeLandmarks");
+        type("SpecimenBox", "8");
+        timed("MirrorSpecimen", "MirrorSpecimen");
+        type("SpecimenBox", "9");
+        timed("ExcludeSpecimen", "ExcludeSpecimen");
+        timed("IncludeSpecimen", "IncludeSpecimen");
+        timed("Undo_correction", "Undo");
+        timed("Redo_correction", "Redo");
+        timed("SaveCorrections", "SaveCorrections", "corrections.csv");
+        timed("LoadReplicate", "LoadReplicate", "again.tps");
+        timed("SaveMeasurementError", "SaveMeasurementError", "error.csv");
+        timed("SaveProject", "SaveProject", "work.vz6");
+        timed("OpenProject", "OpenProject", "work.vz6");
+        timed("LoadWire", "LoadWire", "proto200.txt");
+        timed("NewProto", "NewProto");
+        timed("ClearTarget", "ClearTarget");
+        timed("LoadFile1_missing", "LoadFile1", "gaps.tps");
+        if (!failure.empty())
+            state.SkipWithError(failure.c_str());
+    }
+}
+BENCHMARK(BM_EveryActionOnTheLargeSet)->Unit(benchmark::kSecond)->Iterations(1);

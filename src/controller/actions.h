@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,11 +69,14 @@ void saveMeasurementError(Context& c);
 // The measurement error of every protocol line, then of the centroid size, between the loaded
 // specimens and the replicate. Throws an Error saying what is missing (a replicate, protocol
 // lines, enough specimens in both).
-shape::ReplicateComparison measurementError(const session::Session& s);
+// `step`, when given, hears how far it has come (0 to 1) now and then.
+shape::ReplicateComparison measurementError(const session::Session& s, const std::function<void(double)>& step = {});
 // The lengths of every protocol line (outer) in every specimen (inner) at the specimens' own
-// scale; nullopt where an end of the line was estimated.
+// scale; nullopt where an end of the line was estimated. `step`, when given, hears the share of
+// the specimens done (0 to 1) every few hundred specimens.
 std::vector<std::vector<std::optional<double>>> lineLengths(const session::Specimens& specimens,
-                                                            const session::Protocol& protocol);
+                                                            const session::Protocol& protocol,
+                                                            const std::function<void(double)>& step = {});
 // Specimens over the mean
 void showSpecimen(Context& c);
 // The specimen the "Specimen" box names, by its ID first, else by its number from 1, both in
@@ -94,6 +98,19 @@ std::string correctionsCsv(const std::vector<session::Correction>& corrections);
 // fitted again, and everything shown of them follows. False, after a message box, when the
 // corrected data cannot be completed or fitted; then nothing changes.
 bool adoptCorrections(Context& c, std::vector<session::Correction> corrections);
+// What a change of the corrections leads to, worked out before anything changes: the
+// corrections, the specimens they give (nullopt: the specimens as loaded) and the check on view
+// made again (nullopt: none is on view).
+struct CorrectedState {
+    std::vector<session::Correction> corrections;
+    std::optional<session::Specimens> specimens;
+    std::optional<session::SpecimenCheck> check;
+};
+// The first half of adoptCorrections, under a progress dialog whose Cancel stops it (Cancelled)
+// with nothing changed; nullopt after a message box when the specimens cannot be corrected.
+std::optional<CorrectedState> prepareCorrections(Context& c, std::vector<session::Correction> corrections);
+// The second half: puts `next` in force and shows it. Takes no step, so it cannot be stopped.
+void putCorrections(Context& c, CorrectedState next);
 // The specimens `loaded` gives with `corrections` applied, completed and fitted, for corrections
 // read from a file: each is checked first against the data set (specimen number and ID, its
 // landmarks, an exclusion only of a specimen in use, a change only of one not excluded, two

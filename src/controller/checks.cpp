@@ -348,11 +348,25 @@ void commitGroups(Context& c, std::vector<std::string> groups, const std::string
     c.status("Loaded " + std::to_string(names.size()) + (names.size() == 1 ? " group" : " groups") + " from " + name);
 }
 
+namespace {
+// The share of a line summary's progress that the lengths take; the summaries of the lines the rest.
+constexpr double kLengthsShare = 0.5;
+}  // namespace
+
 void saveLineSummary(Context& c)
 {
     if (!ready(c, true))
         return;
-    const auto lengths = lineLengths(c.s.specimens, c.s.protocol);
+    const std::string what = "the summary of " + std::to_string(c.s.protocol.size()) + " lines";
+    // Worked out before the file dialog, under a progress of its own: a user who stops it is
+    // asked nothing and nothing is written.
+    std::optional<ProgressScope> progress(std::in_place, c, "Working out " + what);
+    std::vector<std::vector<std::optional<double>>> lengths;
+    {
+        ProgressPart part(c, 0, kLengthsShare);
+        lengths = lineLengths(c.s.specimens, c.s.protocol, [&c](double fraction) { c.step(fraction); });
+    }
+    c.step(kLengthsShare);
     std::vector<std::string> names;
     const std::vector<std::size_t> groups = groupNumbers(c.s.specimens, names);
     // Without groups, one row per line over every specimen.
@@ -384,9 +398,10 @@ void saveLineSummary(Context& c)
                             std::to_string(s.n), number(s.mean), number(s.sd), number(s.cv), number(s.min),
                             number(s.max), joined(outliers), joined(suspects), groups.empty() ? "" : names[g]});
         }
+        c.step(kLengthsShare + (1 - kLengthsShare) * static_cast<double>(i + 1) / static_cast<double>(lengths.size()));
     }
-    save(c, "Save line summary", text, "_line_summary.csv",
-         "the summary of " + std::to_string(c.s.protocol.size()) + " lines");
+    progress.reset();
+    save(c, "Save line summary", text, "_line_summary.csv", what);
 }
 
 std::string replicateReport(const session::Specimens& loaded, const session::Specimens& replicate)
@@ -441,19 +456,24 @@ void loadReplicate(Context& c)
     commitReplicate(c, std::move(replicate->first), std::move(replicate->second), report);
 }
 
-shape::ReplicateComparison measurementError(const session::Session& s)
+shape::ReplicateComparison measurementError(const session::Session& s, const std::function<void(double)>& step)
 {
     if (!s.replicate)
         throw Error("no replicate is loaded");
-    const auto table = [&](const session::Specimens& sp) {
+    // The lengths in the replicate take the first half of the work, in the loaded specimens the
+    // second; the comparison itself is quick.
+    const auto table = [&](const session::Specimens& sp, double from) {
         shape::ReplicateTable t;
         for (std::size_t j = 0; j < sp.count(); ++j)
             t.ids.push_back(sp.id(j));
-        t.variables = lineLengths(sp, s.protocol);
+        std::function<void(double)> part;
+        if (step)
+            part = [&step, from](double fraction) { step(from + fraction / 2); };
+        t.variables = lineLengths(sp, s.protocol, part);
         t.variables.emplace_back(sp.sizes.begin(), sp.sizes.end());
         return t;
     };
-    shape::ReplicateTable again = table(*s.replicate);
+    shape::ReplicateTable again = table(*s.replicate, 0);
     // A replicate paired by order pairs with the specimens as loaded: the excluded ones' rows go.
     const session::Specimens& loaded = loadedSpecimens(s);
     if (s.uncorrected && again.ids.size() == loaded.count()) {
@@ -475,7 +495,10 @@ shape::ReplicateComparison measurementError(const session::Session& s)
             again = std::move(kept);
         }
     }
-    return shape::compareReplicates(table(s.specimens), again);
+    shape::ReplicateTable loadedTable = table(s.specimens, 0.5);
+    if (step)
+        step(1);
+    return shape::compareReplicates(loadedTable, again);
 }
 
 void saveMeasurementError(Context& c)
@@ -486,9 +509,12 @@ void saveMeasurementError(Context& c)
         c.message("No replicate is loaded: load the same specimens digitised again (Load replicate...) first.");
         return;
     }
+    const std::string what = "the measurement error of " + std::to_string(c.s.protocol.size()) + " lines";
     shape::ReplicateComparison comparison;
     try {
-        comparison = measurementError(c.s);
+        // Worked out before the file dialog: a user who stops it is asked nothing.
+        ProgressScope progress(c, "Working out " + what);
+        comparison = measurementError(c.s, [&c](double fraction) { c.step(fraction); });
     } catch (const Error& e) {
         c.message("Cannot work out the measurement error: " + std::string(e.what()));
         return;
@@ -503,8 +529,7 @@ void saveMeasurementError(Context& c)
                     size ? "" : std::to_string(line->from), size ? "" : std::to_string(line->to), std::to_string(me.n),
                     number(me.tem), number(me.relativeTem), number(me.percentMe), number(me.icc), me.note});
     }
-    save(c, "Save measurement error", text, "_measurement_error.csv",
-         "the measurement error of " + std::to_string(c.s.protocol.size()) + " lines");
+    save(c, "Save measurement error", text, "_measurement_error.csv", what);
 }
 
 }  // namespace vezedo::controller

@@ -34,6 +34,11 @@ void Context::step(double fraction) const
 
 ProgressScope::ProgressScope(Context& c, std::string what) : m_c(c), m_outer(c.progress), m_what(std::move(what))
 {
+    // An inner scope only renames the work: its steps fill the part its outer one was given.
+    if (m_outer) {
+        m_from = m_outer->m_from;
+        m_to = m_outer->m_to;
+    }
     m_c.rt.progress.begin(m_what);
     m_c.progress = this;
 }
@@ -46,7 +51,7 @@ ProgressScope::~ProgressScope()
 
 void ProgressScope::step(double fraction)
 {
-    if (m_cancelled || !m_c.rt.progress.advance(fraction)) {
+    if (m_cancelled || !m_c.rt.progress.advance(mapped(fraction))) {
         m_cancelled = true;
         throw Cancelled{m_what};
     }
@@ -56,10 +61,28 @@ std::function<bool(std::size_t, std::size_t)> ProgressScope::readerHook(double f
 {
     return [this, from, to](std::size_t done, std::size_t total) {
         const double share = total == 0 ? 1.0 : static_cast<double>(done) / static_cast<double>(total);
-        if (!m_cancelled && !m_c.rt.progress.advance(from + (to - from) * share))
+        if (!m_cancelled && !m_c.rt.progress.advance(mapped(from + (to - from) * share)))
             m_cancelled = true;
         return !m_cancelled;
     };
+}
+
+ProgressPart::ProgressPart(Context& c, double from, double to) : m_progress(c.progress), m_from(0), m_to(1)
+{
+    if (!m_progress)
+        return;
+    m_from = m_progress->m_from;
+    m_to = m_progress->m_to;
+    m_progress->m_from = m_progress->mapped(from);
+    m_progress->m_to = m_progress->mapped(to);
+}
+
+ProgressPart::~ProgressPart()
+{
+    if (!m_progress)
+        return;
+    m_progress->m_from = m_from;
+    m_progress->m_to = m_to;
 }
 
 void Context::displayHandles(std::string_view name, const Control& control) const

@@ -58,6 +58,8 @@ public:
     ProgressScope& operator=(const ProgressScope&) = delete;
 
     void step(double fraction);
+    // Steps of one part of the work, from 0 to 1, fill only [from, to] of the bar (see ProgressPart).
+    double mapped(double fraction) const { return m_from + (m_to - m_from) * fraction; }
     // What a reader calls as it goes through a file, mapped onto the share [from, to] of the
     // whole; it returns false when the user stopped the read, and the next step() throws.
     std::function<bool(std::size_t bytesDone, std::size_t bytesTotal)> readerHook(double from, double to);
@@ -68,6 +70,23 @@ private:
     ProgressScope* m_outer;
     std::string m_what;
     bool m_cancelled = false;
+    double m_from = 0, m_to = 1;
+    friend class ProgressPart;
+};
+
+// While alive, the steps of the progress under way, 0 to 1, fill only [from, to] of its bar:
+// a part of a longer action (a load within opening a project, a fit within a correction)
+// reports as it would alone, and the bar still never goes back. Does nothing without progress.
+class ProgressPart {
+public:
+    ProgressPart(Context& c, double from, double to);
+    ~ProgressPart();
+    ProgressPart(const ProgressPart&) = delete;
+    ProgressPart& operator=(const ProgressPart&) = delete;
+
+private:
+    ProgressScope* m_progress;
+    double m_from, m_to;
 };
 
 // While alive, drawing goes to the plot window; at the end `mf` is made current again. An

@@ -4,6 +4,7 @@
 // the loaded ones with the corrections applied in order, completed and fitted as a load does.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "controller/actions.h"
 #include "controller/loadsteps.h"
@@ -24,7 +25,7 @@ constexpr std::size_t kFewestKept = 2;
 // The loaded specimens with `corrections` applied, completed and fitted again. Throws an Error
 // when the result cannot be completed or fitted.
 session::Specimens corrected(const session::Specimens& loaded, const std::vector<Correction>& corrections,
-                             platform::ConsoleService& console)
+                             platform::ConsoleService& console, const std::function<void(double)>& step = {})
 {
     session::Specimens out = loaded;
     const std::size_t k = loaded.count();
@@ -79,7 +80,7 @@ session::Specimens corrected(const session::Specimens& loaded, const std::vector
     for (std::size_t j = 0; j < k; ++j)
         if (!excluded[j])
             names.push_back(allNames[j]);
-    completeAndFit(out, std::move(names), console);
+    completeAndFit(out, std::move(names), console, step);
     out.reference = out.mean;
     return out;
 }
@@ -133,8 +134,6 @@ std::optional<std::size_t> boxSpecimen(Context& c)
     return canCorrect(c) ? loadedSpecimen(c) : std::nullopt;
 }
 
-void put(Context& c, std::vector<Correction> corrections, std::optional<session::Specimens> next);
-
 bool isExcluded(const Context& c, std::size_t j)
 {
     return excludedSpecimens(c.s)[j];
@@ -179,28 +178,61 @@ void adopt(Context& c, Correction correction, const std::string& done)
 
 }  // namespace
 
+std::optional<CorrectedState> prepareCorrections(Context& c, std::vector<Correction> corrections)
+{
+    CorrectedState out{std::move(corrections), std::nullopt, std::nullopt};
+    const bool checked = !c.s.check.empty();
+    ProgressScope progress(c, "Fitting the specimens again");
+    // The fit takes the first share of the bar, the check on view (when there is one) the rest.
+    const double fitted = checked ? 0.5 : 1.0;
+    if (!out.corrections.empty()) {
+        try {
+            ProgressPart part(c, 0, fitted);
+            out.specimens = corrected(loadedSpecimens(c.s), out.corrections, c.rt.console,
+                                      [&c](double fraction) { c.step(fraction); });
+        } catch (const Error& e) {
+            c.message("Cannot correct the specimens: " + std::string(e.what()));
+            return std::nullopt;
+        }
+    }
+    c.step(fitted);
+    // A check on view follows the corrected specimens.
+    if (checked) {
+        ProgressPart part(c, fitted, 1);
+        try {
+            out.check = runCheck(c, out.specimens ? *out.specimens : loadedSpecimens(c.s));
+        } catch (const Error&) {
+            out.check = session::SpecimenCheck{};
+        }
+    }
+    c.step(1);
+    return out;
+}
+
 bool adoptCorrections(Context& c, std::vector<Correction> corrections)
 {
     if (corrections == c.s.corrections)
         return true;
-    const session::Specimens& loaded = loadedSpecimens(c.s);
-    std::optional<session::Specimens> next;
-    if (!corrections.empty()) {
-        try {
-            next = corrected(loaded, corrections, c.rt.console);
-        } catch (const Error& e) {
-            c.message("Cannot correct the specimens: " + std::string(e.what()));
-            return false;
-        }
-    }
-    put(c, std::move(corrections), std::move(next));
+    auto next = prepareCorrections(c, std::move(corrections));
+    if (!next)
+        return false;
+    putCorrections(c, std::move(*next));
     return true;
 }
 
 void commitCorrections(Context& c, std::vector<Correction> corrections, session::Specimens corrected)
 {
-    if (!corrections.empty())
-        put(c, std::move(corrections), std::move(corrected));
+    if (corrections.empty())
+        return;
+    CorrectedState next{std::move(corrections), std::move(corrected), std::nullopt};
+    if (!c.s.check.empty()) {
+        try {
+            next.check = runCheck(c, *next.specimens);
+        } catch (const Error&) {
+            next.check = session::SpecimenCheck{};
+        }
+    }
+    putCorrections(c, std::move(next));
 }
 
 session::Specimens correctedSpecimens(const session::Specimens& loaded, const std::vector<Correction>& corrections,
@@ -244,36 +276,25 @@ session::Specimens correctedSpecimens(const session::Specimens& loaded, const st
     }
 }
 
-namespace {
-
-// Makes `corrections` and `next` (nullopt: the specimens as loaded) the state, and shows it.
-void put(Context& c, std::vector<Correction> corrections, std::optional<session::Specimens> next)
+void putCorrections(Context& c, CorrectedState next)
 {
     if (!c.s.uncorrected)
         c.s.uncorrected = std::move(c.s.specimens);
-    if (next) {
-        c.s.specimens = std::move(*next);
+    if (next.specimens) {
+        c.s.specimens = std::move(*next.specimens);
     } else {  // back to the specimens exactly as loaded
         c.s.specimens = std::move(*c.s.uncorrected);
         c.s.uncorrected.reset();
     }
-    c.s.corrections = std::move(corrections);
-    // A check on view follows the corrected specimens.
-    if (!c.s.check.empty()) {
-        try {
-            c.s.check = runCheck(c, c.s.specimens);
-        } catch (const Error&) {
-            c.s.check = {};
-        }
-    }
+    c.s.corrections = std::move(next.corrections);
+    if (next.check)
+        c.s.check = std::move(*next.check);
     std::string report;
     for (const std::string& line : correctionReport(c.s))
         report += line + "\n";
     c.rt.console.write(report);
     showProto(c);
 }
-
-}  // namespace
 
 void exchangeLandmarks(Context& c)
 {

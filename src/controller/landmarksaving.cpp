@@ -20,15 +20,22 @@ bool endsWithNoCase(std::string_view text, std::string_view end)
                       [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
-// The specimens as read, with their IDs.
-io::LandmarkTable readTable(const session::Specimens& sp)
+// How many specimens are written between two progress steps.
+constexpr std::size_t kSpecimensPerStep = 500;
+
+// The specimens `first` to `end` (not included) as read, with their IDs.
+io::LandmarkTable readTable(const session::Specimens& sp, std::size_t first, std::size_t end)
 {
-    io::LandmarkTable out{sp.read, {}, {}};
-    for (std::size_t j = 0; j < sp.count(); ++j)
+    io::LandmarkTable out{platform::Matrix(end - first, sp.read.cols()), {}, {}};
+    for (std::size_t col = 0; col < sp.read.cols(); ++col)
+        for (std::size_t j = first; j < end; ++j)
+            out.table(j - first, col) = sp.read(j, col);
+    for (std::size_t j = first; j < end; ++j)
         out.ids.push_back(sp.id(j));
     // A SCALE that was applied is in the coordinates already and is not written again; one
     // left unapplied is written as the file gave it.
-    out.scales = sp.unappliedScales;
+    for (std::size_t j = first; j < end && j < sp.unappliedScales.size(); ++j)
+        out.scales.push_back(sp.unappliedScales[j]);
     return out;
 }
 
@@ -47,15 +54,27 @@ void saveLandmarks(Context& c)
     const auto chosen = c.chooseFile(request);
     if (!chosen)
         return;
-    const io::LandmarkTable table = readTable(sp);
-    if (endsWithNoCase(chosen->name, ".txt")) {
-        std::vector<std::array<std::size_t, 2>> wireframe;
-        for (const session::ProtocolLine& line : c.s.protocol.lines())
-            wireframe.push_back({line.from, line.to});
-        c.writeOrReport(*chosen, io::morphologikaText(table, wireframe), "the landmarks as Morphologika");
-    } else {
-        c.writeOrReport(*chosen, io::tpsText(table), "the landmarks as TPS");
+    const bool morphologika = endsWithNoCase(chosen->name, ".txt");
+    std::string text;
+    {
+        // The text is made first, under a progress whose Cancel writes nothing.
+        ProgressScope progress(c, "Writing the landmarks of " + std::to_string(sp.count()) + " specimens");
+        if (morphologika) {
+            std::vector<std::array<std::size_t, 2>> wireframe;
+            for (const session::ProtocolLine& line : c.s.protocol.lines())
+                wireframe.push_back({line.from, line.to});
+            c.step(0);
+            text = io::morphologikaText(readTable(sp, 0, sp.count()), wireframe);
+        } else {
+            // A TPS file is its specimens one after the other: made a few hundred at a time.
+            for (std::size_t first = 0; first < sp.count(); first += kSpecimensPerStep) {
+                c.step(static_cast<double>(first) / static_cast<double>(sp.count()));
+                text += io::tpsText(readTable(sp, first, std::min(sp.count(), first + kSpecimensPerStep)));
+            }
+        }
+        c.step(1);
     }
+    c.writeOrReport(*chosen, text, morphologika ? "the landmarks as Morphologika" : "the landmarks as TPS");
 }
 
 void saveProtocolMarkups(Context& c)

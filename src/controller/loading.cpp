@@ -217,7 +217,10 @@ namespace {
 shape::Completed prepared(const session::Specimens& specimens, const std::vector<std::string>& names,
                           std::vector<double>* sizes, const std::function<void(double)>& step)
 {
-    shape::Completed completed = shape::estimateMissingLandmarks(display::vertxy3D(specimens.read), names);
+    std::function<void(double)> estimating;
+    if (step)
+        estimating = [&step](double share) { step(kRead + (kEstimated - kRead) * share); };
+    shape::Completed completed = shape::estimateMissingLandmarks(display::vertxy3D(specimens.read), names, estimating);
     if (step)
         step(kEstimated);
     // A TPS file's specimens are centred and scaled to unit size first; their centroid sizes

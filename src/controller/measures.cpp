@@ -131,14 +131,22 @@ std::string traditionalMeasures(const session::Specimens& specimens, const sessi
     return out;
 }
 
+namespace {
+// How many specimens' lengths are worked out between two progress steps.
+constexpr std::size_t kSpecimensPerStep = 256;
+}  // namespace
+
 std::vector<std::vector<std::optional<double>>> lineLengths(const session::Specimens& specimens,
-                                                            const session::Protocol& protocol)
+                                                            const session::Protocol& protocol,
+                                                            const std::function<void(double)>& step)
 {
     Lengths lengths(specimens, protocol);
     std::vector<std::vector<std::optional<double>>> out(protocol.size(),
                                                         std::vector<std::optional<double>>(specimens.count()));
     std::vector<double> row;
     for (std::size_t j = 0; j < specimens.count(); ++j) {
+        if (step && j % kSpecimensPerStep == 0)
+            step(static_cast<double>(j) / static_cast<double>(specimens.count()));
         lengths.of(j, row);
         for (std::size_t i = 0; i < row.size(); ++i)
             if (!std::isnan(row[i]))

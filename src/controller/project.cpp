@@ -121,6 +121,12 @@ std::string projectTitle(std::string_view base, const session::Session& s)
     return title;
 }
 
+// How far opening a project has come once its data files are checked, its specimens read and
+// fitted, and its replicate too; the corrections, groups and checks of what it names take the rest.
+constexpr double kFilesChecked = 0.1;
+constexpr double kSpecimensRead = 0.5;
+constexpr double kAllRead = 0.9;
+
 void saveProject(Context& c)
 {
     if (c.s.specimens.empty() || !c.s.sources.specimens) {
@@ -137,10 +143,15 @@ void saveProject(Context& c)
     const std::string path = chosenPath(*chosen);
     const fs::path folder = fs::path(path).parent_path();
     session::Project project;
+    // The data files are read again for their SHA-256, under a progress whose Cancel writes nothing.
+    ProgressScope progress(c, "Saving the project " + chosen->name);
     try {
+        c.step(0);
         project.specimens = describe(*c.s.sources.specimens, folder);
+        c.step(0.6);
         if (c.s.sources.replicate)
             project.replicate = describe(*c.s.sources.replicate, folder);
+        c.step(0.95);
         if (c.s.sources.groups) {
             project.groups = describe(*c.s.sources.groups, folder, SourceFiles::Reader::Tps, false);
             project.groups->format = "groups CSV";
@@ -168,6 +179,7 @@ void saveProject(Context& c)
         c.message("Could not save the project: " + std::string(e.what()) + ".");
         return;
     }
+    c.step(1);
     if (!c.writeOrReport(*chosen, text, "the project"))
         return;
     markSaved(c, path);
@@ -218,6 +230,9 @@ void openProject(Context& c)
     const std::string path = chosenPath(*chosen);
     const fs::path folder = fs::path(path).parent_path();
     const std::string refused = "Could not open the project " + chosen->name + ".\n";
+    // Reading, fitting and checking take the bar: the data files' SHA-256 the first share, the
+    // specimens and the replicate the most; Cancel before the commit changes nothing.
+    ProgressScope progress(c, "Opening " + chosen->name);
     session::Project project;
     try {
         session::ProjectControls known;
@@ -236,11 +251,14 @@ void openProject(Context& c)
     }
     // Every data file must be there and be the one the work was done on.
     Checked specimenFiles, replicateFiles, groupsFile;
+    c.step(0);
     checkFiles(*project.specimens, folder, specimenFiles);
+    c.step(kFilesChecked / 2);
     if (project.replicate)
         checkFiles(*project.replicate, folder, replicateFiles);
     if (project.groups)
         checkFiles({"groups", {*project.groups}}, folder, groupsFile);
+    c.step(kFilesChecked);
     std::vector<std::string> problems = specimenFiles.problems;
     problems.insert(problems.end(), replicateFiles.problems.begin(), replicateFiles.problems.end());
     problems.insert(problems.end(), groupsFile.problems.begin(), groupsFile.problems.end());
@@ -257,6 +275,7 @@ void openProject(Context& c)
                              project.specimens->files.front().applyScale};
     const std::vector<platform::FileChoice> choices = choicesOf(source.paths);
     std::optional<LoadedLandmarks> read;
+    std::optional<ProgressPart> part(std::in_place, c, kFilesChecked, project.replicate ? kSpecimensRead : kAllRead);
     if (source.reader == SourceFiles::Reader::Landmarks) {
         read = readLandmarkFiles(c, choices, source.applyScale);
     } else {
@@ -270,13 +289,17 @@ void openProject(Context& c)
     }
     if (!read)
         return;
+    part.reset();
+    c.step(project.replicate ? kSpecimensRead : kAllRead);
     const session::Specimens& specimens = read->loaded.specimens;
     std::optional<std::pair<session::Specimens, SourceFiles>> replicate;
     std::string replicateText;
     if (project.replicate) {
         const SourceFiles rs{readerOf(project.replicate->reader), replicateFiles.paths,
                              project.replicate->files.front().applyScale};
+        part.emplace(c, kSpecimensRead, kAllRead);
         auto again = readReplicateFrom(c, choicesOf(rs.paths).front(), rs.reader, rs.applyScale);
+        part.reset();
         if (!again)
             return;
         try {
@@ -329,6 +352,7 @@ void openProject(Context& c)
         return;
     }
 
+    c.step(1);
     // Then it is committed in one go, as the loads do.
     const bool tps = source.reader != SourceFiles::Reader::Table;
     if (source.reader == SourceFiles::Reader::Landmarks) {

@@ -33,6 +33,11 @@ EditState captureEdits(const Context& c)
 
 void restoreEdits(Context& c, const EditState& state)
 {
+    // The specimens are made again from the corrections brought back, first: a user may stop
+    // that refit (Cancelled), and nothing has changed then.
+    std::optional<CorrectedState> refit;
+    if (state.corrections != c.s.corrections)
+        refit = prepareCorrections(c, state.corrections);
     c.s.protocol = state.protocol;
     c.s.wireframe = state.wireframe;
     c.s.protoname = state.protoname;
@@ -47,12 +52,13 @@ void restoreEdits(Context& c, const EditState& state)
         if (!state.enables[i].empty())
             switches[i].setEnable(state.enables[i] == "on");
     c.s.lineh.reset();
-    // The specimens are made again from the corrections brought back; that redraws the plot.
-    const bool refitted = state.corrections != c.s.corrections && adoptCorrections(c, state.corrections);
+    // Putting the refit in force redraws the plot.
+    if (refit)
+        putCorrections(c, std::move(*refit));
     if (state.corrections == c.s.corrections)
         c.s.revisions.corrections = state.correctionsRevision;
     // The plot shows the state brought back.
-    if (!refitted && !c.s.specimens.empty())
+    if (!refit && !c.s.specimens.empty())
         showProto(c);
 }
 
@@ -78,10 +84,11 @@ bool UndoHistory::undo(Context& c)
 {
     if (m_undo.empty())
         return false;
-    m_redo.push_back(captureEdits(c));
-    EditState state = std::move(m_undo.back());
+    // The history moves only once the step is back: a refit stopped on the way leaves it as it was.
+    EditState now = captureEdits(c);
+    restoreEdits(c, m_undo.back());
     m_undo.pop_back();
-    restoreEdits(c, state);
+    m_redo.push_back(std::move(now));
     return true;
 }
 
@@ -89,10 +96,10 @@ bool UndoHistory::redo(Context& c)
 {
     if (m_redo.empty())
         return false;
-    m_undo.push_back(captureEdits(c));
-    EditState state = std::move(m_redo.back());
+    EditState now = captureEdits(c);
+    restoreEdits(c, m_redo.back());
     m_redo.pop_back();
-    restoreEdits(c, state);
+    m_undo.push_back(std::move(now));
     return true;
 }
 

@@ -43,8 +43,11 @@ public:
 
 }  // namespace
 
-Completed estimateMissingLandmarks(LandmarkSet given, const std::vector<std::string>& names)
+Completed estimateMissingLandmarks(LandmarkSet given, const std::vector<std::string>& names,
+                                   const std::function<void(double)>& progress)
 {
+    // How many specimens are gone through between two reports of the progress.
+    constexpr std::size_t kSpecimensPerReport = 256;
     const std::size_t p = given.landmarks(), k = given.specimens();
     // The estimates are written in place: a specimen's own landmarks are read before its
     // estimates are written, and the mean comes from the complete specimens only.
@@ -77,6 +80,8 @@ Completed estimateMissingLandmarks(LandmarkSet given, const std::vector<std::str
     const platform::Matrix mean = getpproc3(std::move(subset), silent).mean;
 
     for (std::size_t j = 0; j < k; ++j) {
+        if (progress && j % kSpecimensPerReport == 0)
+            progress(static_cast<double>(j) / static_cast<double>(k));
         if (out.estimated[j].empty())
             continue;
         std::vector<Point> source, target;

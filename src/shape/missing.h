@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct Completed {
     platform::LandmarkSet data;
     std::vector<std::vector<std::size_t>> estimated;
 };
-Completed estimateMissingLandmarks(platform::LandmarkSet raw, const std::vector<std::string>& names);
+// `progress`, when given, hears the share of the specimens gone through (0 to 1) every few
+// hundred specimens; it may stop the estimate by throwing.
+Completed estimateMissingLandmarks(platform::LandmarkSet raw, const std::vector<std::string>& names,
+                                   const std::function<void(double)>& progress = {});
 
 }  // namespace vezedo::shape
