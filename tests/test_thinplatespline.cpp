@@ -29,6 +29,64 @@ Point affine(const Point& p)
             -0.7 * p[0] + 0.2 * p[1] + 3 * p[2] + 1};
 }
 
+// The points turned by 40 degrees about x, then 30 about z, and moved to `to`: their spreads
+// stay those of the points as given.
+std::vector<Point> turnedAndMoved(const std::vector<Point>& points, const Point& to)
+{
+    const double a = 40 * std::acos(-1.0) / 180, b = 30 * std::acos(-1.0) / 180;
+    std::vector<Point> out;
+    for (const Point& p : points) {
+        const double y = std::cos(a) * p[1] - std::sin(a) * p[2], z = std::sin(a) * p[1] + std::cos(a) * p[2];
+        out.push_back(
+            {std::cos(b) * p[0] - std::sin(b) * y + to[0], std::sin(b) * p[0] + std::cos(b) * y + to[1], z + to[2]});
+    }
+    return out;
+}
+
+// The corners of a box of half-sides a, b, c centred at 0: its centred coordinates have
+// orthogonal columns of 8 entries of +-a, +-b, +-c, so their spreads are sqrt(8) times a, b, c.
+std::vector<Point> box(double a, double b, double c)
+{
+    std::vector<Point> out;
+    for (double x : {-a, a})
+        for (double y : {-b, b})
+            for (double z : {-c, c})
+                out.push_back({x, y, z});
+    return out;
+}
+
+// Flatness against spreads worked out by hand: the box's half-sides; the ends of an
+// ellipsoid's axes of 5, 2 and 0.5 (columns of squares 50, 8 and 0.5, so sqrt(0.5 / 50) = 0.1);
+// a box 10 million times thinner than long, far from the origin, whose flatness the eigenvalues
+// of the cross-product matrix get wrong in the fourth digit; points in a plane, on a line, or
+// all at one place.
+TEST(Flatness, IsTheSmallestSpreadOverTheLargest)
+{
+    const std::vector<Point> grid =
+        turnedAndMoved({{0, 0, 0}, {3, 0, 0}, {0, 2, 0}, {3, 2, 0}, {1, 1, 0}, {-4, 5, 0}}, {7, -3, 2});
+    std::vector<Point> line;
+    for (double t : {-2.0, 0.0, 1.0, 3.5, 8.0})
+        line.push_back({1 + t, 2 + 2 * t, -3 + 3 * t});
+    const struct {
+        const char* name;
+        std::vector<Point> points;
+        double expected;
+        double tolerance;
+    } cases[] = {
+        {"box 6 x 4 x 2", turnedAndMoved(box(3, 2, 1), {100, -50, 20}), 1.0 / 3, 1e-12},
+        {"ends of an ellipsoid's axes",
+         turnedAndMoved({{5, 0, 0}, {-5, 0, 0}, {0, 2, 0}, {0, -2, 0}, {0, 0, 0.5}, {0, 0, -0.5}}, {1, 2, 3}), 0.1,
+         1e-12},
+        {"box 1e-7 thin, far out", turnedAndMoved(box(1, 0.5, 1e-7), {100, 100, 100}), 1e-7, 1e-12},
+        {"a plane", grid, 0.0, 1e-13},
+        {"a line", line, 0.0, 1e-13},
+        {"all at one place", {{1, 2, 3}, {1, 2, 3}, {1, 2, 3}, {1, 2, 3}}, 0.0, 0.0},
+        {"two points", {{0, 0, 0}, {1, 1, 1}}, 0.0, 0.0},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(shape::flatness(c.points), c.expected, c.tolerance) << c.name;
+}
+
 // An affine map is reproduced exactly everywhere, not only at the landmarks; otherwise each
 // source landmark still lands exactly on its target, whatever the bending between them.
 TEST(ThinPlateSpline, ReproducesAnAffineMapAndMapsEverySourceLandmarkOntoItsTarget)

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include <Eigen/Dense>
-
 #include "platform/error.h"
 #include "platform/services.h"
 #include "shape/shape.h"
@@ -20,19 +18,6 @@ namespace {
 bool isMissing(const LandmarkSet& set, std::size_t i, std::size_t j)
 {
     return std::isnan(set(i, 0, j)) || std::isnan(set(i, 1, j)) || std::isnan(set(i, 2, j));
-}
-
-// How flat a set of points is: the smallest spread of their centred coordinates over the
-// largest (singular values), 0 for points in one plane or on one line.
-double flatness(const std::vector<Point>& points)
-{
-    Eigen::MatrixX3d centred(static_cast<Eigen::Index>(points.size()), 3);
-    for (std::size_t i = 0; i < points.size(); ++i)
-        for (int c = 0; c < 3; ++c)
-            centred(static_cast<Eigen::Index>(i), c) = points[i][static_cast<std::size_t>(c)];
-    centred.rowwise() -= centred.colwise().mean();
-    const Eigen::Vector3d spread = Eigen::JacobiSVD<Eigen::MatrixX3d>(centred).singularValues();
-    return spread(0) > 0 ? spread(2) / spread(0) : 0.0;
 }
 
 // Discards what the fit of the complete specimens reports: only the final fit speaks.

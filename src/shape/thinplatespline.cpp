@@ -17,6 +17,24 @@ double distance(const Point& a, const Point& b)
 
 }  // namespace
 
+double flatness(const std::vector<Point>& points)
+{
+    if (points.size() < 3)
+        return 0.0;
+    Eigen::MatrixX3d centred(static_cast<Eigen::Index>(points.size()), 3);
+    for (std::size_t i = 0; i < points.size(); ++i)
+        for (int c = 0; c < 3; ++c)
+            centred(static_cast<Eigen::Index>(i), c) = points[i][static_cast<std::size_t>(c)];
+    centred.rowwise() -= centred.colwise().mean();
+    // The n x 3 matrix and the R of its QR decomposition have the same singular values; the
+    // 3 x 3 SVD is much cheaper to compile than the n x 3 one, and the QR is backward stable,
+    // unlike the cross-product matrix, whose eigenvalues would square away thin spreads.
+    const Eigen::HouseholderQR<Eigen::MatrixX3d> qr(centred);
+    const Eigen::Matrix3d r = qr.matrixQR().topRows<3>().triangularView<Eigen::Upper>();
+    const Eigen::Vector3d spread = Eigen::JacobiSVD<Eigen::Matrix3d>(r).singularValues();
+    return spread(0) > 0 ? spread(2) / spread(0) : 0.0;
+}
+
 ThinPlateSpline::ThinPlateSpline(const std::vector<Point>& source, const std::vector<Point>& target) : m_source(source)
 {
     const std::size_t n = source.size();
@@ -26,19 +44,21 @@ ThinPlateSpline::ThinPlateSpline(const std::vector<Point>& source, const std::ve
         throw Error("A thin-plate spline needs at least 4 landmarks; " + std::to_string(n) + " are given");
 
     // Coincident or coplanar sources leave the system singular: check against their size.
-    Eigen::MatrixX3d centred(static_cast<Eigen::Index>(n), 3);
-    for (std::size_t i = 0; i < n; ++i)
-        for (int c = 0; c < 3; ++c)
-            centred(static_cast<Eigen::Index>(i), c) = source[i][static_cast<std::size_t>(c)];
-    centred.rowwise() -= centred.colwise().mean();
-    const double size = std::sqrt(centred.squaredNorm());
+    Point mean{};
+    for (const Point& p : source)
+        for (std::size_t c = 0; c < 3; ++c)
+            mean[c] += p[c] / static_cast<double>(n);
+    double squares = 0;
+    for (const Point& p : source)
+        for (std::size_t c = 0; c < 3; ++c)
+            squares += (p[c] - mean[c]) * (p[c] - mean[c]);
+    const double size = std::sqrt(squares);
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = i + 1; j < n; ++j)
             if (distance(source[i], source[j]) <= kTolerance * size)
                 throw Error("landmarks " + std::to_string(i + 1) + " and " + std::to_string(j + 1) +
                             " of the reference coincide");
-    const Eigen::Vector3d spread = Eigen::JacobiSVD<Eigen::MatrixX3d>(centred).singularValues();
-    if (spread(2) <= kTolerance * spread(0))
+    if (flatness(source) <= kTolerance)
         throw Error("the reference landmarks lie in one plane");
 
     const auto m = static_cast<Eigen::Index>(n);

@@ -9,6 +9,11 @@ namespace vezedo::shape {
 
 using Point = std::array<double, 3>;
 
+// How flat a set of points is: the smallest spread of their centred coordinates over the
+// largest (their smallest singular value over their largest), 0 for points in one plane, on
+// one line or all at one place, and for fewer than 3 points.
+double flatness(const std::vector<Point>& points);
+
 // The 3D thin-plate spline that maps source landmarks exactly onto target landmarks and
 // bends least in between (Bookstein 1989; kernel U(r) = r, the 3D form). An affine map is
 // reproduced exactly. Used to estimate missing landmarks from a reference shape (Gunz et al.
