@@ -33,7 +33,7 @@ platform::Matrix gatherColumns(const std::vector<ColumnRows*>& parts)
     }
     const std::size_t cols = parts.empty() ? 0 : parts.front()->cols();
     std::vector<double> values;
-    platform::reserveNumbers(values, rows * cols);
+    values.reserve(rows * cols);
     std::vector<const double*> kept(parts.size());  // where each part's pages are still held
     for (std::size_t i = 0; i < parts.size(); ++i)
         kept[i] = parts[i]->columns();

@@ -26,9 +26,7 @@ public:
     {
         if (rows <= m_stride)
             return;
-        std::vector<double> bigger;
-        platform::reserveNumbers(bigger, rows * m_cols);
-        bigger.resize(rows * m_cols);
+        std::vector<double> bigger(rows * m_cols);
         for (std::size_t c = 0; c < m_cols; ++c)
             std::copy_n(m_values.begin() + static_cast<std::ptrdiff_t>(c * m_stride), m_rows,
                         bigger.begin() + static_cast<std::ptrdiff_t>(c * rows));

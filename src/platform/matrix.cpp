@@ -1,11 +1,5 @@
 #include "platform/matrix.h"
 
-#include <cstdint>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
 #include <algorithm>
 #include <stdexcept>
 #include <string>
@@ -21,26 +15,8 @@ std::string sizeText(std::size_t rows, std::size_t cols)
 }
 }  // namespace
 
-void reserveNumbers(std::vector<double>& values, std::size_t n)
+Matrix::Matrix(std::size_t rows, std::size_t cols, double fill) : m_rows(rows), m_cols(cols), m_data(rows * cols, fill)
 {
-    values.reserve(n);
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr std::size_t kLargePage = std::size_t{2} << 20;
-    const std::size_t bytes = n * sizeof(double);
-    if (bytes >= 2 * kLargePage) {
-        // Only the large pages wholly inside the buffer; a refusal leaves the small ones.
-        const auto start = (reinterpret_cast<std::uintptr_t>(values.data()) + kLargePage - 1) / kLargePage * kLargePage;
-        const auto stop = (reinterpret_cast<std::uintptr_t>(values.data()) + bytes) / kLargePage * kLargePage;
-        if (stop > start)
-            ::madvise(reinterpret_cast<void*>(start), stop - start, MADV_HUGEPAGE);
-    }
-#endif
-}
-
-Matrix::Matrix(std::size_t rows, std::size_t cols, double fill) : m_rows(rows), m_cols(cols)
-{
-    reserveNumbers(m_data, rows * cols);
-    m_data.resize(rows * cols, fill);
     if (m_data.empty())
         m_rows = m_cols = 0;
 }
@@ -161,10 +137,9 @@ std::vector<double> Matrix::row(std::size_t r) const
     return out;
 }
 
-LandmarkSet::LandmarkSet(std::size_t landmarks, std::size_t specimens) : m_landmarks(landmarks), m_specimens(specimens)
+LandmarkSet::LandmarkSet(std::size_t landmarks, std::size_t specimens)
+    : m_landmarks(landmarks), m_specimens(specimens), m_data(landmarks * 3 * specimens, 0.0)
 {
-    reserveNumbers(m_data, landmarks * 3 * specimens);
-    m_data.resize(landmarks * 3 * specimens, 0.0);
 }
 
 LandmarkSet::LandmarkSet(const Matrix& shape) : LandmarkSet(shape.rows(), 1)

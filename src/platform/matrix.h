@@ -7,11 +7,6 @@
 
 namespace vezedo::platform {
 
-// Makes room for `n` numbers in `values`, still untouched. Past a few MB the system is asked
-// to back them with large pages, so that filling them costs a few hundred page faults rather
-// than one per 4 kB.
-void reserveNumbers(std::vector<double>& values, std::size_t n);
-
 // A 2-D array of doubles, column-major. The empty (0 x 0) matrix means "no value".
 // operator() is 0-based and unchecked; at()/set() speak the 1-based indices of the
 // algorithms, check their bounds and (for set) grow the matrix with zero fill.
