@@ -149,9 +149,11 @@ std::vector<session::BlockStructure::Lines> parseBlockStructure(std::string_view
 
 // The traditional measures of every specimen: the length of each protocol line at the
 // specimen's own scale, then its centroid size, one line per specimen.
-std::string traditionalMeasures(const session::Specimens& specimens, const session::Protocol& protocol);
+std::string traditionalMeasures(const session::Specimens& specimens, const session::Protocol& protocol,
+                                const std::function<void(double)>& step = {});
 // The same lengths as CSV: a header of "id", the lines' names, "centroid_size" and
 // "estimated", then one row per specimen.
-std::string lengthsCsv(const session::Specimens& specimens, const session::Protocol& protocol);
+std::string lengthsCsv(const session::Specimens& specimens, const session::Protocol& protocol,
+                       const std::function<void(double)>& step = {});
 
 }  // namespace vezedo::controller

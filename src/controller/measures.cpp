@@ -115,7 +115,13 @@ std::vector<std::string> columnNames(const session::Protocol& protocol)
 
 }  // namespace
 
-std::string traditionalMeasures(const session::Specimens& specimens, const session::Protocol& protocol)
+namespace {
+// How many specimens' lengths are worked out between two progress steps.
+constexpr std::size_t kSpecimensPerStep = 256;
+}  // namespace
+
+std::string traditionalMeasures(const session::Specimens& specimens, const session::Protocol& protocol,
+                                const std::function<void(double)>& step)
 {
     Lengths lengths(specimens, protocol);
     const std::size_t k = specimens.fitted.specimens();
@@ -123,6 +129,8 @@ std::string traditionalMeasures(const session::Specimens& specimens, const sessi
     out.reserve(k * (protocol.size() + 1) * 12);
     std::vector<double> row;
     for (std::size_t j = 0; j < k; ++j) {
+        if (step && j % kSpecimensPerStep == 0)
+            step(static_cast<double>(j) / static_cast<double>(k));
         lengths.of(j, row);
         for (double v : row)
             appendFixed(out, v, false);
@@ -130,11 +138,6 @@ std::string traditionalMeasures(const session::Specimens& specimens, const sessi
     }
     return out;
 }
-
-namespace {
-// How many specimens' lengths are worked out between two progress steps.
-constexpr std::size_t kSpecimensPerStep = 256;
-}  // namespace
 
 std::vector<std::vector<std::optional<double>>> lineLengths(const session::Specimens& specimens,
                                                             const session::Protocol& protocol,
@@ -155,7 +158,8 @@ std::vector<std::vector<std::optional<double>>> lineLengths(const session::Speci
     return out;
 }
 
-std::string lengthsCsv(const session::Specimens& specimens, const session::Protocol& protocol)
+std::string lengthsCsv(const session::Specimens& specimens, const session::Protocol& protocol,
+                       const std::function<void(double)>& step)
 {
     Lengths lengths(specimens, protocol);
     std::string out = "id";
@@ -164,7 +168,10 @@ std::string lengthsCsv(const session::Specimens& specimens, const session::Proto
     out += ",centroid_size,estimated\n";
     std::vector<double> row;
     char buffer[64];
-    for (std::size_t j = 0; j < specimens.fitted.specimens(); ++j) {
+    const std::size_t k = specimens.fitted.specimens();
+    for (std::size_t j = 0; j < k; ++j) {
+        if (step && j % kSpecimensPerStep == 0)
+            step(static_cast<double>(j) / static_cast<double>(k));
         lengths.of(j, row);
         out += io::csvField(j < specimens.ids.size() ? specimens.ids[j] : "specimen" + std::to_string(j + 1));
         for (double v : row) {
@@ -210,10 +217,10 @@ std::string lengthsWhat(const Context& c)
 
 // The text of a file of lengths, under a progress of its own that ends before the file dialog
 // opens; a user who stops it is asked nothing and nothing is written.
-std::string workedOut(Context& c, const std::function<std::string()>& text)
+std::string workedOut(Context& c, const std::function<std::string(const std::function<void(double)>& step)>& text)
 {
     ProgressScope progress(c, "Working out " + lengthsWhat(c));
-    std::string out = text();
+    std::string out = text([&](double fraction) { progress.step(fraction); });
     progress.step(1.0);
     return out;
 }
@@ -226,7 +233,9 @@ void saveLengths(Context& c)
         return;
     // The lengths are worked out before the dialog: a protocol that does not fit the
     // specimens stops here, before anything is asked or written.
-    const std::string text = workedOut(c, [&] { return traditionalMeasures(c.s.specimens, c.s.protocol); });
+    const std::string text = workedOut(c, [&](const std::function<void(double)>& step) {
+        return traditionalMeasures(c.s.specimens, c.s.protocol, step);
+    });
     if (const auto chosen =
             c.chooseFile(c.saveRequest("Please Enter Filename for traditional Measures", "*.txt", "_lengths.txt")))
         c.writeOrReport(*chosen, text, lengthsWhat(c));
@@ -236,7 +245,8 @@ void saveLengthsCsv(Context& c)
 {
     if (refuseMeasures(c))
         return;
-    const std::string text = workedOut(c, [&] { return lengthsCsv(c.s.specimens, c.s.protocol); });
+    const std::string text = workedOut(
+        c, [&](const std::function<void(double)>& step) { return lengthsCsv(c.s.specimens, c.s.protocol, step); });
     if (const auto chosen = c.chooseFile(c.saveRequest("Save lengths as CSV", "*.csv", "_lengths.csv")))
         c.writeOrReport(*chosen, text, lengthsWhat(c));
 }
