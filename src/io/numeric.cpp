@@ -416,10 +416,24 @@ TableRead readTable(std::string_view bytes, std::string_view fileName, const Rea
         out.table = std::move(parts[0].rows).table();
         return out;
     }
-    std::vector<ColumnRows*> numbers;
-    for (TablePart& part : parts)
-        numbers.push_back(&part.rows);
-    out.table = gatherColumns(numbers);
+    // Each part copies its own rows into the table, on a thread of its own.
+    std::size_t rows = 0;
+    std::vector<std::size_t> firstRow(parts.size(), 0);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        parts[i].rows.flush();
+        firstRow[i] = rows;
+        rows += parts[i].rows.rows();
+    }
+    out.table = Matrix(rows, cols);
+    const auto copyPart = [&](std::size_t i) {
+        const ColumnRows& from = parts[i].rows;
+        for (std::size_t c = 0; c < cols; ++c)
+            std::copy_n(from.columns() + c * from.stride(), from.rows(), out.table.data() + c * rows + firstRow[i]);
+        parts[i].rows.clear();
+    };
+    for (const std::exception_ptr& failure : platform::runParts(parts.size(), copyPart))
+        if (failure)
+            std::rethrow_exception(failure);
     return out;
 }
 
