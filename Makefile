@@ -30,11 +30,13 @@ test-core: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The core tests again under AddressSanitizer and UndefinedBehaviorSanitizer, in the clang build
-# the fuzz targets share (scripts/configure-sanitizers), which builds them too.
+# the fuzz targets share (scripts/configure-sanitizers), which builds them too; they run as JOBS
+# shards of one process each (scripts/run-shards), leak checks on.
 test-asan: deps
 	scripts/configure-sanitizers $(SAN_BUILD) $(CMAKE_FLAGS)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
-	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  $(CURDIR)/scripts/run-shards $(JOBS) tests/core_tests
 
 # Every reader under libFuzzer for SECONDS each, JOBS at a time (clang++ only; fuzz/run says so
 # and skips without it). `make test` gives each target a few seconds.
