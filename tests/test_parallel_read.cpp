@@ -76,19 +76,30 @@ void expectSame(const Outcome& one, const Outcome& many)
     EXPECT_EQ(one.info, many.info);
 }
 
-Outcome tpsOutcome(const std::string& bytes, const io::ReadOptions& options)
+// What `read` gives, or the message of its refusal.
+Outcome outcomeOf(const std::function<void(Outcome&)>& read)
 {
     Outcome out;
     try {
-        io::TpsData data = io::parseTps(bytes, "data.tps", options);
-        out.table = std::move(data.table);
-        out.namelist = std::move(data.namelist);
-        out.ids = std::move(data.ids);
-        out.info = std::move(data.info);
+        read(out);
     } catch (const Error& e) {
+        out = Outcome{};
         out.message = e.what();
     }
     return out;
+}
+
+void keep(io::TpsData data, Outcome& out)
+{
+    out.table = std::move(data.table);
+    out.namelist = std::move(data.namelist);
+    out.ids = std::move(data.ids);
+    out.info = std::move(data.info);
+}
+
+Outcome tpsOutcome(const std::string& bytes, const io::ReadOptions& options)
+{
+    return outcomeOf([&](Outcome& out) { keep(io::parseTps(bytes, "data.tps", options), out); });
 }
 
 // What readChosenTps gives for `bytes` as a file, read `pieceBytes` at a time.
@@ -98,41 +109,21 @@ Outcome pieceOutcome(const std::string& bytes, std::size_t pieceBytes, io::ReadO
     const test::RestoreCurrentFolder restore;
     dir.write("data.tps", bytes);
     options.chunkBytes = pieceBytes;
-    Outcome out;
-    try {
-        io::TpsData data = io::readChosenTps({"data.tps", dir.path().string()}, options);
-        out.table = std::move(data.table);
-        out.namelist = std::move(data.namelist);
-        out.ids = std::move(data.ids);
-        out.info = std::move(data.info);
-    } catch (const Error& e) {
-        out.message = e.what();
-    }
-    return out;
+    return outcomeOf([&](Outcome& out) { keep(io::readChosenTps({"data.tps", dir.path().string()}, options), out); });
 }
 
 Outcome tableOutcome(const std::string& bytes, const io::ReadOptions& options)
 {
-    Outcome out;
-    try {
-        out.table = io::parseNumericTable(bytes, "data.txt", options);
-    } catch (const Error& e) {
-        out.message = e.what();
-    }
-    return out;
+    return outcomeOf([&](Outcome& out) { out.table = io::parseNumericTable(bytes, "data.txt", options); });
 }
 
 Outcome specimenTableOutcome(const std::string& bytes, const io::ReadOptions& options)
 {
-    Outcome out;
-    try {
+    return outcomeOf([&](Outcome& out) {
         io::SpecimenTable data = io::parseSpecimenTable(bytes, "data.txt", options);
         out.table = std::move(data.table);
         out.ids = std::move(data.ids);
-    } catch (const Error& e) {
-        out.message = e.what();
-    }
-    return out;
+    });
 }
 
 std::vector<fs::path> fixtures(const char* folder)
