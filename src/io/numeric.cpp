@@ -173,24 +173,17 @@ std::size_t readLine(const char* p, const char* stop, const TableForm& form, dou
     return parseNumbers(p, stop, out, room, unusual, fileName, line);
 }
 
-// Marks the missing landmarks of one row of a table with 3p + 1 columns: three NaNs, or
-// three equal codes -999 or -9999, become three NaNs. A code in only some coordinates, or an
-// infinite coordinate, is the row's problem.
+// Marks the missing landmarks of one row of a table with 3p + 1 columns. A code in only some
+// coordinates, or an infinite coordinate, is the row's problem.
 std::optional<std::string> markMissing(double* row, std::size_t cols, std::size_t rowNumber)
 {
-    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-    const auto isCode = [](double v) { return std::isnan(v) || v == -999 || v == -9999; };
     for (std::size_t i = 0; 3 * i + 3 < cols; ++i) {
         double* xyz = row + 3 * i;
-        const int nans = std::isnan(xyz[0]) + std::isnan(xyz[1]) + std::isnan(xyz[2]);
-        const int codes = isCode(xyz[0]) + isCode(xyz[1]) + isCode(xyz[2]);
-        const bool coded = (xyz[0] == -999 || xyz[0] == -9999) && xyz[1] == xyz[0] && xyz[2] == xyz[0];
-        if (nans == 3 || coded) {
-            xyz[0] = xyz[1] = xyz[2] = kNaN;
+        const LandmarkCoding coding = markMissingLandmark(xyz);
+        if (coding == LandmarkCoding::Missing)
             continue;
-        }
         const std::string which = "specimen " + std::to_string(rowNumber) + ", landmark " + std::to_string(i + 1);
-        if (codes != 0)
+        if (coding == LandmarkCoding::PartlyCoded)
             return which + " is missing in some coordinates only; a missing landmark has NA, NaN, -999 or -9999 as all "
                            "three of x, y and z";
         if (std::isinf(xyz[0]) || std::isinf(xyz[1]) || std::isinf(xyz[2]))
@@ -438,6 +431,18 @@ TableRead readTable(std::string_view bytes, std::string_view fileName, const Rea
 }
 
 }  // namespace
+
+LandmarkCoding markMissingLandmark(double* xyz)
+{
+    const auto isCode = [](double v) { return std::isnan(v) || v == -999 || v == -9999; };
+    const bool allNaN = std::isnan(xyz[0]) && std::isnan(xyz[1]) && std::isnan(xyz[2]);
+    const bool coded = (xyz[0] == -999 || xyz[0] == -9999) && xyz[1] == xyz[0] && xyz[2] == xyz[0];
+    if (allNaN || coded) {
+        xyz[0] = xyz[1] = xyz[2] = std::numeric_limits<double>::quiet_NaN();
+        return LandmarkCoding::Missing;
+    }
+    return isCode(xyz[0]) || isCode(xyz[1]) || isCode(xyz[2]) ? LandmarkCoding::PartlyCoded : LandmarkCoding::Given;
+}
 
 Matrix parseNumericTable(std::string_view bytes, std::string_view fileName, const ReadOptions& options)
 {

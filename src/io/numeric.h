@@ -64,6 +64,12 @@ inline const char* scanNumber(const char* first, const char* last, double& value
     return detail::scanOtherNumber(first, p, last, negative, value);
 }
 
+// What a landmark's x, y and z say about it: three NaNs (NA, NaN), or three equal codes -999
+// or -9999, make it missing, and then they all become NaN; a code in only some of them is a
+// mistake the readers refuse.
+enum class LandmarkCoding { Given, Missing, PartlyCoded };
+LandmarkCoding markMissingLandmark(double* xyz);
+
 // Reads a numeric table held in memory: one row per line, numbers separated by blanks, tabs
 // or commas; reading ends at the first line after the first that is exactly one character
 // long, line end included. Throws a FileFormatError naming the file and line for a line

@@ -521,15 +521,7 @@ void TpsParser::checkTrailer(const char* p, const char* end, std::size_t specime
 // all -9999; then it is stored as NaN three times. A code in one or two of them is refused.
 void TpsParser::checkMissingCode(double* xyz, const char* at, std::size_t specimen, std::size_t landmark)
 {
-    const auto isCode = [](double v) { return std::isnan(v) || v == -999 || v == -9999; };
-    const int codes = isCode(xyz[0]) + isCode(xyz[1]) + isCode(xyz[2]);
-    const int nans = std::isnan(xyz[0]) + std::isnan(xyz[1]) + std::isnan(xyz[2]);
-    const bool coded = (xyz[0] == -999 || xyz[0] == -9999) && xyz[1] == xyz[0] && xyz[2] == xyz[0];
-    if (nans == 3 || coded) {
-        std::fill(xyz, xyz + 3, std::numeric_limits<double>::quiet_NaN());
-        return;
-    }
-    if (codes != 0)
+    if (markMissingLandmark(xyz) == LandmarkCoding::PartlyCoded)
         fail(at, at, specimen,
              "landmark " + std::to_string(landmark) +
                  " is missing in some coordinates only; a missing landmark has NA, NaN, -999 or -9999 as all "
